@@ -1,0 +1,13 @@
+// The first step of a run: the registered single files, flat into the files subfolder.
+#pragma once
+
+#include <string>
+
+#include "ostra_types.h"
+
+namespace ostra {
+
+void BackupFiles(const std::string& destination, const TStrings& entries, TStrings* log, bool timestamp,
+                 const TCheckStopEvent& checkStop);
+
+}  // namespace ostra

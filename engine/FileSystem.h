@@ -1,0 +1,26 @@
+// Small file-system queries and operations of the engine, over the ANSI Win32 functions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ostra {
+
+// True when path names an existing file (not a folder).
+bool FileExists(const std::string& path);
+// True when path names an existing folder.
+bool DirectoryExists(const std::string& path);
+// Creates one folder level; false when it could not be made (it may already exist).
+bool CreateDir(const std::string& path);
+// Creates the folder with every missing level above it; true when it exists afterwards.
+bool ForceDirectories(const std::string& path);
+
+// Writes data to path so that the file is either the old one or the complete new one: the data
+// goes to a temporary file in the same folder that then replaces the target.
+// Returns false (and leaves the old file as it was) when anything fails.
+bool WriteFileAtomically(const std::string& path, const std::string& data);
+
+// Reads the whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& data);
+
+}  // namespace ostra

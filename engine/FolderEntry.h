@@ -1,0 +1,25 @@
+// A line of backfol.ini as a run reads it: folder path, title, filter, subfolder flag.
+#pragma once
+
+#include <string>
+
+#include "ostra_types.h"
+
+namespace ostra {
+
+struct TFolderEntry {
+    std::string folder;  // with a trailing backslash
+    std::string title;
+    std::string filter;
+    bool subfolders = false;
+    TStrings patterns;  // the filter split into file-name patterns
+};
+
+TFolderEntry ParseFolderEntry(const std::string& line);
+
+// Splits a filter into patterns: ";" and "," separate, so do blanks and control characters; an
+// item in double quotes may hold blanks (a doubled quote stands for one); two separating commas in
+// a row give an empty item.
+TStrings SplitPatterns(const std::string& filter);
+
+}  // namespace ostra

@@ -1,0 +1,14 @@
+// The backup engine: everything a run and the list handling need, in one include.
+#pragma once
+
+#include "BackupCopy.h"
+#include "FileBackup.h"
+#include "FileStamp.h"
+#include "FileSystem.h"
+#include "FolderEntry.h"
+#include "ListFile.h"
+#include "RunOptions.h"
+#include "SettingsFile.h"
+#include "TextRoutines.h"
+#include "ostra_consts.h"
+#include "ostra_types.h"

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Brings a fresh Debian 12 machine to a state where Pelmira builds and its tests run.
+# Idempotent: when everything is already there it only checks and returns.
+set -euo pipefail
+
+need_root() { if [ "$(id -u)" -ne 0 ]; then echo "setup.sh must run as root" >&2; exit 1; fi; }
+
+PKGS=(cmake make wine wine64 wine32:i386 g++-mingw-w64-i686 g++-mingw-w64-x86-64
+      xvfb fonts-ipafont-gothic lhasa jlha-utils locales imagemagick xdotool
+      clang libclang-rt-14-dev p7zip-full)
+
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  need_root
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The posix thread model is needed for std::thread/std::mutex (GoogleTest).
+for c in i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix; do
+  command -v "$c" >/dev/null || { echo "missing compiler $c" >&2; exit 1; }
+done
+
+# Wine takes its ANSI code page (932) from this locale; a libc trigger may have rebuilt the archive.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  need_root
+  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi
+echo "setup: ok"

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The test command: sets the machine up, builds both targets, runs every test suite.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+bash "$top/scripts/setup.sh"
+bash "$top/scripts/build.sh" x86_64          # the 64-bit build must build too
+bash "$top/scripts/build.sh" i686
+
+status=0
+# Portable codec of the LHA stand-in, natively (tests, cross-checks, a short fuzz run).
+if [ -x "$top/standins/lha/run-tests.sh" ]; then
+  bash "$top/standins/lha/run-tests.sh" || status=1
+fi
+
+# Windows tests under Wine, shipping build.
+build=$top/build/i686
+. "$top/scripts/wine-session.sh"
+wine_session_start "$build"
+# A display for the tests that need one (they close their own boxes).
+if command -v Xvfb >/dev/null && ! [ -e /tmp/.X11-unix/X99 ]; then
+  (Xvfb :99 -screen 0 1024x768x24 >/dev/null 2>&1 &)
+  sleep 1
+fi
+ctest --test-dir "$build" --timeout 180 --output-on-failure -j2 || status=1
+wine_session_stop
+exit $status

@@ -1,0 +1,107 @@
+// Helpers for tests that work on real folders and files under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace testing_support {
+
+// Deletes a folder tree; used for cleanup only.
+inline void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string n = fd.cFileName;
+            if (n == "." || n == "..") continue;
+            std::string p = dir + "\\" + n;
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                RemoveTree(p);
+            } else {
+                ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (!::DeleteFileA(p.c_str())) ::RemoveDirectoryA(p.c_str());
+            }
+        } while (::FindNextFileA(h, &fd));
+        ::FindClose(h);
+    }
+    ::SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+// A fresh, empty folder for one test, removed with everything in it afterwards. Path() ends with
+// a backslash.
+class TempDir {
+public:
+    explicit TempDir(const char* tag = "pelmira") {
+        char base[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, base);
+        static unsigned counter = 0;
+        for (;;) {
+            path_ = std::string(base) + tag + "_" + std::to_string(::GetCurrentProcessId()) + "_" +
+                    std::to_string(++counter) + "\\";
+            if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
+        }
+    }
+    ~TempDir() { RemoveTree(path_.substr(0, path_.size() - 1)); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& rel) const { return path_ + rel; }
+
+private:
+    std::string path_;
+};
+
+inline bool WriteFileBytes(const std::string& path, const std::string& data) {
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD w = 0;
+    BOOL ok = data.empty() || ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &w, nullptr);
+    ::CloseHandle(h);
+    return ok && w == data.size();
+}
+
+inline std::string ReadFileBytes(const std::string& path) {
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string data;
+    char buf[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
+    ::CloseHandle(h);
+    return data;
+}
+
+inline bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Sets the last-write time from a local calendar time.
+inline bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,
+                              int second, int ms = 0) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(year);
+    st.wMonth = static_cast<WORD>(month);
+    st.wDay = static_cast<WORD>(day);
+    st.wHour = static_cast<WORD>(hour);
+    st.wMinute = static_cast<WORD>(minute);
+    st.wSecond = static_cast<WORD>(second);
+    st.wMilliseconds = static_cast<WORD>(ms);
+    FILETIME local, utc;
+    if (!::SystemTimeToFileTime(&st, &local) || !::LocalFileTimeToFileTime(&local, &utc)) return false;
+    HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BOOL ok = ::SetFileTime(h, nullptr, nullptr, &utc);
+    ::CloseHandle(h);
+    return ok != 0;
+}
+
+inline uint64_t WriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return 0;
+    return (static_cast<uint64_t>(d.ftLastWriteTime.dwHighDateTime) << 32) | d.ftLastWriteTime.dwLowDateTime;
+}
+
+}  // namespace testing_support
