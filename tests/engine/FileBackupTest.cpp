@@ -1,0 +1,191 @@
+#include "FileBackup.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "FileStamp.h"
+#include "TestSupport.h"
+
+using namespace ostra;
+using testing_support::Exists;
+using testing_support::ReadFileBytes;
+using testing_support::SetLocalWriteTime;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+using testing_support::WriteTime;
+
+namespace {
+
+class FileBackupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateDirectoryA((dir / "src").c_str(), nullptr);
+        CreateDirectoryA((dir / "src\\other").c_str(), nullptr);
+        CreateDirectoryA((dir / "base").c_str(), nullptr);
+    }
+    std::string Src(const std::string& name, const std::string& content) {
+        std::string p = dir / ("src\\" + name);
+        EXPECT_TRUE(WriteFileBytes(p, content));
+        return p;
+    }
+    std::string Dest() { return dir / "base\\backup"; }
+    TempDir dir;
+    TStrings log;
+};
+
+}  // namespace
+
+TEST_F(FileBackupTest, CopiesFlatWithTheSourceTimeAndLogsEachFile) {
+    std::string memo = Src("memo.txt", "hello");
+    std::string jp = Src("表計算.xls", "jp");
+    ASSERT_TRUE(SetLocalWriteTime(memo, 2005, 1, 1, 9, 30, 0));
+    BackupFiles(Dest(), {memo, jp}, &log, false, nullptr);
+    EXPECT_EQ(ReadFileBytes(Dest() + "\\memo.txt"), "hello");
+    EXPECT_EQ(ReadFileBytes(Dest() + "\\表計算.xls"), "jp");
+    EXPECT_EQ(WriteTime(Dest() + "\\memo.txt"), WriteTime(memo));
+    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  memo.txt  →バックアップ", "  表計算.xls  →バックアップ", ""}));
+}
+
+TEST_F(FileBackupTest, TimestampOptionCopiesOnlyNewerSources) {
+    std::string memo = Src("memo.txt", "v1");
+    ASSERT_TRUE(SetLocalWriteTime(memo, 2020, 5, 1, 12, 0, 0));
+    BackupFiles(Dest(), {memo}, &log, true, nullptr);
+    // A second run right after copies nothing.
+    log.clear();
+    BackupFiles(Dest(), {memo}, &log, true, nullptr);
+    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  memo.txt  →そのまま", ""}));
+
+    // An older source does not replace the copy; a newer one does.
+    ASSERT_TRUE(WriteFileBytes(memo, "old"));
+    ASSERT_TRUE(SetLocalWriteTime(memo, 2019, 1, 1, 0, 0, 0));
+    BackupFiles(Dest(), {memo}, nullptr, true, nullptr);
+    EXPECT_EQ(ReadFileBytes(Dest() + "\\memo.txt"), "v1");
+    ASSERT_TRUE(WriteFileBytes(memo, "v2"));
+    ASSERT_TRUE(SetLocalWriteTime(memo, 2020, 5, 1, 12, 0, 2));
+    BackupFiles(Dest(), {memo}, nullptr, true, nullptr);
+    EXPECT_EQ(ReadFileBytes(Dest() + "\\memo.txt"), "v2");
+
+    // With the option off an older source replaces the copy all the same.
+    ASSERT_TRUE(WriteFileBytes(memo, "v0"));
+    ASSERT_TRUE(SetLocalWriteTime(memo, 2001, 1, 1, 0, 0, 0));
+    BackupFiles(Dest(), {memo}, nullptr, false, nullptr);
+    EXPECT_EQ(ReadFileBytes(Dest() + "\\memo.txt"), "v0");
+}
+
+TEST_F(FileBackupTest, TimesWithinTwoSecondsCountAsEqual) {
+    std::string memo = Src("memo.txt", "v1");
+    ASSERT_TRUE(SetLocalWriteTime(memo, 2020, 5, 1, 12, 0, 0));
+    BackupFiles(Dest(), {memo}, nullptr, true, nullptr);
+    ASSERT_TRUE(WriteFileBytes(memo, "v2"));
+    ASSERT_TRUE(SetLocalWriteTime(memo, 2020, 5, 1, 12, 0, 1, 900));
+    BackupFiles(Dest(), {memo}, &log, true, nullptr);
+    EXPECT_EQ(log[1], "  memo.txt  →そのまま");
+    EXPECT_EQ(ReadFileBytes(Dest() + "\\memo.txt"), "v1");
+}
+
+TEST_F(FileBackupTest, DatesOutsideThePackedRangeStillOrder) {
+    // 1979 cannot be packed at all, and from 2044 on the packed value is negative.
+    for (int year : {1979, 2050}) {
+        const std::string name = std::string("y").append(std::to_string(year)).append(".txt");
+        std::string f = Src(name, "new");
+        std::string copy = Dest() + "\\" + name;
+        CreateDirectoryA(Dest().c_str(), nullptr);
+        ASSERT_TRUE(WriteFileBytes(copy, "old"));
+        ASSERT_TRUE(SetLocalWriteTime(copy, year - 1, 6, 1, 0, 0, 0));
+        ASSERT_TRUE(SetLocalWriteTime(f, year, 6, 1, 0, 0, 0));
+        BackupFiles(Dest(), {f}, nullptr, true, nullptr);
+        EXPECT_EQ(ReadFileBytes(copy), "new") << year;
+        // ...and the copy, now as new as its source, is kept the next time.
+        log.clear();
+        BackupFiles(Dest(), {f}, &log, true, nullptr);
+        EXPECT_EQ(log[1], "  " + name + "  →そのまま");
+    }
+    ASSERT_TRUE(SetLocalWriteTime(dir / "src\\y1979.txt", 1979, 6, 1, 0, 0, 0));
+    EXPECT_EQ(FileStamp(dir / "src\\y1979.txt"), -1);
+}
+
+TEST_F(FileBackupTest, PackedStampOfAFile) {
+    std::string f = Src("s.txt", "x");
+    ASSERT_TRUE(SetLocalWriteTime(f, 2005, 3, 2, 9, 5, 7));
+    const int32_t expected = ((2005 - 1980) << 25) | (3 << 21) | (2 << 16) | (9 << 11) | (5 << 5) | (7 / 2);
+    EXPECT_EQ(FileStamp(f), expected);
+    EXPECT_EQ(FileStamp(dir / "src"), -1);
+    EXPECT_EQ(FileStamp(dir / "nothing"), -1);
+}
+
+TEST_F(FileBackupTest, SameNameFromTwoFoldersLaterReplacesEarlier) {
+    std::string a = Src("same.txt", "first");
+    std::string b = Src("other\\same.txt", "second");
+    BackupFiles(Dest(), {a, b}, &log, false, nullptr);
+    EXPECT_EQ(ReadFileBytes(Dest() + "\\same.txt"), "second");
+
+    // With the option on, the later one is copied only when newer than what the earlier left.
+    ASSERT_TRUE(SetLocalWriteTime(a, 2020, 1, 1, 0, 0, 0));
+    ASSERT_TRUE(SetLocalWriteTime(b, 2010, 1, 1, 0, 0, 0));
+    BackupFiles(Dest(), {a, b}, nullptr, false, nullptr);
+    ASSERT_TRUE(WriteFileBytes(a, "first2"));
+    ASSERT_TRUE(SetLocalWriteTime(a, 2021, 1, 1, 0, 0, 0));
+    log.clear();
+    BackupFiles(Dest(), {a, b}, &log, true, nullptr);
+    EXPECT_EQ(ReadFileBytes(Dest() + "\\same.txt"), "first2");
+    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  same.txt  →バックアップ", "  same.txt  →そのまま", ""}));
+}
+
+TEST_F(FileBackupTest, MissingFilesAndFoldersAreSkippedSilently) {
+    std::string memo = Src("memo.txt", "m");
+    BackupFiles(Dest(), {dir / "src\\gone.txt", dir / "src\\other", memo}, &log, false, nullptr);
+    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  memo.txt  →バックアップ", ""}));
+    EXPECT_FALSE(Exists(Dest() + "\\other"));
+}
+
+TEST_F(FileBackupTest, EmptyListMakesTheFolderAndTwoLines) {
+    BackupFiles(Dest(), {}, &log, false, nullptr);
+    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", ""}));
+    EXPECT_TRUE(Exists(Dest()));
+}
+
+TEST_F(FileBackupTest, StopBeforeFirstEntryLeavesOnlyTheHeader) {
+    std::string memo = Src("memo.txt", "m");
+    int calls = 0;
+    BackupFiles(Dest(), {memo, memo}, &log, false, [&](bool& stop) {
+        ++calls;
+        stop = true;
+    });
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(log, TStrings{"[ファイルのバックアップ]"});
+    EXPECT_TRUE(Exists(Dest()));
+    EXPECT_FALSE(Exists(Dest() + "\\memo.txt"));
+}
+
+TEST_F(FileBackupTest, StopCallbackIsAskedBeforeEveryEntry) {
+    std::string a = Src("a.txt", "a"), b = Src("b.txt", "b"), c = Src("c.txt", "c");
+    int calls = 0;
+    BackupFiles(Dest(), {a, b, c}, &log, false, [&](bool& stop) { stop = ++calls == 3; });
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  a.txt  →バックアップ", "  b.txt  →バックアップ"}));
+    EXPECT_FALSE(Exists(Dest() + "\\c.txt"));
+}
+
+TEST_F(FileBackupTest, LockedSourceIsLoggedAsFailedAndTheRunGoesOn) {
+    std::string locked = Src("locked.txt", "secret");
+    std::string next = Src("next.txt", "n");
+    HANDLE h = CreateFileA(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    BackupFiles(Dest(), {locked, next}, &log, false, nullptr);
+    CloseHandle(h);
+    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  locked.txt  →コピー失敗", "  next.txt  →バックアップ", ""}));
+    EXPECT_EQ(ReadFileBytes(Dest() + "\\next.txt"), "n");
+}
+
+TEST_F(FileBackupTest, ReadOnlyCopyIsReplacedOnTheNextRun) {
+    std::string ro = Src("ro.txt", "v1");
+    ASSERT_TRUE(SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_READONLY));
+    BackupFiles(Dest(), {ro}, nullptr, false, nullptr);
+    SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(WriteFileBytes(ro, "v2"));
+    ASSERT_TRUE(SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_READONLY));
+    BackupFiles(Dest(), {ro}, &log, false, nullptr);
+    SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(log[1], "  ro.txt  →バックアップ");
+    EXPECT_EQ(ReadFileBytes(Dest() + "\\ro.txt"), "v2");
+}
