@@ -1,0 +1,35 @@
+// Folder tests and the emptying of the base folder around the archive step.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ostra {
+
+// True for "X:\..." and "\\server\share..." paths; a relative path would resolve against whatever
+// folder the program happens to be started in.
+bool IsAbsolutePath(const std::string& path);
+
+// True when path is folder itself or lies below it (letter case ignored, double-byte aware).
+bool IsInsideFolder(const std::string& path, const std::string& folder);
+
+// True when the archive folder (with a backslash added) contains the base folder text, the test
+// by which the window program refuses a run whose archives would land in what is packed.
+bool ArchiveFolderInBase(const std::string& baseFolder, const std::string& archiveFolder);
+
+// Raises std::runtime_error with the six-line message when both folders exist and the archive
+// folder is the base folder or lies below it.
+void CheckArchiveFolder(const std::string& baseFolder, const std::string& archiveFolder);
+
+// Removes the base folder as a whole through the shell (recycle bin, confirmation and progress as
+// asked), then makes it again, empty. A drive root, a relative path or a path with wildcards is
+// never handed to the shell, so nothing outside the base folder can be removed. With showErrors
+// off the shell shows no error boxes (an unattended run must never wait on one).
+void DeleteBaseFolder(const std::string& baseFolder, HWND owner, bool confirm, bool progressDialog,
+                      bool recycleBin, bool showErrors = true);
+
+// True when the base folder is a drive root ("C:\") or a share root ("\\server\share\").
+bool IsRootFolder(const std::string& folder);
+
+}  // namespace ostra
