@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# End-to-end runs of ostrun.exe under Wine on configurations in temporary program folders; the
+# archives it makes are checked with lhasa, an LHA tool of its own.
+#   ostrun_archive_test.sh WINE_RUN BIN_DIR SCENARIO
+set -uo pipefail
+WINE_RUN=$1 BIN=$2 SCENARIO=$3
+root=$(mktemp -d "${TMPDIR:-/tmp}/ostrun-e2e.XXXXXX")
+trap 'rm -rf "$root"' EXIT
+fail() { echo "FAIL ($SCENARIO): $*" >&2; exit 1; }
+
+prog=$root/program base=$root/base arc=$root/arc data=$root/data
+mkdir -p "$prog" "$base" "$arc" "$data/docs/sub" "$data/mail"
+cp "$BIN/ostrun.exe" "$prog/"
+cp "$BIN/UNLHA32.DLL" "$prog/"
+printf 'memo\r\n' > "$data/memo.txt"
+printf 'doc one\r\n' > "$data/docs/one.txt"
+printf 'deep\r\n' > "$data/docs/sub/deep.txt"
+printf 'skip\r\n' > "$data/docs/sub/skip.doc"
+head -c 200000 /dev/urandom > "$data/mail/inbox.bin"
+win() { echo "Z:$1" | tr / '\\'; }
+
+# write_config KEY=VALUE...  (ostra.ini in CP932 with CR LF, plus the three lists)
+write_config() {
+  { echo "[Option]"; for kv in "$@"; do echo "$kv"; done; } | sed 's/$/\r/' > "$prog/ostra.ini"
+  printf '%s\r\n' "$(win "$data/memo.txt")" > "$prog/backup.ini"
+  printf '%s\r\n%s\r\n' "$(win "$data/docs"),Docs,*.txt,1" "$(win "$data/mail"),Mail,*.*,0" > "$prog/backfol.ini"
+}
+# Without a display an error box returns at once instead of waiting for a person.
+run_ostrun() { env -u DISPLAY "$WINE_RUN" "$prog/ostrun.exe" </dev/null >/dev/null 2>&1; echo $?; }
+base_files() { (cd "$base" && find . -type f | sed 's|^\./||' | LC_ALL=C sort); }
+only_archive() {
+  local n; n=$(ls "$arc" | wc -l)
+  [ "$n" = 1 ] || fail "expected one archive in the archive folder, found $n: $(ls "$arc")"
+  echo "$arc/$(ls "$arc")"
+}
+# Names and methods of an archive, from lhasa's verbose listing: "method name" per entry.
+listing() {
+  lhasa v "$1" | awk '$1 ~ /^\[|^[-d][-r]/ { for (i = 1; i <= NF; i++) if ($i ~ /^-lh.-$/) { print $i, $NF } }' | LC_ALL=C sort -k2
+}
+expect_archive_of_base() {  # archive method
+  local a=$1 m=$2 got want
+  lhasa t "$a" >/dev/null 2>&1 || fail "lhasa finds the archive corrupt"
+  got=$(listing "$a" | awk '{print $2}' | LC_ALL=C sort)
+  want=$(base_files)
+  [ "$got" = "$want" ] || fail "archive lists
+$got
+but the base folder holds
+$want"
+  if listing "$a" | awk -v m="$m" '$1 != m && $1 != "-lh0-" { bad = 1 } END { exit !bad }'; then
+    fail "entries not packed with $m: $(listing "$a")"
+  fi
+  listing "$a" | grep -q -- "$m" || fail "no entry packed with $m"
+}
+
+B="BaseDir=$(win "$base")" A="ArcDir=$(win "$arc")"
+case $SCENARIO in
+  short-lh5)
+    key='HKEY_CURRENT_USER\Software\PelmiraE2E'
+    trap '"$WINE_RUN" reg delete "$key" /f >/dev/null 2>&1; rm -rf "$root"' EXIT
+    "$WINE_RUN" reg add "$key\\Sub" /v Name /d Value /f >/dev/null 2>&1 || fail "cannot make the test key"
+    write_config "$B" "$A" Archive=1 lha=0
+    printf '%s\r\n' "$key" > "$prog/backreg.ini"
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    a=$(only_archive)
+    [[ $(basename "$a") =~ ^[0-9]{4}_[0-9]{4}_[0-9]{4}\.lzh$ ]] || fail "short name: $(basename "$a")"
+    [ -f "$base/backup/memo.txt" ] && [ -f "$base/Docs/sub/deep.txt" ] && [ -f "$base/Mail/inbox.bin" ] || fail "copies missing"
+    [ -e "$base/Docs/sub/skip.doc" ] && fail "filter not applied"
+    [ -s "$base/backreg/PelmiraE2E_current.reg" ] || fail "registry key not exported"
+    iconv -f UTF-16LE -t UTF-8 "$base/backreg/PelmiraE2E_current.reg" | grep -q 'PelmiraE2E\\Sub' || fail "export lacks the subkey"
+    expect_archive_of_base "$a" -lh5- ;;
+  method-5-is-lh5) write_config "$B" "$A" Archive=1 lha=5; [ "$(run_ostrun)" = 0 ] || fail "exit"; expect_archive_of_base "$(only_archive)" -lh5- ;;
+  lh6) write_config "$B" "$A" Archive=1 lha=1; [ "$(run_ostrun)" = 0 ] || fail "exit"; expect_archive_of_base "$(only_archive)" -lh6- ;;
+  lh7) write_config "$B" "$A" Archive=1 lha=2; [ "$(run_ostrun)" = 0 ] || fail "exit"; expect_archive_of_base "$(only_archive)" -lh7- ;;
+  long-name)
+    write_config "$B" "$A" Archive=1 ArcName=2
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    a=$(only_archive)
+    name=$(basename "$a" | iconv -f CP932 -t UTF-8 2>/dev/null || basename "$a")
+    [[ $name =~ ^[0-9]{4}年[0-9]{2}月[0-9]{2}日[0-9]{2}時[0-9]{2}分\.lzh$ ]] || fail "long name: $name" ;;
+  delete-after-archive)
+    write_config "$B" "$A" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    a=$(only_archive)
+    [ -d "$base" ] || fail "base folder not made again"
+    [ -z "$(ls -A "$base")" ] || fail "base folder not emptied: $(ls -A "$base")"
+    n=$(listing "$a" | wc -l)
+    [ "$n" = 4 ] || fail "archive should hold the 4 copies, lists $n" ;;
+  delete-without-archive-keeps-base)
+    write_config "$B" "$A" Archive=0 DeleteFiles=1 DelUseRecycleBin=0
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    [ -f "$base/backup/memo.txt" ] || fail "base folder emptied without an archive" ;;
+  missing-arcdir)
+    write_config "$B" "ArcDir=$(win "$root/none")" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    [ -f "$base/Mail/inbox.bin" ] || fail "copies not made"
+    [ -e "$root/none" ] && fail "archive folder created" ;;
+  arcdir-inside-base)
+    mkdir -p "$base/arc"
+    write_config "$B" "ArcDir=$(win "$base/arc")" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    [ -f "$base/backup/memo.txt" ] || fail "copies not made, or deleted"
+    [ -z "$(ls -A "$base/arc")" ] || fail "an archive was made inside the base folder" ;;
+  empty-basedir)
+    write_config "BaseDir=" "$A" Archive=1
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    [ -z "$(ls -A "$arc")" ] || fail "something was archived" ;;
+  no-ini)
+    rm -f "$prog/ostra.ini"
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    [ -z "$(ls -A "$base")" ] || fail "something was copied" ;;
+  relative-basedir)
+    write_config "BaseDir=base" "$A" Archive=1
+    mkdir -p "$prog/base"
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    [ -z "$(ls -A "$prog/base")" ] || fail "a relative base folder was used" ;;
+  missing-dll)
+    rm -f "$prog/UNLHA32.DLL"
+    write_config "$B" "$A" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    [ "$(run_ostrun)" = 1 ] || fail "exit status should be 1"
+    [ -f "$base/backup/memo.txt" ] || fail "copies missing or deleted" ;;
+  *) fail "unknown scenario" ;;
+esac
+echo "ok: $SCENARIO"
