@@ -7,11 +7,11 @@
 namespace unlha {
 
 class UnlhaError : public std::runtime_error {
-public:
+  public:
     UnlhaError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
     int code() const noexcept { return code_; }
 
-private:
+  private:
     int code_;
 };
 

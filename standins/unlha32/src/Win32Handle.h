@@ -10,7 +10,7 @@ namespace unlha {
 
 template <typename Traits>
 class Win32Handle {
-public:
+  public:
     using handle_type = typename Traits::handle_type;
     Win32Handle() = default;
     explicit Win32Handle(handle_type h) : h_(h) {}
@@ -32,7 +32,7 @@ public:
         h_ = h;
     }
 
-private:
+  private:
     handle_type h_ = Traits::invalid();
 };
 

@@ -41,8 +41,8 @@ UNLHA_API BOOL WINAPI UnlhaGetCreateTimeEx(HARC archive, FILETIME* time);
 UNLHA_API BOOL WINAPI UnlhaGetAccessTimeEx(HARC archive, FILETIME* time);
 // Extracts the one entry named on the command line into buffer. time receives the entry's
 // Unix time, attributes its MS-DOS attributes, written the bytes stored (each may be null).
-UNLHA_API int WINAPI UnlhaExtractMem(HWND window, LPCSTR commandLine, LPBYTE buffer, DWORD size,
-                                     DWORD* time, LPWORD attributes, LPDWORD written);
+UNLHA_API int WINAPI UnlhaExtractMem(HWND window, LPCSTR commandLine, LPBYTE buffer, DWORD size, DWORD* time,
+                                     LPWORD attributes, LPDWORD written);
 UNLHA_API BOOL WINAPI UnlhaSetOwnerWindowEx(HWND window, UnlhaOwnerCallback callback);
 UNLHA_API BOOL WINAPI UnlhaKillOwnerWindowEx(HWND window);
 UNLHA_API BOOL WINAPI UnlhaSetEnumMembersProc64(UnlhaEnumMembersProc proc, DWORD recordSize);

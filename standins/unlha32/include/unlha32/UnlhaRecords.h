@@ -29,35 +29,35 @@ struct UnlhaEntryInfo {
 
 // What a progress message (wParam 1) points to, and what the member callback record starts with.
 struct UnlhaProgressInfo {
-    std::uint32_t fileSize;          // 0: uncompressed size of the member
-    std::uint32_t writtenSize;       // 4: bytes processed so far
-    char nameInArchive[UNLHA_NAME_SIZE]; // 8
-    char reserved1[3];               // 521
-    char destination[UNLHA_NAME_SIZE];   // 524: file on disk: the extracted file, or the file packed
-    char reserved2[3];               // 1037
-    std::uint32_t compressedSize;    // 1040: packed size when known, else 0
-    std::uint32_t crc;               // 1044
-    std::uint32_t osType;            // 1048
-    std::uint16_t ratio;             // 1052
-    std::uint16_t dosDate;           // 1054
-    std::uint16_t dosTime;           // 1056
-    char attributes[8];              // 1058
-    char method[8];                  // 1066
+    std::uint32_t fileSize;               // 0: uncompressed size of the member
+    std::uint32_t writtenSize;            // 4: bytes processed so far
+    char nameInArchive[UNLHA_NAME_SIZE];  // 8
+    char reserved1[3];                    // 521
+    char destination[UNLHA_NAME_SIZE];    // 524: file on disk: the extracted file, or the file packed
+    char reserved2[3];                    // 1037
+    std::uint32_t compressedSize;         // 1040: packed size when known, else 0
+    std::uint32_t crc;                    // 1044
+    std::uint32_t osType;                 // 1048
+    std::uint16_t ratio;                  // 1052
+    std::uint16_t dosDate;                // 1054
+    std::uint16_t dosTime;                // 1056
+    char attributes[8];                   // 1058
+    char method[8];                       // 1066
 };
 
 // Member record handed to the callback of UnlhaSetEnumMembersProc64.
 struct UnlhaMemberInfo {
-    std::uint32_t structSize;        // 0: 1094
-    std::uint32_t command;           // 4: UNLHA_MEMBER_PACK or UNLHA_MEMBER_EXTRACT
-    std::uint64_t originalSize;      // 8
-    std::uint64_t compressedSize;    // 16: 0 while packing (not known yet)
-    std::uint64_t lastWriteTime;     // 24: FILETIME, UTC
-    std::uint32_t crc;               // 32: 0 while packing
-    std::uint32_t attributes;        // 36: MS-DOS attribute bits
-    char method[8];                  // 40
-    char nameInArchive[UNLHA_NAME_SIZE]; // 48
-    char destination[UNLHA_NAME_SIZE];   // 561: file on disk
-    char reserved[20];               // 1074
+    std::uint32_t structSize;             // 0: 1094
+    std::uint32_t command;                // 4: UNLHA_MEMBER_PACK or UNLHA_MEMBER_EXTRACT
+    std::uint64_t originalSize;           // 8
+    std::uint64_t compressedSize;         // 16: 0 while packing (not known yet)
+    std::uint64_t lastWriteTime;          // 24: FILETIME, UTC
+    std::uint32_t crc;                    // 32: 0 while packing
+    std::uint32_t attributes;             // 36: MS-DOS attribute bits
+    char method[8];                       // 40
+    char nameInArchive[UNLHA_NAME_SIZE];  // 48
+    char destination[UNLHA_NAME_SIZE];    // 561: file on disk
+    char reserved[20];                    // 1074
 };
 
 #pragma pack(pop)

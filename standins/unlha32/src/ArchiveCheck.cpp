@@ -1,0 +1,57 @@
+#include "ArchiveCheck.h"
+
+#include <lha/lha.h>
+
+#include "SjisPath.h"
+#include "Win32FileSource.h"
+#include "unlha32/UnlhaResult.h"
+
+namespace unlha {
+
+namespace {
+
+std::uint64_t SearchLimit(const std::string& path) {
+    std::string ext = FoldName(path.substr(path.size() >= 4 ? path.size() - 4 : 0));
+    return ext == ".exe" ? 1024 * 1024 : 0;
+}
+
+}  // namespace
+
+bool ArchiveCheck::Check(const std::string& name, int mode) {
+    try {
+        std::string path = FullPath(name);
+        Win32FileSource src(path);
+        lha::ReaderOptions opts;
+        opts.search_limit = SearchLimit(path);
+        if (!lha::looks_like_archive(src, opts.search_limit)) return false;
+        src.seek(0);
+        lha::Reader reader(src, opts);
+        const bool rapid = (mode & 0x03) == UNLHA_CHECK_RAPID;
+        const bool full = (mode & 0x03) == 2 || (mode & UNLHA_CHECK_FULL);
+        lha::Entry e;
+        unsigned count = 0;
+        while (reader.next(e)) {
+            ++count;
+            if (rapid && !full) return true;
+            if (full) {
+                if (!e.method_supported()) return false;
+                reader.test(e);
+            }
+        }
+        return count > 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+int ArchiveCheck::Type(const std::string& name) {
+    try {
+        std::string path = FullPath(name);
+        Win32FileSource src(path);
+        return lha::looks_like_archive(src, SearchLimit(path)) ? UNLHA_TYPE_LHA : UNLHA_TYPE_UNKNOWN;
+    } catch (...) {
+        return UNLHA_TYPE_UNKNOWN;
+    }
+}
+
+}  // namespace unlha

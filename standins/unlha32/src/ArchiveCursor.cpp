@@ -1,0 +1,82 @@
+#include "ArchiveCursor.h"
+
+#include "FileTimes.h"
+#include "Records.h"
+#include "SjisPath.h"
+#include "UnlhaError.h"
+#include "unlha32/UnlhaResult.h"
+
+namespace unlha {
+
+namespace {
+
+Win32FileSource& Checked(Win32FileSource& s) {
+    if (!lha::looks_like_archive(s))
+        throw UnlhaError(UNLHA_ERR_NOT_ARCHIVE, "LHA 書庫ではありません: " + s.path());
+    s.seek(0);
+    return s;
+}
+
+}  // namespace
+
+ArchiveCursor::ArchiveCursor(const std::string& path) : source_(path), reader_(Checked(source_)) {}
+
+int ArchiveCursor::Advance(UnlhaEntryInfo* info) {
+    haveCurrent_ = false;
+    if (ended_) return UNLHA_FIND_END;
+    try {
+        while (reader_.next(current_)) {
+            if (!WildcardMatch(wildcard_, current_.name)) continue;
+            haveCurrent_ = true;
+            if (info) FillEntryInfo(current_, *info);
+            return UNLHA_OK;
+        }
+    } catch (const lha::Error& e) {
+        ended_ = true;
+        return e.code() == lha::ErrorCode::Io ? UNLHA_ERR_READ : UNLHA_ERR_BROKEN;
+    }
+    ended_ = true;
+    return UNLHA_FIND_END;
+}
+
+int ArchiveCursor::FindFirst(const std::string& wildcard, UnlhaEntryInfo* info) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    wildcard_ = ToBackslashes(wildcard);
+    ended_ = false;
+    reader_.rewind();
+    return Advance(info);
+}
+
+int ArchiveCursor::FindNext(UnlhaEntryInfo* info) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return Advance(info);
+}
+
+bool ArchiveCursor::WriteTime(FILETIME* t) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!haveCurrent_ || !t) return false;
+    std::uint64_t v = EntryWriteTime(current_);
+    if (v == 0) return false;
+    *t = ToFileTime(v);
+    return true;
+}
+
+bool ArchiveCursor::CreationTime(FILETIME* t) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!haveCurrent_ || !t) return false;
+    std::uint64_t v = EntryCreationTime(current_);
+    if (v == 0) return false;
+    *t = ToFileTime(v);
+    return true;
+}
+
+bool ArchiveCursor::AccessTime(FILETIME* t) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!haveCurrent_ || !t) return false;
+    std::uint64_t v = EntryAccessTime(current_);
+    if (v == 0) return false;
+    *t = ToFileTime(v);
+    return true;
+}
+
+}  // namespace unlha

@@ -1,0 +1,36 @@
+// The commands that read an archive: x (extract with the stored folders), e (without them),
+// t (test) and the extraction of one entry into memory.
+//
+// Extraction is all or nothing: every file is first decoded into a temporary file beside its
+// final place and its CRC checked; only when the whole archive went through are they renamed
+// over their final names (existing files are replaced) and the time stamps and attributes set.
+// A broken archive, a CRC error or a cancel removes the temporary files and the folders made
+// for them, so the destination stays as it was. Entries whose names would leave the
+// destination (".."), and entries of methods this library cannot decode, are left out and
+// noted in the result; the others are still extracted.
+#pragma once
+
+#include <windows.h>
+
+#include "Command.h"
+#include "OutputReport.h"
+
+namespace unlha {
+
+class ArchiveExtractor {
+  public:
+    ArchiveExtractor(HWND window, const Command& cmd, OutputReport& report);
+    int Run();
+    // The first entry matching the command's first name goes into buffer (size bytes).
+    int ExtractToMemory(LPBYTE buffer, DWORD size, DWORD* time, LPWORD attributes, LPDWORD written);
+
+  private:
+    void Note(int code);
+
+    HWND window_;
+    const Command& cmd_;
+    OutputReport& report_;
+    int result_ = 0;
+};
+
+}  // namespace unlha

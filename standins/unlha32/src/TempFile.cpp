@@ -1,0 +1,42 @@
+#include "TempFile.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "SjisPath.h"
+#include "UnlhaError.h"
+#include "unlha32/UnlhaResult.h"
+
+namespace unlha {
+
+TempFile::TempFile(const std::string& folder) {
+    char buf[MAX_PATH];
+    std::string dir = folder.empty() ? std::string(".") : folder;
+    if (!::GetTempFileNameA(dir.c_str(), "ulh", 0, buf))
+        throw UnlhaError(UNLHA_ERR_WRITE, "作業ファイルを作成できません: " + AddBackslash(dir));
+    path_ = buf;
+}
+
+TempFile::~TempFile() {
+    if (owned_ && !path_.empty()) ::DeleteFileA(path_.c_str());
+}
+
+TempFile::TempFile(TempFile&& o) noexcept
+    : path_(std::move(o.path_)), owned_(std::exchange(o.owned_, false)) {}
+
+void TempFile::Commit(const std::string& target, bool copyAllowed) {
+    DWORD attrs = ::GetFileAttributesA(target.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
+        ::SetFileAttributesA(target.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+    DWORD flags =
+        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH | (copyAllowed ? MOVEFILE_COPY_ALLOWED : 0);
+    if (!::MoveFileExA(path_.c_str(), target.c_str(), flags)) {
+        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
+            ::SetFileAttributesA(target.c_str(), attrs);
+        throw UnlhaError(UNLHA_ERR_WRITE, "ファイルを置き換えられません: " + target);
+    }
+    owned_ = false;
+}
+
+}  // namespace unlha
