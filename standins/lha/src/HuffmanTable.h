@@ -37,7 +37,6 @@ private:
   static constexpr int kEntryShift = 10;
   static constexpr std::uint16_t kEntryLengthUnit = 1u << kEntryShift;
   static constexpr std::uint16_t kEntrySymbolMask = kEntryLengthUnit - 1;
-  static constexpr std::uint16_t kSingle = kEntrySymbolMask; // marks a zero-length single code
 
   int decode_slow(BitReader &in, std::uint32_t top) const;
 

@@ -256,6 +256,10 @@ bool looks_like_archive(ByteSource &source, std::uint64_t search_limit = 0);
 struct WriterOptions {
   int header_level = 2;      // 0, 1 or 2
   std::uint8_t os_id = 'M';  // written into level 1 and 2 headers
+  // Encoder tuning for benchmarks; 0 or -1 keeps the built-in choice.
+  int search_depth = 0;      // binary-tree walk bound per position
+  int nice_length = 0;       // matches this long are taken without looking inside them
+  int passes = -1;           // minimum-cost parsing passes (0: lazy matching only)
 };
 
 // What the caller knows about a new entry.

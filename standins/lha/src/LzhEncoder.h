@@ -1,0 +1,67 @@
+#pragma once
+// Encoder of the -lh5- .. -lh7- bit stream. The input is parsed in segments: every position's
+// matches are gathered once with a binary-tree finder, then a minimum-cost path through the
+// segment is found with bit costs taken from the Huffman codes the previous pass would produce
+// (iterated), and the symbols are cut into Huffman blocks where a new table pays for itself.
+#include "BitWriter.h"
+#include "LzhFormat.h"
+#include "MatchFinder.h"
+
+#include <functional>
+#include <vector>
+
+namespace lha::detail {
+
+struct EncoderOptions {
+  int depth = 24;       // binary-tree walk bound per position
+  int nice_length = 96; // a match this long is taken without looking inside it
+  int passes = 2;       // minimum-cost passes per segment (0: lazy parse only)
+};
+
+class LzhEncoder {
+public:
+  // Fills the buffer with up to n bytes; returns 0 at the end.
+  using Input = std::function<std::size_t(unsigned char *, std::size_t)>;
+
+  LzhEncoder(MethodParams params, EncoderOptions options = {});
+
+  void encode(const Input &in, BitWriter &out);
+
+private:
+  struct Costs {
+    std::uint32_t c[kNC];
+    std::uint32_t p[32]; // position class code length plus extra bits
+  };
+
+  void gather(std::int32_t begin, std::int32_t end);
+  void parse_lazy(std::int32_t begin, std::int32_t end);
+  void parse_optimal(std::int32_t begin, std::int32_t end, const Costs &costs);
+  void costs_from_symbols(std::size_t from, Costs &costs) const;
+  void emit_blocks(std::size_t from, BitWriter &out);
+  void write_block(const std::uint32_t *syms, std::size_t n, BitWriter &out);
+
+  MethodParams params_;
+  EncoderOptions options_;
+  std::int32_t window_;
+  std::vector<unsigned char> buf_;
+  std::int32_t data_end_ = 0;
+  MatchFinder finder_;
+  std::int32_t skip_to_ = 0;
+  std::vector<Match> matches_;          // gathered matches, per position in [begin, end)
+  std::vector<std::uint32_t> first_;    // index of each position's first match
+  std::vector<std::uint32_t> cost_;     // minimum-cost pass
+  std::vector<std::uint32_t> choice_;   // (length << 16) | offset, length 1 = literal
+  std::vector<std::uint32_t> symbols_;  // code | offset << 10, pending emission
+};
+
+// Position class of an offset (distance - 1): 0, 1, then its bit length.
+inline int position_class(unsigned offset) {
+  int c = 0;
+  while (offset) {
+    ++c;
+    offset >>= 1;
+  }
+  return c;
+}
+
+} // namespace lha::detail

@@ -1,0 +1,83 @@
+#include "MatchFinder.h"
+
+#include "LzhFormat.h"
+
+namespace lha::detail {
+
+namespace {
+constexpr int kHashBits = 16;
+
+inline std::uint32_t hash3(const unsigned char *p) {
+  std::uint32_t v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+                    (static_cast<std::uint32_t>(p[2]) << 16);
+  return (v * 2654435761u) >> (32 - kHashBits);
+}
+} // namespace
+
+MatchFinder::MatchFinder(int dict_bits, int depth)
+    : window_(std::int32_t{1} << dict_bits), mask_((1u << dict_bits) - 1), depth_(depth),
+      head_(std::size_t{1} << kHashBits, -1), son_(std::size_t{2} << dict_bits, -1) {}
+
+template <bool Collect>
+int MatchFinder::walk(const unsigned char *buf, std::int32_t pos, int limit, Match *out) {
+  const std::uint32_t h = hash3(buf + pos);
+  std::int32_t cur = head_[h];
+  head_[h] = pos;
+  std::int32_t *ptr0 = &son_[((static_cast<std::uint32_t>(pos) & mask_) << 1) + 1];
+  std::int32_t *ptr1 = &son_[(static_cast<std::uint32_t>(pos) & mask_) << 1];
+  const unsigned char *s = buf + pos;
+  int len0 = 0, len1 = 0, best = kMinMatch - 1, n = 0, depth = depth_;
+  for (;;) {
+    std::int32_t dist = pos - cur;
+    if (cur < 0 || dist >= window_ || depth-- == 0) {
+      *ptr0 = *ptr1 = -1;
+      break;
+    }
+    std::int32_t *pair = &son_[(static_cast<std::uint32_t>(cur) & mask_) << 1];
+    const unsigned char *m = buf + cur;
+    int len = len0 < len1 ? len0 : len1;
+    if (m[len] == s[len]) {
+      while (++len < limit && m[len] == s[len]) {
+      }
+      if (len > best) {
+        best = len;
+        if (Collect)
+          out[n++] = Match{static_cast<std::uint16_t>(len), static_cast<std::uint16_t>(dist - 1)};
+        if (len >= limit) {
+          *ptr1 = pair[0];
+          *ptr0 = pair[1];
+          break;
+        }
+      }
+    }
+    if (m[len] < s[len]) {
+      *ptr1 = cur;
+      ptr1 = pair + 1;
+      cur = *ptr1;
+      len1 = len;
+    } else {
+      *ptr0 = cur;
+      ptr0 = pair;
+      cur = *ptr0;
+      len0 = len;
+    }
+  }
+  return n;
+}
+
+int MatchFinder::find(const unsigned char *buf, std::int32_t pos, int limit, Match *out) {
+  return walk<true>(buf, pos, limit, out);
+}
+
+void MatchFinder::skip(const unsigned char *buf, std::int32_t pos, int limit) {
+  walk<false>(buf, pos, limit, nullptr);
+}
+
+void MatchFinder::slide(std::int32_t delta) {
+  for (auto &v : head_)
+    v = v >= delta ? v - delta : -1;
+  for (auto &v : son_)
+    v = v >= delta ? v - delta : -1;
+}
+
+} // namespace lha::detail

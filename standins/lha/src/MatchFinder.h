@@ -1,0 +1,36 @@
+#pragma once
+// Binary-tree match finder over a sliding window: for each position it reports, in increasing
+// length, the nearest match of every length it meets, and inserts the position into the tree.
+#include <cstdint>
+#include <vector>
+
+namespace lha::detail {
+
+struct Match {
+  std::uint16_t length;
+  std::uint16_t offset; // distance - 1
+};
+
+class MatchFinder {
+public:
+  // Window of 2^dict_bits positions (distances below that). `depth` bounds the tree walk.
+  MatchFinder(int dict_bits, int depth);
+
+  // `limit` is the longest match wanted (<= bytes available from pos, >= 3). Returns the count.
+  int find(const unsigned char *buf, std::int32_t pos, int limit, Match *out);
+  // Inserts pos without collecting matches.
+  void skip(const unsigned char *buf, std::int32_t pos, int limit);
+  // The window content moved down by `delta` (a multiple of the window size).
+  void slide(std::int32_t delta);
+
+private:
+  template <bool Collect> int walk(const unsigned char *buf, std::int32_t pos, int limit, Match *out);
+
+  std::int32_t window_;
+  std::uint32_t mask_;
+  int depth_;
+  std::vector<std::int32_t> head_;
+  std::vector<std::int32_t> son_;
+};
+
+} // namespace lha::detail
