@@ -1,0 +1,361 @@
+#include "Filters.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "ExtStrms.h"
+#include "FileSystem.h"
+#include "TextRoutines.h"
+#include "WinHandles.h"
+
+namespace arc {
+
+namespace {
+
+// Days from 1970-01-01 to the given proleptic Gregorian date.
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+const int64_t kEpochDays = DaysFromCivil(0, 1, 1);
+const int64_t kSecondsTo1601 = (DaysFromCivil(1601, 1, 1) - kEpochDays) * 86400;
+
+bool IsLeapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+int Digits(const std::string& text, size_t pos, size_t count, const std::string& whole) {
+    int v = 0;
+    for (size_t i = pos; i < pos + count; ++i) {
+        if (i >= text.size() || text[i] < '0' || text[i] > '9')
+            throw EConvertError("'" + whole + "' は正しい日付・時刻ではありません。");
+        v = v * 10 + (text[i] - '0');
+    }
+    return v;
+}
+
+TDateBound EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
+                          const std::string& whole) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || month < 1 || month > 12 || day < 1 ||
+        day > kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0) || hour > 23 || minute > 59 ||
+        second > 59)
+        throw EConvertError("'" + whole + "' は正しい日付・時刻ではありません。");
+    return (DaysFromCivil(year, month, day) - kEpochDays) * 86400 + hour * 3600 + minute * 60 + second;
+}
+
+int CurrentYear() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return now.wYear;
+}
+
+// Makes BaseDir the current directory for one selection and puts the previous current
+// directories back when it ends, whichever way.
+class TCurrentDirGuard {
+  public:
+    explicit TCurrentDirGuard(const std::string& baseDir) {
+        if (baseDir.empty()) return;
+        Saved = CurrentDirectory();
+        if (baseDir.size() >= 2 && baseDir[1] == ':' &&
+            std::isalpha(static_cast<unsigned char>(baseDir[0]))) {
+            DriveDir = FullPath(baseDir.substr(0, 2));
+        }
+        if (!::SetCurrentDirectoryA(baseDir.c_str())) {
+            DWORD code = ::GetLastError();
+            throw EInOutError(
+                code, "フォルダ " + baseDir + " に移動できません。(I/O エラー " + std::to_string(code) + ")");
+        }
+        Active = true;
+    }
+    ~TCurrentDirGuard() {
+        if (!Active) return;
+        // Failures here are of no use to the caller: the selection's own result or error counts.
+        if (!DriveDir.empty()) ::SetCurrentDirectoryA(DriveDir.c_str());
+        if (!Saved.empty()) ::SetCurrentDirectoryA(Saved.c_str());
+    }
+    TCurrentDirGuard(const TCurrentDirGuard&) = delete;
+    TCurrentDirGuard& operator=(const TCurrentDirGuard&) = delete;
+
+  private:
+    static std::string CurrentDirectory() {
+        DWORD n = ::GetCurrentDirectoryA(0, nullptr);
+        std::string s(n, '\0');
+        n = n ? ::GetCurrentDirectoryA(n, s.data()) : 0;
+        s.resize(n < s.size() ? n : 0);
+        return s;
+    }
+    static std::string FullPath(const std::string& path) {
+        char buf[MAX_PATH * 2];
+        DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
+        return n && n < sizeof buf ? std::string(buf, n) : std::string();
+    }
+    std::string Saved, DriveDir;
+    bool Active = false;
+};
+
+bool HasWildcard(const std::string& mask) {
+    return mask.find_first_of("*?") != std::string::npos;
+}
+
+// The split of a name into its directory part (delimiter included) and its last component.
+void SplitName(const std::string& name, std::string& dir, std::string& last) {
+    size_t p = ostra::LastDelimiter(name, "/\\:");
+    if (p == std::string::npos) {
+        dir.clear();
+        last = name;
+    } else {
+        dir = name.substr(0, p + 1);
+        last = name.substr(p + 1);
+    }
+}
+
+// Directory components of a path after its drive ("C:" or "\\server\share").
+std::vector<std::string> DirParts(const std::string& dirPath, size_t driveLength) {
+    std::vector<std::string> parts;
+    std::string cur;
+    for (size_t i = driveLength; i < dirPath.size(); ++i) {
+        if (ostra::IsLeadByte(dirPath, i) && i + 1 < dirPath.size()) {
+            cur += dirPath[i];
+            cur += dirPath[++i];
+        } else if (dirPath[i] == '\\' || dirPath[i] == '/') {
+            if (!cur.empty()) parts.push_back(cur);
+            cur.clear();
+        } else {
+            cur += dirPath[i];
+        }
+    }
+    if (!cur.empty()) parts.push_back(cur);
+    return parts;
+}
+
+std::string DriveOf(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':' && !ostra::IsLeadByte(path, 0)) return path.substr(0, 2);
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        size_t p = 2, slashes = 0;
+        while (p < path.size()) {
+            if (path[p] == '\\' && ++slashes == 2) break;
+            p += ostra::IsLeadByte(path, p) ? 2 : 1;
+        }
+        return path.substr(0, p < path.size() ? p : path.size());
+    }
+    return std::string();
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+    return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                            b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+// One selection run over the options of one Pack.
+class TFileSelector {
+  public:
+    TFileSelector(const TArchiverOptions& options, const std::string& baseDir, TStringList& tempFiles,
+                  bool& abort)
+        : Options(options), BaseDir(baseDir), TempFiles(tempFiles), Abort(abort) {}
+
+    TSortedList SelectInto(const TStringList& names, const TSortedList* exclusions,
+                           const TSelectProgress* progress, bool selectAllWhenEmpty, bool includeStreams) {
+        Result = TSortedList();
+        Exclusions = exclusions;
+        Progress = progress && *progress ? progress : nullptr;
+        IncludeStreams = includeStreams;
+        std::memset(&Record, 0, sizeof Record);
+        DateFrom = ParseDate(Options.jo, "000000");
+        DateTo = ParseDate(Options.job, "235959");
+        FileMask = Options.a >= 1 ? kAllFileMask : kPlainFileMask;
+        if (names.empty()) {
+            if (selectAllWhenEmpty) Walk("", "", "*.*");
+        } else {
+            for (const std::string& name : names) {
+                if (Abort) break;
+                if (Options.r >= 2 && ostra::DirectoryExists(name)) {
+                    Walk(name, name, "*.*");
+                } else {
+                    std::string dir, mask;
+                    SplitName(name, dir, mask);
+                    Walk(dir, dir, mask);
+                }
+            }
+        }
+        return std::move(Result);
+    }
+
+  private:
+    // Dir is where to search, EntryDir the same folder as entry names spell it (short names with ji).
+    void Walk(const std::string& dir, const std::string& entryDir, const std::string& mask) {
+        WIN32_FIND_DATAA fd;
+        // Items whose attributes lie outside the mask are not reported (volume labels and folders
+        // never are).
+        const DWORD exclude =
+            ~FileMask & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
+        {
+            ostra::FindHandle find(::FindFirstFileA(JoinPath(dir, mask).c_str(), &fd));
+            if (find) {
+                do {
+                    if (Abort) return;
+                    if (IsDots(fd) || (fd.dwFileAttributes & exclude)) continue;
+                    const TDateBound t = FileTimeToDateBound(fd.ftLastWriteTime);
+                    if ((DateFrom == 0 || DateFrom <= t) && (DateTo == 0 || t <= DateTo))
+                        AddEntry(EntryName(entryDir, fd), JoinPath(dir, fd.cFileName), fd);
+                } while (::FindNextFileA(find.get(), &fd));
+            }
+        }
+        if (Options.r >= 1 && (Options.p <= 0 || HasWildcard(mask))) {
+            ostra::FindHandle find(::FindFirstFileA(JoinPath(dir, "*.*").c_str(), &fd));
+            if (!find) return;
+            do {
+                if (Abort) return;
+                if (IsDots(fd) || !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+                Walk(JoinPath(dir, fd.cFileName), JoinPath(entryDir, ItemName(fd)), mask);
+            } while (::FindNextFileA(find.get(), &fd));
+        }
+    }
+
+    static bool IsDots(const WIN32_FIND_DATAA& fd) {
+        return std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0;
+    }
+
+    std::string ItemName(const WIN32_FIND_DATAA& fd) const {
+        return Options.ji >= 1 && fd.cAlternateFileName[0] ? fd.cAlternateFileName : fd.cFileName;
+    }
+
+    std::string EntryName(const std::string& entryDir, const WIN32_FIND_DATAA& fd) const {
+        std::string name = JoinPath(entryDir, ItemName(fd));
+        if (Options.jf == -2 && !BaseDir.empty()) name = ExtractRelativePath(BaseDir, name);
+        return name;
+    }
+
+    void AddEntry(const std::string& entryName, const std::string& fullPath, const WIN32_FIND_DATAA& fd) {
+        if (Exclusions && Exclusions->Contains(entryName)) return;
+        const size_t before = Result.Count();
+        Result.Add(entryName);
+        if (IncludeStreams) {
+            TStringList streams;
+            AddStreams(streams, TempFiles, fullPath, Options, fd, entryName);
+            for (const std::string& s : streams) Result.Add(s);
+        }
+        if (Result.Count() > before && Progress) {
+            std::memset(Record.SourceFileName, 0, sizeof Record.SourceFileName);
+            std::memcpy(Record.SourceFileName, entryName.data(),
+                        entryName.size() < sizeof Record.SourceFileName ? entryName.size()
+                                                                        : sizeof Record.SourceFileName);
+            (*Progress)(kSelectProgressState, &Record, Abort);
+        }
+    }
+
+    const TArchiverOptions& Options;
+    const std::string& BaseDir;
+    TStringList& TempFiles;
+    bool& Abort;
+
+    TSortedList Result;
+    const TSortedList* Exclusions = nullptr;
+    const TSelectProgress* Progress = nullptr;
+    bool IncludeStreams = false;
+    TProgressRecord Record{};
+    TDateBound DateFrom = 0, DateTo = 0;
+    DWORD FileMask = kPlainFileMask;
+};
+
+}  // namespace
+
+std::wstring TSortedList::KeyOf(const std::string& name) {
+    int n = ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    std::wstring key(n > 0 ? n : 0, L'\0');
+    if (n > 0) {
+        ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), key.data(), n);
+        ::CharUpperBuffW(key.data(), static_cast<DWORD>(n));
+    }
+    return key;
+}
+
+bool TSortedList::Add(const std::string& name) {
+    return Items_.insert(TItem{KeyOf(name), name}).second;
+}
+
+bool TSortedList::Contains(const std::string& name) const {
+    return Items_.count(TItem{KeyOf(name), std::string()}) != 0;
+}
+
+TStringList TSortedList::Items() const {
+    TStringList out;
+    out.reserve(Items_.size());
+    for (const TItem& item : Items_) out.push_back(item.Name);
+    return out;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
+    // "sub/" and "C:" are complete directory parts too: a backslash after them would change the name.
+    size_t last = ostra::LastDelimiter(dir, "\\/:");
+    if (last == dir.size() - 1) return dir + name;
+    return dir + "\\" + name;
+}
+
+TDateBound ParseDate(const std::string& text, const std::string& defaultTime) {
+    std::string t = text;
+    if (t.size() > 1 && t[0] == 'l') t.erase(0, 1);
+    int year, month, day;
+    std::string time;
+    if (t.size() == 6 || t.size() == 12) {
+        year = Digits(t, 0, 2, text) + 100 * (CurrentYear() / 100);
+        month = Digits(t, 2, 2, text);
+        day = Digits(t, 4, 2, text);
+        time = t.size() == 12 ? t.substr(6) : defaultTime;
+    } else if (t.size() == 8 || t.size() == 14) {
+        year = Digits(t, 0, 4, text);
+        month = Digits(t, 4, 2, text);
+        day = Digits(t, 6, 2, text);
+        time = t.size() == 14 ? t.substr(8) : defaultTime;
+    } else {
+        return 0;
+    }
+    return EncodeDateTime(year, month, day, Digits(time, 0, 2, text), Digits(time, 2, 2, text),
+                          Digits(time, 4, 2, text), text);
+}
+
+TDateBound FileTimeToDateBound(const FILETIME& utc) {
+    FILETIME local;
+    if (!::FileTimeToLocalFileTime(&utc, &local)) local = utc;
+    const uint64_t v = (static_cast<uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
+    return kSecondsTo1601 + static_cast<int64_t>(v / 10000000ULL);
+}
+
+std::string ExtractRelativePath(const std::string& baseName, const std::string& destName) {
+    const std::string basePath = ostra::ExtractFilePath(baseName);
+    const std::string destPath = ostra::ExtractFilePath(destName);
+    const std::string baseDrive = DriveOf(basePath), destDrive = DriveOf(destPath);
+    if (baseDrive.empty() || destDrive.empty() || !SameText(baseDrive, destDrive)) return destName;
+    std::vector<std::string> base = DirParts(basePath, baseDrive.size());
+    std::vector<std::string> dest = DirParts(destPath, destDrive.size());
+    size_t common = 0;
+    while (common < base.size() && common < dest.size() && SameText(base[common], dest[common])) ++common;
+    std::string result;
+    for (size_t i = common; i < base.size(); ++i) result += "..\\";
+    for (size_t i = common; i < dest.size(); ++i) result += dest[i] + "\\";
+    return result + ostra::ExtractFileName(destName);
+}
+
+TStringList SelectFiles(TStringList& tempFiles, TArchiverOptions& options, const std::string& baseDir,
+                        const TSelectProgress& progress, const TFileList& files, bool& abort) {
+    TCurrentDirGuard currentDir(baseDir);
+    const TStringList names = FlattenFiles(files, true);
+    TFileSelector selector(options, baseDir, tempFiles, abort);
+    // Exclusions need no stream files: the streams of an excluded file are never looked at.
+    const TSortedList exclusions = selector.SelectInto(options.jx, nullptr, nullptr, false, false);
+    TSortedList result =
+        selector.SelectInto(names, &exclusions, &progress, true, options.IncludeExtraStreams);
+    options.r = -1;
+    options.p = 1;
+    options.jo = kUnsetText;
+    options.job = kUnsetText;
+    return result.Items();
+}
+
+}  // namespace arc
