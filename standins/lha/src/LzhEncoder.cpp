@@ -10,9 +10,11 @@ namespace lha::detail {
 
 namespace {
 
-constexpr std::int32_t kSegment = 65535;             // positions parsed together (<= block limit)
+constexpr std::int32_t kSegment = 262144;             // positions parsed together (<= block limit)
 constexpr std::int32_t kLookahead = kMaxMatch + 8;   // bytes kept beyond the segment end
 constexpr std::uint32_t kInfinity = 0xFFFFFFFFu;
+constexpr std::uint16_t kContinuation = 0x8000; // Match::length flag: the tail of a long match
+constexpr std::uint16_t kLengthMask = 0x1FF;
 
 std::int32_t input_span(std::int32_t window) { return std::max<std::int32_t>(window * 4, 256 * 1024); }
 
@@ -21,12 +23,16 @@ std::int32_t input_span(std::int32_t window) { return std::max<std::int32_t>(win
 LzhEncoder::LzhEncoder(MethodParams params, EncoderOptions options)
     : params_(params), options_(options), window_(std::int32_t{1} << params.dict_bits),
       buf_(static_cast<std::size_t>(window_ + input_span(window_) + kSegment + kLookahead + 16)),
-      finder_(params.dict_bits, options.depth) {}
+      finder_(params.dict_bits, options.depth), flog_(kMaxBlockSymbols + 2) {
+  for (std::size_t f = 1; f < flog_.size(); ++f)
+    flog_[f] = static_cast<float>(static_cast<double>(f) * std::log2(static_cast<double>(f)));
+}
 
 void LzhEncoder::gather(std::int32_t begin, std::int32_t end) {
-  const int maxm = options_.depth + 1;
-  matches_.resize(static_cast<std::size_t>(end - begin) * 4 + static_cast<std::size_t>(maxm));
-  first_.resize(static_cast<std::size_t>(end - begin) + 1);
+  const std::size_t span = static_cast<std::size_t>(end - begin);
+  if (matches_.size() < span * 4 + 300)
+    matches_.resize(span * 4 + 300);
+  first_.resize(span + 1);
   std::uint32_t n = 0;
   Match tmp[300];
   const unsigned char *b = buf_.data();
@@ -36,21 +42,26 @@ void LzhEncoder::gather(std::int32_t begin, std::int32_t end) {
     if (avail < kMinMatch)
       continue;
     int limit = static_cast<int>(std::min<std::int32_t>(avail, kMaxMatch));
+    if (n + 300 > matches_.size())
+      matches_.resize(matches_.size() * 2);
     if (i < skip_to_) {
+      // Inside a long match: only insert, and offer the rest of that match from here.
       finder_.skip(b, i, limit);
+      if (skip_to_ - i >= kMinMatch)
+        matches_[n++] = Match{static_cast<std::uint16_t>((skip_to_ - i) | kContinuation), skip_offset_};
       continue;
     }
     int k = finder_.find(b, i, limit, tmp);
     if (k == 0)
       continue;
-    if (n + static_cast<std::uint32_t>(k) > matches_.size())
-      matches_.resize(matches_.size() * 2 + static_cast<std::size_t>(k));
     std::copy(tmp, tmp + k, matches_.begin() + n);
     n += static_cast<std::uint32_t>(k);
-    if (tmp[k - 1].length >= options_.nice_length)
+    if (tmp[k - 1].length >= options_.nice_length) {
       skip_to_ = i + tmp[k - 1].length;
+      skip_offset_ = tmp[k - 1].offset;
+    }
   }
-  first_[static_cast<std::size_t>(end - begin)] = n;
+  first_[span] = n;
   // A long match cut by the segment end must not leave the next segment without matches.
   skip_to_ = std::min(skip_to_, end);
 }
@@ -63,7 +74,7 @@ void LzhEncoder::parse_lazy(std::int32_t begin, std::int32_t end) {
     len = 0;
     if (l > f) {
       const Match &m = matches_[l - 1];
-      len = std::min<int>(m.length, end - i);
+      len = std::min<int>(m.length & kLengthMask, end - i);
       off = m.offset;
     }
   };
@@ -94,23 +105,32 @@ void LzhEncoder::parse_optimal(std::int32_t begin, std::int32_t end, const Costs
   cost_.assign(n + 1, 0);
   choice_.assign(n + 1, 1u << 16);
   const unsigned char *b = buf_.data() + begin;
+  const std::uint32_t *len_cost = costs.c + 256 - kMinMatch;
   for (std::size_t i = n; i-- > 0;) {
     std::uint32_t best = cost_[i + 1] + costs.c[b[i]];
     std::uint32_t pick = 1u << 16;
     std::uint32_t f = first_[i], l = first_[i + 1];
     int prev = kMinMatch - 1;
     const int room = static_cast<int>(n - i);
+    const std::uint32_t *after = cost_.data() + i;
     for (std::uint32_t k = f; k < l && prev < room; ++k) {
       const Match &m = matches_[k];
-      const std::uint32_t pc = costs.p[position_class(m.offset)];
-      const int top = std::min<int>(m.length, room);
-      const int from = (top >= options_.nice_length) ? top : prev + 1;
+      const int top = std::min<int>(m.length & kLengthMask, room);
+      const int from = (top >= options_.nice_length || (m.length & kContinuation)) ? top : prev + 1;
+      // The distance cost is the same for every length of this match: find the best length first.
+      std::uint32_t low = kInfinity;
+      int low_len = top;
       for (int len = from; len <= top; ++len) {
-        std::uint32_t c = cost_[i + static_cast<std::size_t>(len)] + costs.c[256 + len - kMinMatch] + pc;
-        if (c < best) {
-          best = c;
-          pick = (static_cast<std::uint32_t>(len) << 16) | m.offset;
+        std::uint32_t c = after[len] + len_cost[len];
+        if (c < low) {
+          low = c;
+          low_len = len;
         }
+      }
+      low += costs.p[position_class(m.offset)];
+      if (low < best) {
+        best = low;
+        pick = (static_cast<std::uint32_t>(low_len) << 16) | m.offset;
       }
       prev = top;
     }
@@ -291,16 +311,100 @@ void LzhEncoder::write_block(const std::uint32_t *syms, std::size_t n, BitWriter
   }
 }
 
-void LzhEncoder::emit_blocks(std::size_t from, BitWriter &out) {
-  std::size_t n = symbols_.size() - from;
-  const std::uint32_t *s = symbols_.data() + from;
-  while (n > 0) {
-    std::size_t k = std::min<std::size_t>(n, kMaxBlockSymbols);
-    write_block(s, k, out);
-    s += k;
-    n -= k;
+double LzhEncoder::estimate_bits(std::size_t a, std::size_t b) const {
+  // Entropy of the symbols of pieces [a, b) plus a rough table size; for comparing cuts only.
+  const std::uint32_t *lo = &piece_hist_[a * kHistSize], *hi = &piece_hist_[b * kHistSize];
+  double bits = 0;
+  std::uint32_t nc = 0, np = 0, usedc = 0;
+  double sc = 0, sp = 0;
+  for (int k = 0; k < kNC; ++k) {
+    std::uint32_t f = hi[k] - lo[k];
+    if (f) {
+      nc += f;
+      sc += flog_[f];
+      ++usedc;
+    }
   }
-  symbols_.resize(from);
+  for (std::size_t k = kNC; k < kHistSize; ++k) {
+    std::uint32_t f = hi[k] - lo[k];
+    if (f) {
+      np += f;
+      sp += flog_[f];
+    }
+  }
+  bits += (nc ? flog_[nc] - sc : 0) + (np ? flog_[np] - sp : 0);
+  return bits + 110.0 + 4.0 * usedc;
+}
+
+void LzhEncoder::add_pieces(std::size_t from) {
+  // Pieces of at most kPiece symbols; the histograms are running sums over all pending pieces.
+  if (piece_end_.empty()) {
+    piece_hist_.assign(kHistSize, 0);
+  }
+  std::size_t k = from;
+  while (k < symbols_.size()) {
+    std::size_t e = std::min(symbols_.size(), k + kPiece);
+    std::size_t base = piece_hist_.size() - kHistSize;
+    piece_hist_.resize(piece_hist_.size() + kHistSize);
+    std::uint32_t *h = &piece_hist_[base + kHistSize];
+    std::copy(&piece_hist_[base], &piece_hist_[base] + kHistSize, h);
+    for (std::size_t q = k; q < e; ++q) {
+      std::uint32_t sym = symbols_[q], c = sym & 1023;
+      ++h[c];
+      if (c >= 256)
+        ++h[kNC + position_class(sym >> 10)];
+    }
+    piece_end_.push_back(e);
+    k = e;
+  }
+}
+
+void LzhEncoder::emit_blocks(bool final, BitWriter &out) {
+  const std::size_t n = piece_end_.size();
+  if (n == 0)
+    return;
+  // Cheapest cut of the pending pieces into blocks (each within the block symbol limit).
+  std::vector<double> best(n + 1, 0.0);
+  std::vector<std::size_t> from(n + 1, 0);
+  auto start = [&](std::size_t i) { return i == 0 ? std::size_t{0} : piece_end_[i - 1]; };
+  for (std::size_t j = 1; j <= n; ++j) {
+    best[j] = -1;
+    for (std::size_t i = j; i-- > 0;) {
+      if (piece_end_[j - 1] - start(i) > static_cast<std::size_t>(kMaxBlockSymbols))
+        break;
+      double c = best[i] + estimate_bits(i, j);
+      if (best[j] < 0 || c < best[j]) {
+        best[j] = c;
+        from[j] = i;
+      }
+    }
+  }
+  std::vector<std::size_t> cuts;
+  for (std::size_t j = n; j > 0; j = from[j])
+    cuts.push_back(j);
+  std::reverse(cuts.begin(), cuts.end());
+  // Unless this is the end, the last block stays pending: the next segment may join it.
+  std::size_t keep_from = final ? n : (cuts.size() >= 2 ? cuts[cuts.size() - 2] : 0);
+  std::size_t prev = 0;
+  for (std::size_t c : cuts) {
+    if (c > keep_from)
+      break;
+    write_block(symbols_.data() + start(prev), piece_end_[c - 1] - start(prev), out);
+    prev = c;
+  }
+  if (prev == 0)
+    return;
+  const std::size_t drop = piece_end_[prev - 1];
+  symbols_.erase(symbols_.begin(), symbols_.begin() + static_cast<std::ptrdiff_t>(drop));
+  std::vector<std::size_t> ends;
+  for (std::size_t k = prev; k < n; ++k)
+    ends.push_back(piece_end_[k] - drop);
+  piece_end_ = ends;
+  piece_hist_.erase(piece_hist_.begin(), piece_hist_.begin() + static_cast<std::ptrdiff_t>(prev * kHistSize));
+  // Rebase the running sums on the new first boundary.
+  std::vector<std::uint32_t> base(piece_hist_.begin(), piece_hist_.begin() + kHistSize);
+  for (std::size_t k = 0; k < piece_hist_.size(); ++k)
+    piece_hist_[k] -= base[k % kHistSize];
 }
 
 void LzhEncoder::encode(const Input &in, BitWriter &out) {
@@ -324,18 +428,15 @@ void LzhEncoder::encode(const Input &in, BitWriter &out) {
     if (!eof)
       end = std::min(end, data_end_ - kLookahead);
     gather(pos, end);
-    symbols_.clear();
-    if (options_.passes <= 0) {
-      parse_lazy(pos, end);
-    } else {
-      parse_lazy(pos, end);
-      for (int pass = 0; pass < options_.passes; ++pass) {
-        costs_from_symbols(0, costs);
-        symbols_.clear();
-        parse_optimal(pos, end, costs);
-      }
+    const std::size_t s0 = symbols_.size();
+    parse_lazy(pos, end);
+    for (int pass = 0; pass < options_.passes; ++pass) {
+      costs_from_symbols(s0, costs);
+      symbols_.resize(s0);
+      parse_optimal(pos, end, costs);
     }
-    emit_blocks(0, out);
+    add_pieces(s0);
+    emit_blocks(false, out);
     pos = end;
     if (pos >= window_ + span) {
       // Keep the last window of history, drop the rest.
@@ -347,6 +448,7 @@ void LzhEncoder::encode(const Input &in, BitWriter &out) {
       finder_.slide(delta);
     }
   }
+  emit_blocks(true, out);
 }
 
 } // namespace lha::detail

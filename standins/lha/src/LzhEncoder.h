@@ -37,7 +37,9 @@ private:
   void parse_lazy(std::int32_t begin, std::int32_t end);
   void parse_optimal(std::int32_t begin, std::int32_t end, const Costs &costs);
   void costs_from_symbols(std::size_t from, Costs &costs) const;
-  void emit_blocks(std::size_t from, BitWriter &out);
+  double estimate_bits(std::size_t a, std::size_t b) const;
+  void add_pieces(std::size_t from);
+  void emit_blocks(bool final, BitWriter &out);
   void write_block(const std::uint32_t *syms, std::size_t n, BitWriter &out);
 
   MethodParams params_;
@@ -47,21 +49,22 @@ private:
   std::int32_t data_end_ = 0;
   MatchFinder finder_;
   std::int32_t skip_to_ = 0;
+  std::uint16_t skip_offset_ = 0;
   std::vector<Match> matches_;          // gathered matches, per position in [begin, end)
   std::vector<std::uint32_t> first_;    // index of each position's first match
   std::vector<std::uint32_t> cost_;     // minimum-cost pass
   std::vector<std::uint32_t> choice_;   // (length << 16) | offset, length 1 = literal
   std::vector<std::uint32_t> symbols_;  // code | offset << 10, pending emission
+  // Block cutting: pending symbols in pieces, with running histograms (literal/length codes,
+  // then position classes) at every piece boundary.
+  static constexpr std::size_t kPiece = 4096;
+  static constexpr std::size_t kHistSize = kNC + 32;
+  std::vector<std::size_t> piece_end_;
+  std::vector<std::uint32_t> piece_hist_;
+  std::vector<float> flog_; // f * log2(f)
 };
 
 // Position class of an offset (distance - 1): 0, 1, then its bit length.
-inline int position_class(unsigned offset) {
-  int c = 0;
-  while (offset) {
-    ++c;
-    offset >>= 1;
-  }
-  return c;
-}
+inline int position_class(unsigned offset) { return offset ? 32 - __builtin_clz(offset) : 0; }
 
 } // namespace lha::detail

@@ -2,10 +2,29 @@
 
 #include "LzhFormat.h"
 
+#include <cstring>
+
 namespace lha::detail {
 
 namespace {
 constexpr int kHashBits = 16;
+
+// Length of the common prefix of a and b, starting at `len`, at most `limit`.
+inline int extend(const unsigned char *a, const unsigned char *b, int len, int limit) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  while (len + 8 <= limit) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + len, 8);
+    std::memcpy(&y, b + len, 8);
+    if (x != y)
+      return len + (__builtin_ctzll(x ^ y) >> 3);
+    len += 8;
+  }
+#endif
+  while (len < limit && a[len] == b[len])
+    ++len;
+  return len;
+}
 
 inline std::uint32_t hash3(const unsigned char *p) {
   std::uint32_t v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
@@ -37,8 +56,7 @@ int MatchFinder::walk(const unsigned char *buf, std::int32_t pos, int limit, Mat
     const unsigned char *m = buf + cur;
     int len = len0 < len1 ? len0 : len1;
     if (m[len] == s[len]) {
-      while (++len < limit && m[len] == s[len]) {
-      }
+      len = extend(m, s, len + 1, limit);
       if (len > best) {
         best = len;
         if (Collect)
