@@ -27,5 +27,17 @@ inline constexpr const char* kLogBackedUp = "  →バックアップ";
 inline constexpr const char* kLogKept = "  →そのまま";
 inline constexpr const char* kLogCopyFailed = "  →コピー失敗";
 inline constexpr const char* kLogFolderBusy = "バックアップ中...";
+// A folder entry whose title would lead out of the base folder is not run.
+inline constexpr const char* kLogBadTitle = "  →このタイトルは使えないため飛ばしました";
+// Lines after a registry entry's path line when its export did not come about.
+inline constexpr const char* kLogRegNotExported = "    →書き出されませんでした";
+inline constexpr const char* kLogRegTimedOut = "    →書き出しが終わらないため打ち切りました";
+inline constexpr const char* kLogRegNotStarted = "    →レジストリエディタを起動できません";
+inline constexpr const char* kLogRegQuote = "    →キーに \" を含むため飛ばしました";
+
+// The registry editor that exports the registered keys, found through the search path.
+inline constexpr const char* kRegistryEditor = "RegEdit.exe";
+// A hung editor must not hold up the run (and the archive step after it) for ever.
+inline constexpr unsigned kRegExportTimeoutMs = 5 * 60 * 1000;
 
 }  // namespace ostra

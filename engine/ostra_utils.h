@@ -2,11 +2,14 @@
 #pragma once
 
 #include "BackupCopy.h"
+#include "CollectFiles.h"
 #include "FileBackup.h"
 #include "FileStamp.h"
 #include "FileSystem.h"
+#include "FolderBackup.h"
 #include "FolderEntry.h"
 #include "ListFile.h"
+#include "RegistryBackup.h"
 #include "RunOptions.h"
 #include "SettingsFile.h"
 #include "TextRoutines.h"

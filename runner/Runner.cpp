@@ -11,12 +11,13 @@ int RunOnce(const std::string& appDir) {
     const std::string iniPath = appDir + kIniFile;
     if (!FileExists(iniPath)) return 0;
 
-    std::string baseDir, fileDir;
+    std::string baseDir, fileDir, regDir;
     bool timestamp;
     {
         TSettingsFile ini(iniPath);
         baseDir = AddBackslash(ini.ReadString(kSectionOption, "BaseDir", ""));
         fileDir = ini.ReadString(kSectionOption, "FileDir", kDefaultFileDir);
+        regDir = ini.ReadString(kSectionOption, "RegDir", kDefaultRegDir);
         timestamp = ini.ReadBool(kSectionOption, "Timestamp", false);
     }
     if (baseDir.empty() || !DirectoryExists(baseDir)) return 0;
@@ -28,6 +29,14 @@ int RunOnce(const std::string& appDir) {
     if (FileExists(appDir + kFileList)) {
         LoadList(appDir + kFileList, list);
         BackupFiles(baseDir + fileDir, list, nullptr, timestamp, nullptr);
+    }
+    if (FileExists(appDir + kFolderList)) {
+        LoadList(appDir + kFolderList, list);
+        BackupFolders(baseDir, list, nullptr, timestamp, nullptr);
+    }
+    if (FileExists(appDir + kRegistryList)) {
+        LoadList(appDir + kRegistryList, list);
+        BackupRegistry(baseDir + regDir, list, nullptr, nullptr);
     }
     return 0;
 }

@@ -104,4 +104,55 @@ inline uint64_t WriteTime(const std::string& path) {
     return (static_cast<uint64_t>(d.ftLastWriteTime.dwHighDateTime) << 32) | d.ftLastWriteTime.dwLowDateTime;
 }
 
+// Runs a Unix program through Wine (which starts ELF files as Unix processes) in folder dir.
+// Wine hands back no process handle to wait on, so the caller polls for the effect, bounded by
+// time.
+inline bool StartUnixProgram(const std::string& commandLine, const std::string& dir) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string cmd = commandLine;
+    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+        return false;
+    if (pi.hThread) ::CloseHandle(pi.hThread);
+    if (pi.hProcess) ::CloseHandle(pi.hProcess);
+    return true;
+}
+
+inline bool WaitForAttributes(const std::string& path, bool present, DWORD timeoutMs = 10000) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if ((::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == present) return true;
+        if (::GetTickCount() - start > timeoutMs) return false;
+        ::Sleep(10);
+    }
+}
+
+// A Unix symbolic link (Wine shows it as a folder with FILE_ATTRIBUTE_REPARSE_POINT) named name
+// in folder dir, pointing at the relative target. Win32 can neither make nor remove such a link
+// under Wine, so /bin/ln and /bin/rm do it. Declare it after the TempDir that holds it, so that
+// the link is gone before the tree is removed.
+class UnixFolderLink {
+public:
+    UnixFolderLink(const std::string& dir, const std::string& name, const std::string& target)
+        : dir_(dir), path_(dir + name), name_(name) {
+        made_ = StartUnixProgram("/bin/ln -s " + target + " " + name, dir) && WaitForAttributes(path_, true);
+    }
+    ~UnixFolderLink() {
+        if (made_ && StartUnixProgram("/bin/rm -f " + name_, dir_)) WaitForAttributes(path_, false);
+    }
+    UnixFolderLink(const UnixFolderLink&) = delete;
+    UnixFolderLink& operator=(const UnixFolderLink&) = delete;
+    // True when the link exists and shows as a folder reparse point.
+    bool Made() const {
+        DWORD a = ::GetFileAttributesA(path_.c_str());
+        return made_ && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) &&
+               (a & FILE_ATTRIBUTE_REPARSE_POINT);
+    }
+
+private:
+    std::string dir_, path_, name_;
+    bool made_ = false;
+};
+
 }  // namespace testing_support

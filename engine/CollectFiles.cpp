@@ -1,0 +1,75 @@
+#include "CollectFiles.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "TextRoutines.h"
+#include "WinHandles.h"
+
+namespace ostra {
+
+namespace {
+
+bool IsNotDotName(const char* name) {
+    return std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
+}
+
+// folder ends with a backslash; comparable is its ComparablePath key, or empty when nothing is
+// left out.
+void Collect(const std::string& folder, const std::string& comparable, const std::string& pattern,
+             TStrings& files, bool recurse, bool includeFolders, const std::string& leaveOut) {
+    WIN32_FIND_DATAA fd;
+    if (recurse) {
+        FindHandle find(::FindFirstFileA((folder + "*.*").c_str(), &fd));
+        if (find) {
+            do {
+                const DWORD a = fd.dwFileAttributes;
+                if (!(a & FILE_ATTRIBUTE_DIRECTORY) || !IsNotDotName(fd.cFileName)) continue;
+                if (a & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+                std::string subComparable;
+                if (!leaveOut.empty()) {
+                    subComparable = comparable + AnsiLowerCase(fd.cFileName) + '\\';
+                    if (subComparable == leaveOut) continue;
+                }
+                Collect(folder + fd.cFileName + '\\', subComparable, pattern, files, recurse, includeFolders,
+                        leaveOut);
+            } while (::FindNextFileA(find.get(), &fd));
+        }
+    }
+    // An empty pattern would search the folder path itself.
+    if (pattern.empty() || LastDelimiter(pattern, "\\/:") != std::string::npos) return;
+    FindHandle find(::FindFirstFileA((folder + pattern).c_str(), &fd));
+    if (!find) return;
+    do {
+        if (!IsNotDotName(fd.cFileName)) continue;
+        if (!includeFolders && (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        files.push_back(folder + fd.cFileName);
+    } while (::FindNextFileA(find.get(), &fd));
+}
+
+}  // namespace
+
+std::string ComparablePath(const std::string& path) {
+    if (path.empty()) return path;
+    char buf[MAX_PATH];
+    std::string full = path;
+    DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, buf, nullptr);
+    if (n > 0 && n < MAX_PATH) full.assign(buf, n);
+    n = ::GetLongPathNameA(full.c_str(), buf, MAX_PATH);  // only for a path that exists
+    if (n > 0 && n < MAX_PATH) full.assign(buf, n);
+    return AnsiLowerCase(AddBackslash(full));
+}
+
+void CollectFiles(const std::string& folder, const std::string& pattern, TStrings& files, bool recurse,
+                  bool includeFolders, const std::string& leaveOut) {
+    // An empty folder text would gather the current folder of the process.
+    if (folder.empty()) return;
+    const std::string dir = AddBackslash(folder);
+    const std::string out = ComparablePath(leaveOut);
+    const std::string comparable = out.empty() ? std::string() : ComparablePath(dir);
+    if (!out.empty() && comparable == out) return;
+    Collect(dir, comparable, pattern, files, recurse, includeFolders, out);
+}
+
+}  // namespace ostra

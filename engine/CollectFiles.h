@@ -1,0 +1,29 @@
+// File gathering of the folder backup and the archive step.
+#pragma once
+
+#include <string>
+
+#include "ostra_types.h"
+
+namespace ostra {
+
+// Appends the full paths of the entries of folder whose names match pattern. With recurse, every
+// subfolder is gathered first, depth-first, before the folder's own entries; within a folder the
+// file system's order is kept. The pattern applies to names in the folder only: subfolders are
+// descended into whatever their names, and a pattern holding a path delimiter matches nothing.
+// Hidden, system and read-only files are taken; folders only with includeFolders. A missing
+// folder (or an empty folder text) yields nothing.
+//
+// A junction or symbolic link is never descended into, so a link to an ancestor cannot loop and
+// a link to another drive cannot pull that drive in. When leaveOut names a folder (in any
+// spelling of its path), the descent never enters it, and asked for that folder itself nothing is
+// gathered: the folder backup uses this to keep its own base folder, with the copies it holds,
+// out of a registered folder.
+void CollectFiles(const std::string& folder, const std::string& pattern, TStrings& files, bool recurse,
+                  bool includeFolders, const std::string& leaveOut = std::string());
+
+// The path as a comparable key: full, long form, lower case, with a trailing backslash. Paths that
+// name the same folder in different spellings give the same key (empty text gives empty text).
+std::string ComparablePath(const std::string& path);
+
+}  // namespace ostra

@@ -1,0 +1,57 @@
+#include "FolderBackup.h"
+
+#include "BackupCopy.h"
+#include "CollectFiles.h"
+#include "FileSystem.h"
+#include "FolderEntry.h"
+#include "TextRoutines.h"
+#include "ostra_consts.h"
+
+namespace ostra {
+
+bool TitleIsUsable(const std::string& title) {
+    if (title.empty()) return true;
+    if (LastDelimiter(title, "\\/:") != std::string::npos) return false;
+    return title.find_first_not_of(". ") != std::string::npos;
+}
+
+void BackupFolders(const std::string& baseFolder, const TStrings& entries, TStrings* log, bool timestamp,
+                   const TCheckStopEvent& checkStop) {
+    const std::string base = AddBackslash(baseFolder);
+    if (!DirectoryExists(base)) CreateDir(base);
+    if (log) log->push_back(kLogFolderHeader);
+    bool stop = false;
+    TStrings collected;
+    for (const std::string& line : entries) {
+        if (checkStop) {
+            checkStop(stop);
+            if (stop) return;
+        }
+        const TFolderEntry entry = ParseFolderEntry(line);
+        if (log) log->push_back("@" + entry.title + kLogFolderBusy);
+        if (!TitleIsUsable(entry.title)) {
+            if (log) log->push_back(kLogBadTitle);
+            continue;
+        }
+        // The base folder may lie inside the registered folder: never copy a run's own copies.
+        for (const std::string& pattern : entry.patterns)
+            CollectFiles(entry.folder, pattern, collected, entry.subfolders, false, base);
+        const std::string destination = AddBackslash(base + entry.title);
+        for (const std::string& source : collected) {
+            if (checkStop) {
+                checkStop(stop);
+                if (stop) return;
+            }
+            const std::string target = destination + source.substr(entry.folder.size());
+            if (!FileExists(source)) continue;
+            const std::string holder = ExtractFilePath(target);
+            if (!DirectoryExists(holder)) ForceDirectories(holder);
+            const TCopyOutcome outcome = BackupOneFile(source, target, timestamp);
+            if (log) log->push_back(CopyLogLine(ExtractFileName(source), outcome));
+        }
+        collected.clear();
+    }
+    if (log) log->push_back("");
+}
+
+}  // namespace ostra

@@ -1,0 +1,19 @@
+// The second step of a run: the registered folders, each into its title subfolder of the base
+// folder, with the paths below the registered folder kept.
+#pragma once
+
+#include <string>
+
+#include "ostra_types.h"
+
+namespace ostra {
+
+void BackupFolders(const std::string& baseFolder, const TStrings& entries, TStrings* log, bool timestamp,
+                   const TCheckStopEvent& checkStop);
+
+// True when title names a folder inside the base folder: empty (the base folder itself) or one
+// plain name. ".", "..", names of dots and blanks alone (which the file system trims to nothing)
+// and names holding \, / or : would lead elsewhere.
+bool TitleIsUsable(const std::string& title);
+
+}  // namespace ostra

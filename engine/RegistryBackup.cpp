@@ -1,0 +1,137 @@
+#include "RegistryBackup.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "FileSystem.h"
+#include "TextRoutines.h"
+#include "WinHandles.h"
+#include "ostra_consts.h"
+
+namespace ostra {
+
+namespace {
+
+struct TRootTag {
+    size_t length;  // compared from character 6
+    const char* text;
+    const char* suffix;
+};
+
+// Tried in this order; the first match wins.
+constexpr TRootTag kRootTags[] = {
+    {2, "CL", "_classes"},  {2, "LO", "_local"},          {2, "US", "_useres"},
+    {2, "DY", "_dyn_data"}, {9, "CURRENT_U", "_current"}, {9, "CURRENT_C", "_config"},
+};
+
+// Characters a file name cannot hold become "_"; double-byte characters are kept whole (their
+// trail byte may be 0x5C or 0x7C).
+std::string FileNameSafe(const std::string& name) {
+    std::string r = name;
+    for (size_t i = 0; i < r.size(); ++i) {
+        if (IsLeadByte(r, i) && i + 1 < r.size()) {
+            ++i;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(r[i]);
+        if (c < 0x20 || std::strchr("\\/:*?\"<>|", c)) r[i] = '_';
+    }
+    return r;
+}
+
+bool LastWriteTime(const std::string& path, FILETIME& t) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return false;
+    t = d.ftLastWriteTime;
+    return true;
+}
+
+// Removes an export left by an earlier run, so that the file's presence afterwards tells whether
+// this export came about. False when the file is still there.
+bool RemoveOldExport(const std::string& file) {
+    if (::GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(file.c_str());
+    return ::GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+std::string RegistryRootSuffix(const std::string& key) {
+    for (const TRootTag& tag : kRootTags)
+        if (key.size() >= 5 + tag.length && key.compare(5, tag.length, tag.text) == 0) return tag.suffix;
+    return std::string();
+}
+
+std::string RegistryExportName(const std::string& key) {
+    return FileNameSafe(ExtractFileName(key)) + RegistryRootSuffix(key) + ".reg";
+}
+
+std::string RegistryExportParameters(const std::string& file, const std::string& key) {
+    return "/E \"" + file + "\" \"" + key + "\"";
+}
+
+TRunWait RunHiddenAndWait(const std::string& program, const std::string& parameters, unsigned timeoutMs) {
+    SHELLEXECUTEINFOA sei{};
+    sei.cbSize = sizeof sei;
+    // No error box of the shell: an unattended run has nobody to close it.
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    sei.hwnd = nullptr;
+    sei.lpVerb = "Open";
+    sei.lpFile = program.c_str();
+    sei.lpParameters = parameters.c_str();
+    sei.lpDirectory = "";
+    sei.nShow = SW_HIDE;
+    if (!::ShellExecuteExA(&sei)) return TRunWait::rwNotStarted;
+    KernelHandle process(sei.hProcess);
+    if (!process) return TRunWait::rwFinished;  // handed to a running instance: nothing to wait for
+    if (::WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0) return TRunWait::rwFinished;
+    ::TerminateProcess(process.get(), 1);
+    ::WaitForSingleObject(process.get(), 10000);
+    return TRunWait::rwTimedOut;
+}
+
+void BackupRegistry(const std::string& destination, const TStrings& entries, TStrings* log,
+                    const TCheckStopEvent& checkStop) {
+    const std::string dest = AddBackslash(destination);
+    if (!DirectoryExists(dest)) CreateDir(dest);
+    if (log) log->push_back(kLogRegistryHeader);
+    bool stop = false;
+    for (const std::string& key : entries) {
+        if (checkStop) {
+            checkStop(stop);
+            if (stop) return;
+        }
+        // An empty key would have the editor export the whole registry.
+        if (Trim(key).empty()) continue;
+        const std::string file = dest + RegistryExportName(key);
+        if (log) log->push_back("  " + file);
+        // A quote in the key would end its parameter early and hand the editor a different key.
+        if (key.find('"') != std::string::npos) {
+            if (log) log->push_back(kLogRegQuote);
+            continue;
+        }
+        FILETIME before{};
+        const bool oldStays = !RemoveOldExport(file) && LastWriteTime(file, before);
+        const TRunWait run =
+            RunHiddenAndWait(kRegistryEditor, RegistryExportParameters(file, key), kRegExportTimeoutMs);
+        if (run == TRunWait::rwTimedOut) {
+            ::DeleteFileA(file.c_str());  // whatever part of it was written
+            if (log) log->push_back(kLogRegTimedOut);
+            continue;
+        }
+        if (run == TRunWait::rwNotStarted) {
+            if (log) log->push_back(kLogRegNotStarted);
+            continue;
+        }
+        FILETIME after{};
+        const bool written =
+            LastWriteTime(file, after) && (!oldStays || ::CompareFileTime(&before, &after) != 0);
+        if (!written && log) log->push_back(kLogRegNotExported);
+    }
+    if (log) log->push_back("");
+}
+
+}  // namespace ostra
