@@ -235,11 +235,3 @@ TEST_F(FolderBackupTest, TheBaseFolderInsideTheRegisteredFolderIsNotCopiedIntoIt
     EXPECT_EQ(log, (TStrings{kLogFolderHeader, Busy("Again"), ""}));
     EXPECT_FALSE(Exists(inside + "\\Again"));
 }
-
-TEST_F(FolderBackupTest, ALinkLoopInTheRegisteredFolderIsNotFollowed) {
-    testing_support::UnixFolderLink loop(src / "Sub\\", "loop", "..");
-    ASSERT_TRUE(loop.Made());
-    BackupFolders(base.Path(), {Entry(src, "L,*.txt,1")}, &log, false, nullptr);
-    EXPECT_EQ(log, (TStrings{kLogFolderHeader, Busy("L"), Copied("a.txt"), Copied("memo.txt"), ""}));
-    EXPECT_EQ(Tree(base.Path()), Sorted({"L\\memo.txt", "L\\Sub\\Deep\\a.txt"}));
-}
