@@ -48,6 +48,10 @@ std::optional<std::string> SafeRelativeName(std::string_view archiveName) {
     std::string result;
     for (const std::string& c : SplitComponents(name)) {
         if (c == ".") continue;
+        // Prefixes of absolute names: "\\?\", and a drive after leading separators.
+        bool drive =
+            c.size() == 2 && c[1] == ':' && ((c[0] >= 'A' && c[0] <= 'Z') || (c[0] >= 'a' && c[0] <= 'z'));
+        if (result.empty() && (c == "?" || drive)) continue;
         if (c == "..") return std::nullopt;
         if (!result.empty()) result += '\\';
         result += CleanComponent(c);

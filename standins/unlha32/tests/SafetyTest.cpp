@@ -1,0 +1,154 @@
+// Hostile and broken input: names that try to leave the destination, corrupt and truncated
+// archives, bad command lines, small output buffers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "TestFiles.h"
+
+namespace {
+
+// The fixtures folder as Wine sees it (Z: is the Unix root).
+std::string Fixture(const std::string& name) {
+    std::string p = std::string("Z:") + UNLHA32_FIXTURES "/" + name;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+
+class SafetyTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(lib.loaded()); }
+    std::string Extract(const std::string& archive, const std::string& out, int* result) {
+        std::string report;
+        *result = lib.Run(BackendLine("x", {"-n1", "-jse1", "-jso1"}, archive, out, {}), &report);
+        return report;
+    }
+    UnlhaLibrary& lib = UnlhaLibrary::Get();
+    TestFolder dir;
+};
+
+TEST_F(SafetyTest, DotDotNamesAreRefusedAndTheRestExtracted) {
+    std::string out = dir / "deep\\inner\\";
+    ::CreateDirectoryA((dir / "deep").c_str(), nullptr);
+    int r = 0;
+    std::string report = Extract(Fixture("handmade-dotdot.lzh"), out, &r);
+    EXPECT_EQ(UNLHA_ERR_UNSAFE_NAME, r) << report;
+    EXPECT_EQ((std::vector<std::string>{"inner\\ok.txt"}), FilesBelow(dir / "deep"));
+    EXPECT_EQ((std::vector<std::string>{"deep\\inner\\ok.txt"}), FilesBelow(dir.path()));
+}
+
+TEST_F(SafetyTest, AbsoluteNamesDriveLettersDevicesAndStreamsStayInside) {
+    std::string out = dir / "out\\";
+    int r = 0;
+    std::string report = Extract(Fixture("handmade-absolute.lzh"), out, &r);
+    EXPECT_EQ(0, r) << report;
+    EXPECT_EQ((std::vector<std::string>{"_CON", "ads.txt_hidden", "b.txt", "evil.txt", "rooted.txt",
+                                        "server\\share\\unc.txt"}),
+              FilesBelow(out));
+    EXPECT_EQ("drive letter", ReadBytes(out + "evil.txt"));
+    EXPECT_FALSE(FileExists("C:\\evil.txt"));
+
+    std::string out2 = dir / "jlha\\";
+    report = Extract(Fixture("jlha-absolute-level2.lzh"), out2, &r);
+    EXPECT_EQ(0, r) << report;
+    EXPECT_EQ((std::vector<std::string>{"tmp\\unlha32-fixture\\abs.txt"}), FilesBelow(out2));
+    EXPECT_EQ("absolute path from jlha\n", ReadBytes(out2 + "tmp\\unlha32-fixture\\abs.txt"));
+}
+
+class BrokenArchiveTest : public SafetyTest {
+  protected:
+    void SetUp() override {
+        SafetyTest::SetUp();
+        WriteBytes(dir / "in\\first.txt", RepetitiveText(40000));
+        WriteBytes(dir / "in\\second.bin", RepetitiveText(90000) + RandomBytes(30000, 11));
+        ASSERT_EQ(0, lib.Run(BackendLine("u", {"-n1", "-jm2", "-jso1"}, good, dir / "in",
+                                         {"first.txt", "second.bin"})));
+        bytes = ReadBytes(good);
+        WriteBytes(out + "first.txt", "was here before");
+    }
+    // The destination holds exactly what it held before.
+    void ExpectDestinationUntouched() {
+        EXPECT_EQ((std::vector<std::string>{"first.txt"}), FilesBelow(out));
+        EXPECT_EQ("was here before", ReadBytes(out + "first.txt"));
+    }
+    std::string good = dir / "good.lzh";
+    std::string out = dir / "out\\";
+    std::string bytes;
+};
+
+TEST_F(BrokenArchiveTest, DataErrorInTheLastEntryUndoesTheWholeExtraction) {
+    std::string bad = bytes;
+    bad[bad.size() - 40] ^= 0x55;  // inside the packed data of the second entry
+    WriteBytes(dir / "bad.lzh", bad);
+    int r = 0;
+    std::string report = Extract(dir / "bad.lzh", out, &r);
+    EXPECT_TRUE(r == UNLHA_ERR_CRC || r == UNLHA_ERR_BROKEN) << r << " " << report;
+    ExpectDestinationUntouched();
+    EXPECT_EQ(0, lib.CheckArchive((dir / "bad.lzh").c_str(), 24));
+    EXPECT_NE(0, lib.CheckArchive((dir / "bad.lzh").c_str(), 16));  // its headers are sound
+}
+
+TEST_F(BrokenArchiveTest, TruncatedArchivesAndBrokenHeadersGiveErrorsNotFiles) {
+    // (An archive that lacks only its end mark is complete: readers stop at the end of the file.)
+    for (std::size_t keep : {bytes.size() - 100, std::size_t{30}, std::size_t{3}}) {
+        SCOPED_TRACE(keep);
+        WriteBytes(dir / "cut.lzh", bytes.substr(0, keep));
+        int r = 0;
+        std::string report = Extract(dir / "cut.lzh", out, &r);
+        EXPECT_NE(0, r) << report;
+        ExpectDestinationUntouched();
+    }
+    std::string header = bytes;
+    header[1] ^= 0x01;  // header checksum of the first entry
+    WriteBytes(dir / "hdr.lzh", header);
+    int r = 0;
+    Extract(dir / "hdr.lzh", out, &r);
+    EXPECT_NE(0, r);
+    ExpectDestinationUntouched();
+    WriteBytes(dir / "text.lzh", RepetitiveText(3000));
+    Extract(dir / "text.lzh", out, &r);
+    EXPECT_EQ(UNLHA_ERR_NOT_ARCHIVE, r);
+    Extract(dir / "missing.lzh", out, &r);
+    EXPECT_EQ(UNLHA_ERR_FILE_NOT_FOUND, r);
+    ExpectDestinationUntouched();
+}
+
+TEST_F(BrokenArchiveTest, UpdatingABrokenArchiveFailsAndKeepsIt) {
+    std::string bad = bytes.substr(0, bytes.size() - 100);
+    WriteBytes(dir / "bad.lzh", bad);
+    WriteBytes(dir / "in\\third.txt", "third");
+    EXPECT_NE(0, lib.Run(BackendLine("u", {"-n1", "-jso1"}, dir / "bad.lzh", dir / "in", {"third.txt"})));
+    EXPECT_TRUE(ReadBytes(dir / "bad.lzh") == bad);
+    WriteBytes(dir / "text.lzh", "no archive");
+    EXPECT_EQ(UNLHA_ERR_NOT_ARCHIVE,
+              lib.Run(BackendLine("u", {"-n1", "-jso1"}, dir / "text.lzh", dir / "in", {"third.txt"})));
+    EXPECT_EQ("no archive", ReadBytes(dir / "text.lzh"));
+    EXPECT_EQ((std::vector<std::string>{"bad.lzh", "good.lzh", "in\\first.txt", "in\\second.bin",
+                                        "in\\third.txt", "out\\first.txt", "text.lzh"}),
+              FilesBelow(dir.path()));
+}
+
+TEST_F(SafetyTest, BadCommandLinesAndSmallBuffers) {
+    WriteBytes(dir / "in\\a.txt", "a");
+    std::string arc = dir / "a.lzh";
+    EXPECT_EQ(UNLHA_ERR_BAD_COMMAND, lib.Run("q -+ \"" + arc + "\""));
+    EXPECT_EQ(UNLHA_ERR_BAD_COMMAND, lib.Run("u -+ -jso1  "));
+    EXPECT_EQ(UNLHA_ERR_BAD_COMMAND, lib.Run(BackendLine("", {"-jso1"}, arc, "", {"a.txt"})));
+    EXPECT_EQ(UNLHA_ERR_BAD_COMMAND, lib.Unlha(nullptr, nullptr, nullptr, 0));
+    EXPECT_EQ(UNLHA_ERR_NOT_SUPPORTED, lib.Run(BackendLine("s", {"-jso1"}, arc, dir / "sfx", {})));
+    // Unknown switches are taken without effect.
+    EXPECT_EQ(0, lib.Run(BackendLine("u", {"-jso1", "-gw9", "-k", "-jyz", "\"-jpStuff\""}, arc, dir / "in",
+                                     {"a.txt"})));
+
+    char buf[24];
+    std::memset(buf, '#', sizeof buf);
+    EXPECT_EQ(UNLHA_ERR_BAD_COMMAND, lib.Unlha(nullptr, "q", buf, 8));
+    EXPECT_EQ(7u, std::strlen(buf));  // cut, ended, nothing past the size
+    for (std::size_t i = 8; i < sizeof buf; ++i) EXPECT_EQ('#', buf[i]) << i;
+    std::memset(buf, '#', sizeof buf);
+    EXPECT_EQ(UNLHA_ERR_BAD_COMMAND, lib.Unlha(nullptr, "q", buf, 0));
+    EXPECT_EQ('#', buf[0]);
+}
+
+}  // namespace
