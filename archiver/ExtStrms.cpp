@@ -238,19 +238,21 @@ bool CopyFileData(const std::wstring& source, const std::wstring& destination, u
         ::CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
     if (!out) return false;
     try {
-        std::vector<char> buffer(static_cast<size_t>(std::min<uint64_t>(size, kChunkSize)));
-        uint64_t left = size;
-        while (left > 0) {
-            DWORD want = static_cast<DWORD>(std::min<uint64_t>(left, kChunkSize)), got = 0, written = 0;
-            if (!::ReadFile(in.get(), buffer.data(), want, &got, nullptr)) RaiseLastOSError();
-            if (got == 0) {
-                // The source is shorter than announced: a partial copy must not pass for the whole.
-                ::SetLastError(ERROR_HANDLE_EOF);
-                RaiseLastOSError();
-            }
+        // Read to the end rather than Size bytes: data that grew since Size was taken is copied
+        // too, and data that shrank is an error, so a copy is never shorter than its source.
+        std::vector<char> buffer(kChunkSize);
+        uint64_t total = 0;
+        for (;;) {
+            DWORD got = 0, written = 0;
+            if (!::ReadFile(in.get(), buffer.data(), kChunkSize, &got, nullptr)) RaiseLastOSError();
+            if (got == 0) break;
             if (!::WriteFile(out.get(), buffer.data(), got, &written, nullptr) || written != got)
                 RaiseLastOSError();
-            left -= got;
+            total += got;
+        }
+        if (total < size) {
+            ::SetLastError(ERROR_HANDLE_EOF);
+            RaiseLastOSError();
         }
         if (!::SetFileTime(out.get(), &creationTime, &accessTime, &writeTime)) RaiseLastOSError();
     } catch (...) {

@@ -68,11 +68,11 @@ std::wstring StreamToFileName(const std::wstring& streamName, const std::string&
 // ("a.doc;#Summary;$DATA" gives "a.doc:<5>Summary:$DATA"). Everything else yields the empty text.
 std::string FileNameToStreamPath(const std::string& fileName, const std::string& separator);
 
-// Copies Size bytes from Source to a newly created Destination (never an existing one) in bounded
-// chunks and sets its times. Returns true when Destination was created and holds the whole data;
-// false, with nothing changed, when Source cannot be opened or Destination exists or cannot be
-// created. A failed read, write or time setting, or a Source that ends early, removes the partial
-// Destination and raises EOSError.
+// Copies all of Source to a newly created Destination (never an existing one) in bounded chunks
+// and sets its times. Returns true when Destination was created and holds the whole data; false,
+// with nothing changed, when Source cannot be opened or Destination exists or cannot be created.
+// A failed read, write or time setting, or a Source that ends before Size bytes, removes the
+// partial Destination and raises EOSError.
 bool CopyFileData(const std::wstring& source, const std::wstring& destination, uint64_t size,
                   DWORD attributes, const FILETIME& creationTime, const FILETIME& accessTime,
                   const FILETIME& writeTime);

@@ -56,4 +56,78 @@ inline std::vector<std::string> FilesBelow(const std::string& base, const std::s
     return out;
 }
 
+// The Unix path of a Windows path, through Wine's own export; empty outside Wine.
+inline std::string UnixPath(const std::string& winPath) {
+    using Fn = char*(CDECL*)(const wchar_t*);
+    auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!fn) return std::string();
+    wchar_t wide[MAX_PATH * 2];
+    int n = ::MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, wide, MAX_PATH * 2);
+    if (n <= 0) return std::string();
+    char* unix = fn(wide);
+    if (!unix) return std::string();
+    std::string out = unix;
+    ::HeapFree(::GetProcessHeap(), 0, unix);
+    return out;
+}
+
+// Runs a shell command on the Unix side of Wine (start /unix) and collects what it printed. The
+// command runs detached, so completion is seen through a marker file, waited for at most
+// timeoutMs. False when it could not be started or did not finish in time.
+inline bool RunUnixCommand(const std::string& workDir, const std::string& command, std::string& output,
+                           DWORD timeoutMs = 30000) {
+    const std::string script = workDir + "run.sh", out = workDir + "run.out", done = workDir + "run.done";
+    ::DeleteFileA(out.c_str());
+    ::DeleteFileA(done.c_str());
+    const std::string uOut = UnixPath(out), uDone = UnixPath(done), uScript = UnixPath(script);
+    if (uOut.empty() || uDone.empty() || uScript.empty()) return false;
+    if (!testing_support::WriteFileBytes(script, "#!/bin/sh\n(" + command + ") > '" + uOut + "' 2>&1\necho $? > '" +
+                                                     uDone + "'\n"))
+        return false;
+    char system[MAX_PATH];
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    std::string line = std::string(system) + "\\start.exe /unix /bin/sh " + uScript;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                          &pi))
+        return false;
+    ::CloseHandle(pi.hThread);
+    ::WaitForSingleObject(pi.hProcess, timeoutMs);
+    ::CloseHandle(pi.hProcess);
+    for (DWORD waited = 0; !testing_support::Exists(done); waited += 50) {
+        if (waited >= timeoutMs) return false;
+        ::Sleep(50);
+    }
+    output = testing_support::ReadFileBytes(out);
+    return true;
+}
+
+// The names "lhasa l" lists for an archive (the last column of every entry line), or a text
+// beginning with "<" that says what went wrong.
+inline std::vector<std::string> LhasaNames(const std::string& workDir, const std::string& archive) {
+    std::string text;
+    if (!RunUnixCommand(workDir, "lhasa l '" + UnixPath(archive) + "'", text)) return {"<lhasa did not run>"};
+    std::vector<std::string> names;
+    int rulers = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (line.rfind("----------", 0) == 0) {
+            ++rulers;
+            continue;
+        }
+        if (rulers != 1) continue;
+        size_t last = line.find_last_of(' ');
+        names.push_back(last == std::string::npos ? line : line.substr(last + 1));
+    }
+    if (rulers < 2) return {"<unexpected lhasa output: " + text + ">"};
+    return names;
+}
+
 }  // namespace archive_test

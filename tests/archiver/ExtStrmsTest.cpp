@@ -96,6 +96,9 @@ TEST(CopyFileData, CopiesManyChunksWholeAndSetsTheTimes) {
     ASSERT_TRUE(CopyFileData(W(dir / "src"), W(dir / "dst"), data.size(), FILE_ATTRIBUTE_ARCHIVE, c, a, w));
     EXPECT_EQ(ReadFileBytes(dir / "dst"), data);
     EXPECT_EQ(testing_support::WriteTime(dir / "dst"), kSomeTime);
+    // Data that grew after its size was taken is copied too, never cut at the old size.
+    ASSERT_TRUE(CopyFileData(W(dir / "src"), W(dir / "dst2"), 10, FILE_ATTRIBUTE_ARCHIVE, c, a, w));
+    EXPECT_EQ(ReadFileBytes(dir / "dst2"), data);
 }
 
 TEST(CopyFileData, EmptyDataMakesAnEmptyFile) {
