@@ -1,0 +1,47 @@
+// Flattening of the open file list: every kind of argument, order, empty names, kinds that
+// contribute nothing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "FileList.h"
+
+using namespace arc;
+
+TEST(FileListTest, OneThreeLineStringListAndOneEmptyTextGiveThreeNames) {
+    TStringList list = {"a.txt", "b.txt", "sub\\c.txt"};
+    EXPECT_EQ((TStringList{"a.txt", "b.txt", "sub\\c.txt"}), FlattenFiles({list, ""}));
+    EXPECT_EQ((TStringList{"a.txt", "b.txt", "sub\\c.txt"}), FlattenFiles(TFileList{list}));
+}
+
+TEST(FileListTest, EveryKindInOrderAndOtherKindsContributeNothing) {
+    const char* array[] = {"c1", "", "c2", nullptr};
+    const char* const* noArray = nullptr;
+    const char* noText = nullptr;
+    std::string text = "b";
+    TVariant varArray = std::vector<TVarValue>{std::string("v1"), 5LL, true, TVarValue()};
+    TVarValue varText = std::string("v2");
+    TFileList files = {"a",  text, array,   noArray,  noText,  TStringList{"s1", "", "s2"}, 42,      3.5,
+                       true, 'c',  nullptr, varArray, varText, TVariant(TVarValue(7LL)),    L"w.txt"};
+    EXPECT_EQ((TStringList{"a", "b", "c1", "c2", "s1", "s2", "v1", "5", "True", "v2", "7", "w.txt"}),
+              FlattenFiles(files));
+}
+
+TEST(FileListTest, EmptyNamesStayWhenAskedFor) {
+    EXPECT_EQ((TStringList{"", "a", ""}), FlattenFiles({"", TStringList{"a", ""}}, true));
+    EXPECT_EQ(TStringList{}, FlattenFiles({"", TStringList{"", ""}}));
+}
+
+TEST(FileListTest, WideTextsBecomeTheAnsiCodePage) {
+    ASSERT_EQ(932u, ::GetACP());
+    EXPECT_EQ(TStringList{"\x95\x5C.txt"}, FlattenFiles({L"表.txt"}));
+}
+
+TEST(FileListTest, NamesAreTakenWhenTheListIsMade) {
+    TFileList files;
+    {
+        TStringList temporary = {"x", "y"};
+        files = TFileList{temporary, std::string("z")};
+    }
+    EXPECT_EQ((TStringList{"x", "y", "z"}), FlattenFiles(files));
+}

@@ -1,0 +1,312 @@
+// A stand-in archiver library for the binding and back-end tests. It keeps a log of every call
+// (entry, arguments, whether the output buffer was null) that the tests read through
+// TestDllLog, answers with values the tests set through TestDllSet, and lists archives of a tiny
+// text format of its own:
+//
+//   TARC
+//   name|original size|compressed size|DOS date|DOS time|write|access|create
+//
+// The three times are 64-bit file times in decimal, or "-" when the library is to report none.
+// The name "#513" stands for 513 bytes of 'N' with no terminator, as a careless library writes.
+// Records are written by their published byte offsets, not through the system's own header, so
+// a wrong offset there shows up in the tests.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#define TESTDLL_CAT2(a, b) a##b
+#define TESTDLL_CAT(a, b) TESTDLL_CAT2(a, b)
+#define TESTDLL_STR2(a) #a
+#define TESTDLL_STR(a) TESTDLL_STR2(a)
+#define ENTRY(suffix) TESTDLL_CAT(TESTDLL_PREFIX, suffix)
+#define EXPORT extern "C" __declspec(dllexport)
+
+namespace {
+
+const char* const kPrefix = TESTDLL_STR(TESTDLL_PREFIX);
+
+struct Entry {
+    std::string name;
+    uint32_t original = 0, compressed = 0;
+    uint16_t date = 0, time = 0;
+    bool hasTime[3] = {false, false, false};  // write, access, create
+    uint64_t times[3] = {0, 0, 0};
+};
+
+struct Archive {
+    std::vector<Entry> entries;
+    size_t next = 0;    // index of the entry FindNext reports
+    long current = -1;  // entry the time queries refer to
+};
+
+std::string g_log;
+std::map<std::string, int> g_settings;
+std::set<Archive*> g_archives;
+HWND g_owner = nullptr;
+BOOL(WINAPI* g_enumProc)(void*) = nullptr;
+
+int Setting(const char* key, int fallback) {
+    auto it = g_settings.find(key);
+    return it == g_settings.end() ? fallback : it->second;
+}
+
+void Log(const std::string& line) {
+    g_log += line + "\n";
+}
+
+std::string Text(const char* s) {
+    return s ? s : "(null)";
+}
+std::string Ptr(const void* p) {
+    return p ? "set" : "null";
+}
+
+bool ReadFileText(const char* path, std::string& data) {
+    if (!path) return false;
+    HANDLE h = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    char buf[4096];
+    DWORD got = 0;
+    data.clear();
+    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
+    ::CloseHandle(h);
+    return true;
+}
+
+std::vector<std::string> Split(const std::string& s, char sep) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t p = s.find(sep, start);
+        parts.push_back(s.substr(start, p == std::string::npos ? std::string::npos : p - start));
+        if (p == std::string::npos) break;
+        start = p + 1;
+    }
+    return parts;
+}
+
+// Null when the file is not one of ours.
+std::unique_ptr<Archive> Parse(const char* path) {
+    std::string data;
+    if (!ReadFileText(path, data)) return nullptr;
+    std::vector<std::string> lines = Split(data, '\n');
+    for (std::string& l : lines) {
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+    }
+    if (lines.empty() || lines[0] != "TARC") return nullptr;
+    auto archive = std::make_unique<Archive>();
+    for (size_t i = 1; i < lines.size(); ++i) {
+        if (lines[i].empty()) continue;
+        std::vector<std::string> f = Split(lines[i], '|');
+        if (f.size() != 8) return nullptr;
+        Entry e;
+        e.name = f[0] == "#513" ? std::string(513, 'N') : f[0];
+        e.original = static_cast<uint32_t>(std::stoul(f[1]));
+        e.compressed = static_cast<uint32_t>(std::stoul(f[2]));
+        e.date = static_cast<uint16_t>(std::stoul(f[3]));
+        e.time = static_cast<uint16_t>(std::stoul(f[4]));
+        for (int t = 0; t < 3; ++t) {
+            if (f[5 + t] != "-") {
+                e.hasTime[t] = true;
+                e.times[t] = std::stoull(f[5 + t]);
+            }
+        }
+        archive->entries.push_back(e);
+    }
+    return archive;
+}
+
+Archive* Known(HANDLE h) {
+    Archive* a = static_cast<Archive*>(h);
+    return g_archives.count(a) ? a : nullptr;
+}
+
+template <typename T>
+void Put(unsigned char* record, size_t offset, T value) {
+    std::memcpy(record + offset, &value, sizeof value);
+}
+
+// Writes the 558 bytes of an entry record and nothing after them.
+void FillRecord(void* out, const Entry& e) {
+    unsigned char* r = static_cast<unsigned char*>(out);
+    std::memset(r, 0, 558);
+    Put<uint32_t>(r, 0, e.original);
+    Put<uint32_t>(r, 4, e.compressed);
+    Put<uint16_t>(r, 22, e.date);
+    Put<uint16_t>(r, 24, e.time);
+    std::memcpy(r + 26, e.name.data(), e.name.size() < 513 ? e.name.size() : 513);
+    std::memset(r + 539, 'P', 3);  // padding a library may leave as garbage
+    std::memcpy(r + 550, "-tarc-", 6);
+}
+
+int Report(Archive* a, void* record) {
+    if (!a || !record || a->next >= a->entries.size()) {
+        if (a) a->current = -1;
+        return -1;
+    }
+    a->current = static_cast<long>(a->next);
+    FillRecord(record, a->entries[a->next++]);
+    return 0;
+}
+
+BOOL Time(HANDLE h, FILETIME* ft, int which, const char* entryName) {
+    Archive* a = Known(h);
+    Log(std::string(entryName) + "|" + Ptr(ft));
+    if (!a || !ft || a->current < 0) return FALSE;
+    const Entry& e = a->entries[static_cast<size_t>(a->current)];
+    if (!e.hasTime[which]) return FALSE;
+    ft->dwLowDateTime = static_cast<DWORD>(e.times[which]);
+    ft->dwHighDateTime = static_cast<DWORD>(e.times[which] >> 32);
+    return TRUE;
+}
+
+}  // namespace
+
+// ---- the archiver interface ----
+
+EXPORT int WINAPI TESTDLL_PREFIX(HWND window, LPCSTR cmdLine, LPSTR output, DWORD size) {
+    Log(std::string(kPrefix) + "|window=" + Ptr(window) + "|cmd=" + Text(cmdLine) + "|output=" + Ptr(output) +
+        "|size=" + std::to_string(size));
+    if (g_owner) {
+        unsigned char record[1074] = {};
+        std::memcpy(record + 8, "progress-source", 15);
+        std::memcpy(record + 524, "progress-dest", 13);
+        LRESULT reply = ::SendMessageA(g_owner, ::RegisterWindowMessageA("wm_arcextract"), 1,
+                                       reinterpret_cast<LPARAM>(record));
+        Log("progress|reply=" + std::to_string(static_cast<long long>(reply)));
+    }
+    if (g_enumProc) {
+        unsigned char member[1094] = {};
+        std::memcpy(member, "member", 6);
+        Log("enum|result=" + std::to_string(g_enumProc(member)));
+    }
+    if (output && size > 0) {
+        std::string reply = std::string("tarc:") + Text(cmdLine);
+        size_t n = reply.size() < size - 1 ? reply.size() : size - 1;
+        std::memcpy(output, reply.data(), n);
+        output[n] = '\0';
+    }
+    return Setting("result", 0);
+}
+
+EXPORT BOOL WINAPI ENTRY(CheckArchive)(LPCSTR fileName, int mode) {
+    Log(std::string("CheckArchive|") + Text(fileName) + "|mode=" + std::to_string(mode));
+    return Parse(fileName) ? TRUE : FALSE;
+}
+
+EXPORT HANDLE WINAPI ENTRY(OpenArchive)(HWND window, LPCSTR fileName, DWORD mode) {
+    Log(std::string("OpenArchive|window=") + Ptr(window) + "|" + Text(fileName) +
+        "|mode=" + std::to_string(mode));
+    std::unique_ptr<Archive> a = Parse(fileName);
+    if (!a) return nullptr;
+    g_archives.insert(a.get());
+    return a.release();
+}
+
+EXPORT int WINAPI ENTRY(CloseArchive)(HANDLE archive) {
+    Archive* a = Known(archive);
+    Log("CloseArchive|" + Ptr(archive));
+    if (!a) return -1;
+    g_archives.erase(a);
+    delete a;
+    return 0;
+}
+
+EXPORT int WINAPI ENTRY(FindFirst)(HANDLE archive, LPCSTR wildcard, void* record) {
+    Log(std::string("FindFirst|") + Text(wildcard));
+    Archive* a = Known(archive);
+    if (a) a->next = 0;
+    return Report(a, record);
+}
+
+EXPORT int WINAPI ENTRY(FindNext)(HANDLE archive, void* record) {
+    Log("FindNext");
+    return Report(Known(archive), record);
+}
+
+EXPORT BOOL WINAPI ENTRY(GetWriteTimeEx)(HANDLE archive, FILETIME* time) {
+    return Time(archive, time, 0, "GetWriteTimeEx");
+}
+
+EXPORT BOOL WINAPI ENTRY(GetAccessTimeEx)(HANDLE archive, FILETIME* time) {
+    return Time(archive, time, 1, "GetAccessTimeEx");
+}
+
+EXPORT int WINAPI ENTRY(GetArchiveType)(LPCSTR fileName) {
+    Log(std::string("GetArchiveType|") + Text(fileName));
+    return Setting("archivetype", 1);
+}
+
+#ifndef TESTDLL_LEAN
+
+EXPORT int WINAPI ENTRY(ExtractMem)(HWND window, LPCSTR cmdLine, LPBYTE buffer, DWORD size, void* time,
+                                    LPWORD attributes, LPDWORD written) {
+    Log(std::string("ExtractMem|window=") + Ptr(window) + "|cmd=" + Text(cmdLine) + "|buffer=" + Ptr(buffer) +
+        "|size=" + std::to_string(size) + "|time=" + Ptr(time) + "|attributes=" + Ptr(attributes) +
+        "|written=" + Ptr(written));
+    std::string data = "memory";
+    DWORD n = buffer ? (data.size() < size ? static_cast<DWORD>(data.size()) : size) : 0;
+    if (n) std::memcpy(buffer, data.data(), n);
+    if (written) *written = n;
+    return Setting("result", 0);
+}
+
+EXPORT BOOL WINAPI ENTRY(SetOwnerWindowEx)(HWND window, void* callback) {
+    Log("SetOwnerWindowEx|window=" + Ptr(window) + "|callback=" + Ptr(callback));
+    g_owner = window;
+    return TRUE;
+}
+
+EXPORT BOOL WINAPI ENTRY(KillOwnerWindowEx)(HWND window) {
+    Log("KillOwnerWindowEx|window=" + Ptr(window));
+    if (window != g_owner) return FALSE;
+    g_owner = nullptr;
+    return TRUE;
+}
+
+EXPORT BOOL WINAPI ENTRY(GetCreateTimeEx)(HANDLE archive, FILETIME* time) {
+    return Time(archive, time, 2, "GetCreateTimeEx");
+}
+
+EXPORT BOOL WINAPI ENTRY(SetEnumMembersProc64)(BOOL(WINAPI* callback)(void*), DWORD size) {
+    Log("SetEnumMembersProc64|callback=" + Ptr(reinterpret_cast<void*>(callback)) +
+        "|size=" + std::to_string(size));
+    g_enumProc = callback;
+    return TRUE;
+}
+
+EXPORT BOOL WINAPI ENTRY(ClearEnumMembersProc64)() {
+    Log("ClearEnumMembersProc64");
+    g_enumProc = nullptr;
+    return TRUE;
+}
+
+#endif
+
+// ---- control of the tests ----
+
+// Copies the log (NUL-terminated, truncated to size) and returns its full length.
+EXPORT DWORD WINAPI TestDllLog(LPSTR buffer, DWORD size) {
+    if (buffer && size > 0) {
+        size_t n = g_log.size() < size - 1 ? g_log.size() : size - 1;
+        std::memcpy(buffer, g_log.data(), n);
+        buffer[n] = '\0';
+    }
+    return static_cast<DWORD>(g_log.size());
+}
+
+EXPORT void WINAPI TestDllClearLog() {
+    g_log.clear();
+}
+
+// "result": what the main entry and ExtractMem answer; "archivetype": GetArchiveType's answer.
+EXPORT void WINAPI TestDllSet(LPCSTR key, int value) {
+    if (key) g_settings[key] = value;
+}
