@@ -22,10 +22,16 @@ std::int32_t input_span(std::int32_t window) { return std::max<std::int32_t>(win
 
 LzhEncoder::LzhEncoder(MethodParams params, EncoderOptions options)
     : params_(params), options_(options), window_(std::int32_t{1} << params.dict_bits),
-      buf_(static_cast<std::size_t>(window_ + input_span(window_) + kSegment + kLookahead + 16)),
-      finder_(params.dict_bits, options.depth), flog_(kMaxBlockSymbols + 2) {
-  for (std::size_t f = 1; f < flog_.size(); ++f)
-    flog_[f] = static_cast<float>(static_cast<double>(f) * std::log2(static_cast<double>(f)));
+      finder_(params.dict_bits, options.depth), flog_(1, 0.0f) {}
+
+std::size_t LzhEncoder::full_buffer() const {
+  return static_cast<std::size_t>(window_ + input_span(window_) + kSegment + kLookahead + 16);
+}
+
+void LzhEncoder::grow_flog(std::size_t n) {
+  // f * log2(f) for the block cost estimate, extended as larger counts turn up.
+  for (std::size_t f = flog_.size(); f <= n; ++f)
+    flog_.push_back(static_cast<float>(static_cast<double>(f) * std::log2(static_cast<double>(f))));
 }
 
 void LzhEncoder::gather(std::int32_t begin, std::int32_t end) {
@@ -363,6 +369,7 @@ void LzhEncoder::emit_blocks(bool final, BitWriter &out) {
   const std::size_t n = piece_end_.size();
   if (n == 0)
     return;
+  grow_flog(std::min<std::size_t>(symbols_.size(), kMaxBlockSymbols) + 1);
   // Cheapest cut of the pending pieces into blocks (each within the block symbol limit).
   std::vector<double> best(n + 1, 0.0);
   std::vector<std::size_t> from(n + 1, 0);
@@ -407,15 +414,29 @@ void LzhEncoder::emit_blocks(bool final, BitWriter &out) {
     piece_hist_[k] -= base[k % kHistSize];
 }
 
-void LzhEncoder::encode(const Input &in, BitWriter &out) {
+void LzhEncoder::encode(const Input &in, BitWriter &out, std::uint64_t size_hint) {
   const std::int32_t span = input_span(window_);
-  const std::int32_t cap = static_cast<std::int32_t>(buf_.size()) - 16;
+  // Small inputs get a small buffer; it grows to the full size if the input turns out longer.
+  const std::size_t full = full_buffer();
+  const std::size_t want = static_cast<std::size_t>(
+      std::min<std::uint64_t>(full, static_cast<std::uint64_t>(window_) + size_hint + kLookahead + 16 + 1));
+  if (buf_.size() < want)
+    buf_.resize(want);
+  std::int32_t cap = static_cast<std::int32_t>(buf_.size()) - 16;
   std::int32_t pos = window_; // [0, window_) is history (none yet)
   data_end_ = window_;
   skip_to_ = 0;
+  symbols_.clear();
+  piece_end_.clear();
+  piece_hist_.clear();
+  finder_.reset();
   bool eof = false;
   Costs costs{};
   for (;;) {
+    if (!eof && data_end_ == cap && buf_.size() < full) {
+      buf_.resize(full);
+      cap = static_cast<std::int32_t>(buf_.size()) - 16;
+    }
     while (!eof && data_end_ < cap) {
       std::size_t got = in(buf_.data() + data_end_, static_cast<std::size_t>(cap - data_end_));
       if (got == 0)

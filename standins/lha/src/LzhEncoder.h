@@ -25,7 +25,9 @@ public:
 
   LzhEncoder(MethodParams params, EncoderOptions options = {});
 
-  void encode(const Input &in, BitWriter &out);
+  // Packs everything `in` delivers. `size_hint` (the expected input size) only sizes buffers.
+  // The encoder can be used again for the next input.
+  void encode(const Input &in, BitWriter &out, std::uint64_t size_hint);
 
 private:
   struct Costs {
@@ -37,6 +39,8 @@ private:
   void parse_lazy(std::int32_t begin, std::int32_t end);
   void parse_optimal(std::int32_t begin, std::int32_t end, const Costs &costs);
   void costs_from_symbols(std::size_t from, Costs &costs) const;
+  std::size_t full_buffer() const;
+  void grow_flog(std::size_t n);
   double estimate_bits(std::size_t a, std::size_t b) const;
   void add_pieces(std::size_t from);
   void emit_blocks(bool final, BitWriter &out);

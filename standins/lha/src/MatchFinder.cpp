@@ -2,6 +2,7 @@
 
 #include "LzhFormat.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lha::detail {
@@ -89,6 +90,11 @@ int MatchFinder::find(const unsigned char *buf, std::int32_t pos, int limit, Mat
 
 void MatchFinder::skip(const unsigned char *buf, std::int32_t pos, int limit) {
   walk<false>(buf, pos, limit, nullptr);
+}
+
+void MatchFinder::reset() {
+  std::fill(head_.begin(), head_.end(), -1);
+  std::fill(son_.begin(), son_.end(), -1);
 }
 
 void MatchFinder::slide(std::int32_t delta) {

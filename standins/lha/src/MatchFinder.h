@@ -22,6 +22,8 @@ public:
   void skip(const unsigned char *buf, std::int32_t pos, int limit);
   // The window content moved down by `delta` (a multiple of the window size).
   void slide(std::int32_t delta);
+  // Forgets every position (for the next input).
+  void reset();
 
 private:
   template <bool Collect> int walk(const unsigned char *buf, std::int32_t pos, int limit, Match *out);

@@ -86,15 +86,20 @@ Entry Writer::add_file(const NewEntry &info, ByteSource &data, Method method, co
   if (!stored) {
     try {
       detail::BitWriter bw(sink_, expected);
-      detail::EncoderOptions eo;
-      if (options_.search_depth > 0)
-        eo.depth = std::min(options_.search_depth, 256);
-      if (options_.nice_length > 0)
-        eo.nice_length = std::clamp(options_.nice_length, 3, 256);
-      if (options_.passes >= 0)
-        eo.passes = std::min(options_.passes, 8);
-      detail::LzhEncoder enc(detail::MethodParams{dict_bits(method)}, eo);
-      enc.encode(pull, bw);
+      auto &enc = encoders_[static_cast<int>(method)];
+      if (!enc) {
+        // Made once per method and kept: archives of many small files would otherwise spend
+        // their time setting up windows and tables.
+        detail::EncoderOptions eo;
+        if (options_.search_depth > 0)
+          eo.depth = std::min(options_.search_depth, 256);
+        if (options_.nice_length > 0)
+          eo.nice_length = std::clamp(options_.nice_length, 3, 256);
+        if (options_.passes >= 0)
+          eo.passes = std::min(options_.passes, 8);
+        enc = std::make_unique<detail::LzhEncoder>(detail::MethodParams{dict_bits(method)}, eo);
+      }
+      enc->encode(pull, bw, expected);
       bw.flush();
       packed = bw.bytes();
       if (packed >= done)

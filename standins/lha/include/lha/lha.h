@@ -26,6 +26,10 @@
 
 namespace lha {
 
+namespace detail {
+class LzhEncoder;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Errors
 
@@ -296,6 +300,7 @@ private:
   ByteSink &sink_;
   WriterOptions options_;
   bool finished_ = false;
+  std::unique_ptr<detail::LzhEncoder> encoders_[4]; // per Method, made on first use
 };
 
 // ---------------------------------------------------------------------------------------------
