@@ -121,11 +121,12 @@ void LzhDecoder::decode(BitReader &in, std::uint64_t original_size, const Output
   const std::size_t dict = std::size_t{1} << params_.dict_bits;
   // Linear window: [0, dict) history, then up to kFlushChunk new bytes; the history starts as
   // spaces, as the format has it, so a distance reaching before the start stays harmless.
-  std::vector<unsigned char> win(dict + kFlushChunk + kSlack, ' ');
+  const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(kFlushChunk, original_size + 1));
+  std::vector<unsigned char> win(dict + chunk + kSlack, ' ');
   unsigned char *const base = win.data();
   std::size_t pos = dict, flushed = dict;
   std::uint64_t left = original_size;
-  const std::size_t limit = dict + kFlushChunk;
+  const std::size_t limit = dict + chunk;
 
   auto flush = [&]() {
     if (pos > flushed && !out(base + flushed, pos - flushed))
