@@ -200,7 +200,7 @@ int ArchiveUpdater::Run() {
         report_.Line("すべてのファイルを削除したので書庫を削除しました。");
         return result_;
     }
-    temp.Commit(archive, !cmd_.switches.workDir.empty());
+    temp.Commit(archive, !cmd_.switches.workDir.empty(), true);
     if (deleting)
         report_.Line(std::to_string(deleted) + " 個のファイルを削除しました。");
     else

@@ -1,5 +1,7 @@
 #include "SafeName.h"
 
+#include <windows.h>
+
 #include <array>
 
 #include "SjisPath.h"
@@ -23,7 +25,7 @@ bool IsDeviceName(const std::string& component) {
 std::string CleanComponent(const std::string& c) {
     std::string r;
     for (std::size_t i = 0; i < c.size(); ++i) {
-        if (IsLeadByteAt(c, i) && i + 1 < c.size()) {
+        if (::IsDBCSLeadByte(static_cast<BYTE>(c[i])) && i + 1 < c.size()) {
             r += c[i];
             r += c[++i];
             continue;
@@ -35,8 +37,8 @@ std::string CleanComponent(const std::string& c) {
     }
     // Windows drops trailing dots and blanks, which would make two names one.
     while (!r.empty() && (r.back() == '.' || r.back() == ' ')) r.pop_back();
-    if (r.empty()) r = "_";
-    if (IsDeviceName(r)) r = "_" + r;
+    if (r.empty()) r.push_back('_');
+    if (IsDeviceName(r)) r.insert(r.begin(), '_');
     return r;
 }
 

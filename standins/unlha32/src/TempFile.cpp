@@ -25,12 +25,12 @@ TempFile::~TempFile() {
 TempFile::TempFile(TempFile&& o) noexcept
     : path_(std::move(o.path_)), owned_(std::exchange(o.owned_, false)) {}
 
-void TempFile::Commit(const std::string& target, bool copyAllowed) {
+void TempFile::Commit(const std::string& target, bool copyAllowed, bool writeThrough) {
     DWORD attrs = ::GetFileAttributesA(target.c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
         ::SetFileAttributesA(target.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
-    DWORD flags =
-        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH | (copyAllowed ? MOVEFILE_COPY_ALLOWED : 0);
+    DWORD flags = MOVEFILE_REPLACE_EXISTING | (copyAllowed ? MOVEFILE_COPY_ALLOWED : 0) |
+                  (writeThrough ? MOVEFILE_WRITE_THROUGH : 0);
     if (!::MoveFileExA(path_.c_str(), target.c_str(), flags)) {
         if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
             ::SetFileAttributesA(target.c_str(), attrs);

@@ -18,8 +18,9 @@ class TempFile {
 
     const std::string& path() const { return path_; }
     // Moves the file over target (replacing it); the file is then no longer ours to delete.
-    // copyAllowed lets the move cross volumes (only the archive's work folder needs that).
-    void Commit(const std::string& target, bool copyAllowed = false);
+    // copyAllowed lets the move cross volumes (only the archive's work folder needs that);
+    // writeThrough waits until the move is on the disk (for the archive, not for every file).
+    void Commit(const std::string& target, bool copyAllowed = false, bool writeThrough = false);
 
   private:
     std::string path_;

@@ -7,9 +7,18 @@
 #include "ArchiveHandleTable.h"
 #include "CallbackRegistry.h"
 #include "CommandRunner.h"
+#include "ProgressDialog.h"
 
 using unlha::ArchiveHandleTable;
 using unlha::CallbackRegistry;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    // The progress window's class points into this module: it must not outlive an unload, or a
+    // later load would find the class and call into freed code.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr)
+        ::UnregisterClassA(unlha::ProgressDialog::kClassName, instance);
+    return TRUE;
+}
 
 UNLHA_API int WINAPI Unlha(HWND window, LPCSTR commandLine, LPSTR outputBuffer, DWORD size) {
     unlha::OutputReport report(outputBuffer, size);

@@ -141,11 +141,19 @@ TEST_F(SafetyTest, BadCommandLinesAndSmallBuffers) {
     EXPECT_EQ(0, lib.Run(BackendLine("u", {"-jso1", "-gw9", "-k", "-jyz", "\"-jpStuff\""}, arc, dir / "in",
                                      {"a.txt"})));
 
+    std::string full;
+    ASSERT_EQ(UNLHA_ERR_BAD_COMMAND, lib.Run("q", &full));
+    ASSERT_GT(full.size(), 8u);
     char buf[24];
     std::memset(buf, '#', sizeof buf);
     EXPECT_EQ(UNLHA_ERR_BAD_COMMAND, lib.Unlha(nullptr, "q", buf, 8));
-    EXPECT_EQ(7u, std::strlen(buf));  // cut, ended, nothing past the size
-    for (std::size_t i = 8; i < sizeof buf; ++i) EXPECT_EQ('#', buf[i]) << i;
+    std::size_t len = std::strlen(buf);  // ended within the size, nothing written past it
+    EXPECT_TRUE(len > 0 && len <= 7) << len;
+    EXPECT_EQ(full.substr(0, len), std::string(buf, len));
+    std::size_t i = 0;  // cut between characters, not inside a double-byte one
+    while (i < len) i += ::IsDBCSLeadByte(static_cast<BYTE>(buf[i])) ? 2 : 1;
+    EXPECT_EQ(len, i);
+    for (std::size_t k = 8; k < sizeof buf; ++k) EXPECT_EQ('#', buf[k]) << k;
     std::memset(buf, '#', sizeof buf);
     EXPECT_EQ(UNLHA_ERR_BAD_COMMAND, lib.Unlha(nullptr, "q", buf, 0));
     EXPECT_EQ('#', buf[0]);

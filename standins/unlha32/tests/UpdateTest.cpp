@@ -81,12 +81,12 @@ TEST_F(UpdateTest, ResponseFileNamesOnePerLine) {
     WriteBytes(base + "not listed.txt", "no");
     std::string resp = dir / "resp.txt";
     WriteBytes(resp, "\"with blank.txt\"\r\n\"表\\ソ.txt\"\r\nplain.txt\r\n\r\n");
-    ASSERT_EQ("", Pack({"@" + resp}));
+    ASSERT_EQ("", Pack({std::string("@").append(resp)}));
     EXPECT_EQ((std::vector<std::string>{"with blank.txt", "表\\ソ.txt", "plain.txt"}), Names(arc));
     std::string report;
-    EXPECT_EQ(
-        UNLHA_ERR_RESPONSE_FILE,
-        lib.Run(BackendLine("u", {"-jso1"}, dir / "other.lzh", base, {"@" + dir / "missing.txt"}), &report));
+    EXPECT_EQ(UNLHA_ERR_RESPONSE_FILE, lib.Run(BackendLine("u", {"-jso1"}, dir / "other.lzh", base,
+                                                           {std::string("@").append(dir / "missing.txt")}),
+                                               &report));
     EXPECT_FALSE(FileExists(dir / "other.lzh"));
 }
 
