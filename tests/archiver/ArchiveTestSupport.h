@@ -10,8 +10,9 @@
 
 namespace archive_test {
 
-// Writes every file (relative names, folders made as needed) with its own name as contents.
+// Writes every file below base (relative names; base and folders made as needed) with its own name as contents.
 inline void MakeTree(const std::string& base, const std::vector<std::string>& files) {
+    ::CreateDirectoryA(base.c_str(), nullptr);
     for (const std::string& rel : files) {
         for (size_t p = rel.find('\\'); p != std::string::npos; p = rel.find('\\', p + 1))
             ::CreateDirectoryA((base + rel.substr(0, p)).c_str(), nullptr);
