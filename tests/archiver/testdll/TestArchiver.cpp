@@ -205,7 +205,7 @@ EXPORT HANDLE WINAPI ENTRY(OpenArchive)(HWND window, LPCSTR fileName, DWORD mode
     Log(std::string("OpenArchive|window=") + Ptr(window) + "|" + Text(fileName) +
         "|mode=" + std::to_string(mode));
     std::unique_ptr<Archive> a = Parse(fileName);
-    if (!a) return nullptr;
+    if (!a || Setting("openfails", 0)) return nullptr;
     g_archives.insert(a.get());
     return a.release();
 }
@@ -306,7 +306,8 @@ EXPORT void WINAPI TestDllClearLog() {
     g_log.clear();
 }
 
-// "result": what the main entry and ExtractMem answer; "archivetype": GetArchiveType's answer.
+// "result": what the main entry and ExtractMem answer; "archivetype": GetArchiveType's answer;
+// "openfails": OpenArchive fails even for an archive CheckArchive accepts.
 EXPORT void WINAPI TestDllSet(LPCSTR key, int value) {
     if (key) g_settings[key] = value;
 }

@@ -37,6 +37,9 @@ inline std::string UnarjDll() {
     return Dir() + "UNARJ32J.DLL";
 }
 
+// Folder holding the test library under the LHA library's name (UNLHA32.DLL, prefix "Unlha").
+inline std::string LhaDir() { return Dir() + "lha\\"; }
+
 // The control entries of one loaded test library (not owned).
 class Client {
   public:
