@@ -38,7 +38,9 @@ inline std::string UnarjDll() {
 }
 
 // Folder holding the test library under the LHA library's name (UNLHA32.DLL, prefix "Unlha").
-inline std::string LhaDir() { return Dir() + "lha\\"; }
+inline std::string LhaDir() {
+    return Dir() + "lha\\";
+}
 
 // The control entries of one loaded test library (not owned).
 class Client {
