@@ -174,19 +174,6 @@ BOOL Time(HANDLE h, FILETIME* ft, int which, const char* entryName) {
 EXPORT int WINAPI TESTDLL_PREFIX(HWND window, LPCSTR cmdLine, LPSTR output, DWORD size) {
     Log(std::string(kPrefix) + "|window=" + Ptr(window) + "|cmd=" + Text(cmdLine) + "|output=" + Ptr(output) +
         "|size=" + std::to_string(size));
-    if (g_owner) {
-        unsigned char record[1074] = {};
-        std::memcpy(record + 8, "progress-source", 15);
-        std::memcpy(record + 524, "progress-dest", 13);
-        LRESULT reply = ::SendMessageA(g_owner, ::RegisterWindowMessageA("wm_arcextract"), 1,
-                                       reinterpret_cast<LPARAM>(record));
-        Log("progress|reply=" + std::to_string(static_cast<long long>(reply)));
-    }
-    if (g_enumProc) {
-        unsigned char member[1094] = {};
-        std::memcpy(member, "member", 6);
-        Log("enum|result=" + std::to_string(g_enumProc(member)));
-    }
     if (output && size > 0) {
         std::string reply = std::string("tarc:") + Text(cmdLine);
         size_t n = reply.size() < size - 1 ? reply.size() : size - 1;
