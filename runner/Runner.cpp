@@ -2,42 +2,90 @@
 
 #include <windows.h>
 
+#include "ArchiveFolders.h"
+#include "ArchiveStep.h"
+#include "FolderBackup.h"
+#include "RegistryBackup.h"
 #include "WinHandles.h"
 #include "ostra_utils.h"
 
 namespace ostra {
 
+namespace {
+
+struct TRunnerSettings {
+    std::string baseDir, arcDir, fileDir, regDir;
+    bool timestamp = false, archive = false, deleteFiles = false, recycleBin = true;
+    int method = 0, naming = 0;
+};
+
+TRunnerSettings ReadSettings(const std::string& iniPath) {
+    TSettingsFile ini(iniPath);
+    const char* s = kSectionOption;
+    TRunnerSettings r;
+    r.baseDir = AddBackslash(ini.ReadString(s, "BaseDir", ""));
+    r.arcDir = AddBackslash(ini.ReadString(s, "ArcDir", ""));
+    r.fileDir = ini.ReadString(s, "FileDir", kDefaultFileDir);
+    r.regDir = ini.ReadString(s, "RegDir", kDefaultRegDir);
+    r.timestamp = ini.ReadBool(s, "Timestamp", false);
+    r.archive = ini.ReadBool(s, "Archive", false);
+    r.method = ini.ReadInteger(s, "lha", 0);
+    r.naming = ini.ReadInteger(s, "ArcName", 0);
+    r.deleteFiles = ini.ReadBool(s, "DeleteFiles", false);
+    r.recycleBin = ini.ReadBool(s, "DelUseRecycleBin", true);
+    // A relative folder would resolve against whatever folder the scheduler starts us in.
+    if (!IsAbsolutePath(r.baseDir)) r.baseDir.clear();
+    if (!IsAbsolutePath(r.arcDir)) r.arcDir.clear();
+    return r;
+}
+
+// Emptying the base folder must never remove originals, the configuration or the archives.
+bool MayEmptyBaseFolder(const TRunnerSettings& s, const std::string& appDir, const TStrings& files,
+                        const TStrings& folderLines) {
+    if (IsInsideFolder(appDir, s.baseDir) || IsInsideFolder(s.arcDir, s.baseDir)) return false;
+    for (const std::string& f : files)
+        if (IsInsideFolder(f, s.baseDir)) return false;
+    for (const std::string& line : folderLines)
+        if (IsInsideFolder(ParseFolderEntry(line).folder, s.baseDir)) return false;
+    return true;
+}
+
+}  // namespace
+
 int RunOnce(const std::string& appDir) {
     const std::string iniPath = appDir + kIniFile;
     if (!FileExists(iniPath)) return 0;
+    const TRunnerSettings s = ReadSettings(iniPath);
+    if (s.baseDir.empty() || !DirectoryExists(s.baseDir)) return 0;
 
-    std::string baseDir, fileDir, regDir;
-    bool timestamp;
-    {
-        TSettingsFile ini(iniPath);
-        baseDir = AddBackslash(ini.ReadString(kSectionOption, "BaseDir", ""));
-        fileDir = ini.ReadString(kSectionOption, "FileDir", kDefaultFileDir);
-        regDir = ini.ReadString(kSectionOption, "RegDir", kDefaultRegDir);
-        timestamp = ini.ReadBool(kSectionOption, "Timestamp", false);
-    }
-    if (baseDir.empty() || !DirectoryExists(baseDir)) return 0;
-
-    // Marks that a run is under way for as long as this process lives.
+    // Marks that a run is under way for as long as this process lives; a second runner leaves the
+    // folders to the first.
     KernelHandle runMarker(::CreateMutexA(nullptr, FALSE, "Pelmira - Ostrun by zedka"));
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
-    TStrings list;
+    TStrings files, folders, keys;
     if (FileExists(appDir + kFileList)) {
-        LoadList(appDir + kFileList, list);
-        BackupFiles(baseDir + fileDir, list, nullptr, timestamp, nullptr);
+        LoadList(appDir + kFileList, files);
+        BackupFiles(s.baseDir + s.fileDir, files, nullptr, s.timestamp, nullptr);
     }
     if (FileExists(appDir + kFolderList)) {
-        LoadList(appDir + kFolderList, list);
-        BackupFolders(baseDir, list, nullptr, timestamp, nullptr);
+        LoadList(appDir + kFolderList, folders);
+        BackupFolders(s.baseDir, folders, nullptr, s.timestamp, nullptr);
     }
     if (FileExists(appDir + kRegistryList)) {
-        LoadList(appDir + kRegistryList, list);
-        BackupRegistry(baseDir + regDir, list, nullptr, nullptr);
+        LoadList(appDir + kRegistryList, keys);
+        BackupRegistry(s.baseDir + s.regDir, keys, nullptr, nullptr);
     }
+
+    if (!s.archive || s.arcDir.empty() || !DirectoryExists(s.arcDir)) return 0;
+    // Archives kept inside the base folder would be packed into the next archive and removed by
+    // the emptying; such a configuration gets its copies, but neither step.
+    if (ArchiveFolderInBase(s.baseDir, s.arcDir)) return 0;
+
+    const TArchiveResult made = MakeArchive(s.baseDir, s.arcDir, s.method, s.naming > 0, false, nullptr);
+    if (made.outcome == TArchiveResult::arFailed) return 1;  // files were there, no complete archive
+    if (made.outcome == TArchiveResult::arCreated && s.deleteFiles && MayEmptyBaseFolder(s, appDir, files, folders))
+        DeleteBaseFolder(s.baseDir, nullptr, false, false, s.recycleBin, false);
     return 0;
 }
 
