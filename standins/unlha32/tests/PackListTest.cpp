@@ -133,6 +133,7 @@ TEST_F(PackListTest, ArchiveChecksAndHandlesRefuseWhatIsNoArchive) {
     FILETIME t;
     EXPECT_EQ(0, lib.GetWriteTimeEx(h, &t));
     EXPECT_NE(0, lib.CloseArchive(h));
+    EXPECT_NE(0, lib.CloseArchive(nullptr));  // the format probe closes even a failed open
 }
 
 }  // namespace
