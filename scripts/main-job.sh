@@ -4,7 +4,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/setup.sh"
-bash "$top/scripts/build.sh" i686 --target ostrun
+bash "$top/scripts/build.sh" i686 --target ostrun unlha32
 build=$top/build/i686
 . "$top/scripts/wine-session.sh"
 wine_session_start "$build"

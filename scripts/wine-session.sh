@@ -7,4 +7,8 @@ wine_session_start() {
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   fi
 }
-wine_session_stop() { wineserver -k >/dev/null 2>&1 || true; }
+wine_session_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  local display_prefix="${WINEPREFIX%/wineprefix}/wineprefix-display"
+  [ -d "$display_prefix" ] && WINEPREFIX=$display_prefix wineserver -k >/dev/null 2>&1 || true
+}
