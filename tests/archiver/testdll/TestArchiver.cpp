@@ -49,8 +49,10 @@ struct Archive {
 std::string g_log;
 std::map<std::string, int> g_settings;
 std::set<Archive*> g_archives;
+#ifndef TESTDLL_LEAN
 HWND g_owner = nullptr;
 BOOL(WINAPI* g_enumProc)(void*) = nullptr;
+#endif
 
 int Setting(const char* key, int fallback) {
     auto it = g_settings.find(key);
