@@ -19,3 +19,72 @@ TEST(ArchiveStep, ShortAndLongArchiveNames) {
     t.wMinute = 0;
     EXPECT_EQ(ArchiveName(t, false), "2005_0302_2300.lzh");
 }
+
+#include "TestSupport.h"
+
+using testing_support::Exists;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+
+namespace {
+class MakeArchiveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateDirectoryA(base.c_str(), nullptr);
+        CreateDirectoryA(arc.c_str(), nullptr);
+    }
+    TempDir dir;
+    std::string base = dir / "base\\", arc = dir / "arc\\";
+    TStrings log;
+};
+}  // namespace
+
+TEST_F(MakeArchiveTest, PacksEveryFileAndLogsTheCreatedArchive) {
+    CreateDirectoryA((base + "sub").c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(base + "a.txt", std::string(5000, 'a')));
+    ASSERT_TRUE(WriteFileBytes(base + "sub\\b.txt", "b"));
+    ASSERT_TRUE(WriteFileBytes(base + "sub\\hidden.txt", "h"));
+    SetFileAttributesA((base + "sub\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    TArchiveResult r = MakeArchive(base, arc, 5, false, false, &log);
+    ASSERT_EQ(r.outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.packedFiles, 3u);
+    ASSERT_TRUE(Exists(r.archivePath));
+    const std::string name = r.archivePath.substr(arc.size());
+    EXPECT_EQ(log, (TStrings{"アーカイブファイルの作成開始...", "  --> " + name + " を作成しました。"}));
+
+    // A second run in the same minute updates the archive and is reported as created again.
+    if (MakeArchive(base, arc, 0, false, false, nullptr).archivePath == r.archivePath) {
+        log.clear();
+        EXPECT_EQ(MakeArchive(base, arc, 0, false, false, &log).outcome, TArchiveResult::arCreated);
+        EXPECT_EQ(log.back(), "  --> " + name + " を作成しました。");
+    }
+}
+
+TEST_F(MakeArchiveTest, OnlyEmptySubfoldersMakeNoArchiveAndNoClosingLine) {
+    CreateDirectoryA((base + "empty").c_str(), nullptr);
+    TArchiveResult r = MakeArchive(base, arc, 0, true, false, &log);
+    EXPECT_EQ(r.outcome, TArchiveResult::arNothingToPack);
+    EXPECT_EQ(log, TStrings{"アーカイブファイルの作成開始..."});
+    WIN32_FIND_DATAA fd;
+    EXPECT_EQ(FindFirstFileA((arc + "*.lzh").c_str(), &fd), INVALID_HANDLE_VALUE);
+}
+
+TEST_F(MakeArchiveTest, MissingFolderDoesNothingAtAll) {
+    ASSERT_TRUE(WriteFileBytes(base + "a.txt", "a"));
+    EXPECT_EQ(MakeArchive(base, dir / "none\\", 0, false, false, &log).outcome, TArchiveResult::arSkipped);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(MakeArchiveTest, ArchiveThatCannotBeWrittenIsReportedAsStopped) {
+    ASSERT_TRUE(WriteFileBytes(base + "a.txt", "a"));
+    // Hold every possible archive name of this minute and the next as a folder: no archive can
+    // be written there.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    CreateDirectoryA((arc + ArchiveName(now, false)).c_str(), nullptr);
+    TArchiveResult r = MakeArchive(base, arc, 0, false, false, &log);
+    if (r.archivePath != arc + ArchiveName(now, false)) GTEST_SKIP() << "the minute changed during the test";
+    EXPECT_EQ(r.outcome, TArchiveResult::arFailed);
+    EXPECT_EQ(log.back(), "  --> 圧縮処理を中止しました。");
+    EXPECT_TRUE(Exists(base + "a.txt"));
+}
