@@ -8,8 +8,6 @@
 namespace lha::detail {
 
 namespace {
-constexpr int kHashBits = 16;
-
 // Length of the common prefix of a and b, starting at `len`, at most `limit`.
 inline int extend(const unsigned char *a, const unsigned char *b, int len, int limit) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
@@ -27,20 +25,23 @@ inline int extend(const unsigned char *a, const unsigned char *b, int len, int l
   return len;
 }
 
-inline std::uint32_t hash3(const unsigned char *p) {
+inline std::uint32_t hash3(const unsigned char *p, int shift) {
   std::uint32_t v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
                     (static_cast<std::uint32_t>(p[2]) << 16);
-  return (v * 2654435761u) >> (32 - kHashBits);
+  return (v * 2654435761u) >> shift;
 }
+
+// A table about twice the window: larger ones only cost cache misses.
+int hash_bits(int dict_bits) { return dict_bits + 1 < 16 ? dict_bits + 1 : 16; }
 } // namespace
 
 MatchFinder::MatchFinder(int dict_bits, int depth)
     : window_(std::int32_t{1} << dict_bits), mask_((1u << dict_bits) - 1), depth_(depth),
-      head_(std::size_t{1} << kHashBits, -1), son_(std::size_t{2} << dict_bits, -1) {}
+      hash_shift_(32 - hash_bits(dict_bits)), head_(std::size_t{1} << hash_bits(dict_bits), -1), son_(std::size_t{2} << dict_bits, -1) {}
 
 template <bool Collect>
 int MatchFinder::walk(const unsigned char *buf, std::int32_t pos, int limit, Match *out) {
-  const std::uint32_t h = hash3(buf + pos);
+  const std::uint32_t h = hash3(buf + pos, hash_shift_);
   std::int32_t cur = head_[h];
   head_[h] = pos;
   std::int32_t *ptr0 = &son_[((static_cast<std::uint32_t>(pos) & mask_) << 1) + 1];

@@ -31,6 +31,7 @@ private:
   std::int32_t window_;
   std::uint32_t mask_;
   int depth_;
+  int hash_shift_;
   std::vector<std::int32_t> head_;
   std::vector<std::int32_t> son_;
 };

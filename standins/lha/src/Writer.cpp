@@ -97,6 +97,8 @@ Entry Writer::add_file(const NewEntry &info, ByteSource &data, Method method, co
           eo.nice_length = std::clamp(options_.nice_length, 3, 256);
         if (options_.passes >= 0)
           eo.passes = std::min(options_.passes, 8);
+        if (options_.threads > 0)
+          eo.threads = options_.threads;
         enc = std::make_unique<detail::LzhEncoder>(detail::MethodParams{dict_bits(method)}, eo);
       }
       enc->encode(pull, bw, expected);

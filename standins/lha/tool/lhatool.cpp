@@ -1,5 +1,6 @@
 // lhatool: native command line over the LHA codec, for tests and benchmarks.
-//   lhatool c [-m lh0|lh5|lh6|lh7] [-level N] [-depth N] [-nice N] [-passes N] ARCHIVE PATH...
+//   lhatool c [-m lh0|lh5|lh6|lh7] [-level N] [-depth N] [-nice N] [-passes N] [-threads N]
+//             ARCHIVE PATH...
 //   lhatool l ARCHIVE          list
 //   lhatool t ARCHIVE          test every entry
 //   lhatool x ARCHIVE DESTDIR  extract (never outside DESTDIR)
@@ -94,6 +95,8 @@ int create(int argc, char **argv) {
       wo.nice_length = std::atoi(argv[++i]);
     else if (o == "-passes")
       wo.passes = std::atoi(argv[++i]);
+    else if (o == "-threads")
+      wo.threads = std::atoi(argv[++i]);
     else
       return usage();
   }

@@ -264,6 +264,7 @@ struct WriterOptions {
   int search_depth = 0;      // binary-tree walk bound per position
   int nice_length = 0;       // matches this long are taken without looking inside them
   int passes = -1;           // minimum-cost parsing passes (0: lazy matching only)
+  int threads = 0;           // parsing threads for inputs over 1 MiB (1 or 2)
 };
 
 // What the caller knows about a new entry.
