@@ -170,23 +170,40 @@ void RaiseLastOSError() {
     throw EOSError(code, text);
 }
 
-bool StreamsSupported(const std::string& path) {
-    std::string full = FullPathName(path.empty() ? std::string(".") : path);
-    std::string drive = ExtractFileDrive(full);
-    if (drive.empty()) return false;
+namespace {
+std::string DriveRootOf(const std::string& path) {
+    std::string drive = ExtractFileDrive(FullPathName(path.empty() ? std::string(".") : path));
+    return drive.empty() ? drive : drive + "\\";
+}
+bool RootHasStreams(const std::string& root) {
+    if (root.empty()) return false;
     DWORD flags = 0;
-    if (!::GetVolumeInformationA((drive + "\\").c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+    if (!::GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
         return false;
     return (flags & kNamedStreamsFlag) != 0;
+}
+}  // namespace
+
+bool StreamsSupported(const std::string& path) {
+    return RootHasStreams(DriveRootOf(path));
+}
+
+bool TStreamVolumes::Supported(const std::string& path) {
+    const std::string root = DriveRootOf(path);
+    for (const auto& [known, answer] : Roots)
+        if (::lstrcmpiA(known.c_str(), root.c_str()) == 0) return answer;
+    const bool answer = RootHasStreams(root);
+    Roots.emplace_back(root, answer);
+    return answer;
 }
 
 TStreamState::~TStreamState() {
     CloseStreams(*this);
 }
 
-bool OpenStreams(const std::string& fileName, TStreamState& state) {
+bool OpenStreams(const std::string& fileName, TStreamState& state, TStreamVolumes* volumes) {
     CloseStreams(state);
-    if (!StreamsSupported(fileName)) return false;
+    if (!(volumes ? volumes->Supported(fileName) : StreamsSupported(fileName))) return false;
     state.File.reset(::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return ReadOrClose(state);
@@ -277,9 +294,9 @@ bool AddStreamFile(std::vector<std::string>& selected, std::vector<std::string>&
 
 void AddStreams(std::vector<std::string>& selected, std::vector<std::string>& tempFiles,
                 const std::string& fullPath, const TArchiverOptions& options,
-                const WIN32_FIND_DATAA& foundItem, const std::string& entryName) {
+                const WIN32_FIND_DATAA& foundItem, const std::string& entryName, TStreamVolumes* volumes) {
     TStreamState state;
-    if (!OpenStreams(fullPath, state)) return;
+    if (!OpenStreams(fullPath, state, volumes)) return;
     const std::wstring sourceBase = Widen(fullPath);
     // The temporary file lies beside the file itself; the entry name keeps the selection's form
     // (short or relative names).

@@ -31,6 +31,16 @@ constexpr DWORD kNamedStreamsFlag = 0x40000;
 // True when the volume holding path (expanded to a full path) supports named streams.
 bool StreamsSupported(const std::string& path);
 
+// The named-streams answer per drive root, for one selection run: asking the volume for every
+// file would cost more than the selection itself. The answer is the one StreamsSupported gives.
+class TStreamVolumes {
+  public:
+    bool Supported(const std::string& path);
+
+  private:
+    std::vector<std::pair<std::string, bool>> Roots;  // few entries: a run touches few drives
+};
+
 // Enumeration of one file's streams through the backup-read interface.
 struct TStreamState {
     TStreamState() = default;
@@ -52,7 +62,8 @@ constexpr DWORD kMaxStreamNameBytes = 65534;
 
 // Opens FileName and reads its first stream header. False (and the state closed) when the volume
 // has no named streams, the file cannot be opened or it reports no stream.
-bool OpenStreams(const std::string& fileName, TStreamState& state);
+// With Volumes given, the volume's answer is taken from there.
+bool OpenStreams(const std::string& fileName, TStreamState& state, TStreamVolumes* volumes = nullptr);
 // Reads the next stream header; false at the end or on any failure (the state is then closed).
 bool NextStream(TStreamState& state);
 void CloseStreams(TStreamState& state);
@@ -83,7 +94,8 @@ bool CopyFileData(const std::wstring& source, const std::wstring& destination, u
 // file is neither packed in the stream's place nor deleted afterwards.
 void AddStreams(std::vector<std::string>& selected, std::vector<std::string>& tempFiles,
                 const std::string& fullPath, const TArchiverOptions& options,
-                const WIN32_FIND_DATAA& foundItem, const std::string& entryName);
+                const WIN32_FIND_DATAA& foundItem, const std::string& entryName,
+                TStreamVolumes* volumes = nullptr);
 
 // One stream copy of AddStreams: Source (the stream's own path) into the temporary file DiskPath,
 // listed as EntryName. False when nothing was made (the stream is skipped).

@@ -237,7 +237,7 @@ class TFileSelector {
         Result.Add(entryName);
         if (IncludeStreams) {
             TStringList streams;
-            AddStreams(streams, TempFiles, fullPath, Options, fd, entryName);
+            AddStreams(streams, TempFiles, fullPath, Options, fd, entryName, &Volumes);
             for (const std::string& s : streams) Result.Add(s);
         }
         if (Result.Count() > before && Progress) {
@@ -260,6 +260,7 @@ class TFileSelector {
     bool IncludeStreams = false;
     TProgressRecord Record{};
     TDateBound DateFrom = 0, DateTo = 0;
+    TStreamVolumes Volumes;  // for this run only
     DWORD FileMask = kPlainFileMask;
 };
 

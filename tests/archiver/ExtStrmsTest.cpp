@@ -170,6 +170,11 @@ TEST(AddStreams, AVolumeWithoutNamedStreamsAddsNothing) {
     EXPECT_TRUE(selected.empty());
     EXPECT_TRUE(temp.empty());
     EXPECT_FALSE(StreamsSupported("Q:\\no\\such\\drive"));
+    // The per-run memory of volumes answers as the volume does, for every path of a drive.
+    TStreamVolumes volumes;
+    EXPECT_FALSE(volumes.Supported(dir / "a.txt"));
+    EXPECT_FALSE(volumes.Supported("Q:\\no\\such\\drive"));
+    EXPECT_EQ(volumes.Supported("Z:\\"), StreamsSupported("Z:\\"));
 }
 
 TEST(RestoreStreams, FilesNotOfThePackingFormOrWithoutHostStayAsTheyAre) {
