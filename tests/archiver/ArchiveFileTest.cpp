@@ -96,16 +96,12 @@ std::vector<Entry> ListEntries(TArchiveFile& archive) {
 
 }  // namespace
 
-TEST(ArchiveFileType, ExtensionsSelectTheFormatWithoutRegardToCase) {
+TEST(ArchiveFileType, OnlyTheLastComponentsExtensionCountsAndCaseDoesNot) {
     using T = TArchiverType;
     const std::pair<const char*, T> cases[] = {
-        {"a.lzh", T::atLha},      {"A.LZH", T::atLha},  {"x.jar", T::atZip},
-        {"x.WAR", T::atZip},      {"x.cab", T::atCab},  {"x.arj", T::atArj},
-        {"x.deb", T::atTar},      {"x.cpio", T::atTar}, {"x.a", T::atTar},
-        {"x.Z", T::atTgz},        {"x.taz", T::atTgz},  {"x.bz2", T::atBZ2},
-        {"x.rar", T::atRar},      {"x.bza", T::atBga},  {"x.yz1", T::atYz1},
-        {"x.gca", T::atGCA},      {"x.7z", T::at7z},    {"dir.lzh\\x.txt", T::atNone},
-        {"x.lzh.bak", T::atNone}, {"noext", T::atNone}, {"C:\\a.b\\c", T::atNone}};
+        {"A.LZH", T::atLha},  {"x.War", T::atZip},           {"x.Z", T::atTgz},
+        {"x.a", T::atTar},    {"dir.lzh\\x.txt", T::atNone}, {"x.lzh.bak", T::atNone},
+        {"noext", T::atNone}, {"C:\\a.b\\c", T::atNone}};
     for (const auto& [name, type] : cases)
         EXPECT_EQ(TArchiveFile::DetectArchiveType(name, true), type) << name;
 }
