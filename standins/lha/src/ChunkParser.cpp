@@ -20,7 +20,7 @@ constexpr std::size_t kSlack = 16;             // the finder reads 8 bytes at a 
 
 ChunkParser::ChunkParser(MethodParams params, EncoderOptions options)
     : params_(params), options_(options), window_(std::int32_t{1} << params.dict_bits),
-      finder_(params.dict_bits, options.depth) {}
+      finder_(params.dict_bits, options.depth, options.nice_length) {}
 
 unsigned char *ChunkParser::buffer(std::size_t bytes) {
   if (buf_.size() < bytes + kSlack)

@@ -19,6 +19,17 @@ struct EncoderOptions {
   int nice_length = 96; // a match this long is taken without looking inside it
   int passes = 1;       // minimum-cost passes per segment (0: lazy parse only)
   int threads = 2;      // chunks parsed at once
+
+  // The built-in choice per method: the larger windows find more and longer matches, so they
+  // can search less deeply and still beat the common encoders by a wide margin, and stay fast.
+  static EncoderOptions for_method(MethodParams params) {
+    EncoderOptions o;
+    if (params.dict_bits >= 15) {
+      o.depth = 16;
+      o.nice_length = 64;
+    }
+    return o;
+  }
 };
 
 class ChunkParser {

@@ -35,8 +35,9 @@ inline std::uint32_t hash3(const unsigned char *p, int shift) {
 int hash_bits(int dict_bits) { return dict_bits + 1 < 16 ? dict_bits + 1 : 16; }
 } // namespace
 
-MatchFinder::MatchFinder(int dict_bits, int depth)
+MatchFinder::MatchFinder(int dict_bits, int depth, int tree_limit)
     : window_(std::int32_t{1} << dict_bits), mask_((1u << dict_bits) - 1), depth_(depth),
+      tree_limit_(tree_limit < kMinMatch ? kMinMatch : tree_limit),
       hash_shift_(32 - hash_bits(dict_bits)), head_(std::size_t{1} << hash_bits(dict_bits), -1), son_(std::size_t{2} << dict_bits, -1) {}
 
 template <bool Collect>
@@ -47,6 +48,9 @@ int MatchFinder::walk(const unsigned char *buf, std::int32_t pos, int limit, Mat
   std::int32_t *ptr0 = &son_[((static_cast<std::uint32_t>(pos) & mask_) << 1) + 1];
   std::int32_t *ptr1 = &son_[(static_cast<std::uint32_t>(pos) & mask_) << 1];
   const unsigned char *s = buf + pos;
+  // The tree orders strings by their first `tl` bytes only, the same bound for every position,
+  // which keeps it consistent; a match reaching the bound is then extended directly.
+  const int tl = limit < tree_limit_ ? limit : tree_limit_;
   int len0 = 0, len1 = 0, best = kMinMatch - 1, n = 0, depth = depth_;
   for (;;) {
     std::int32_t dist = pos - cur;
@@ -58,12 +62,14 @@ int MatchFinder::walk(const unsigned char *buf, std::int32_t pos, int limit, Mat
     const unsigned char *m = buf + cur;
     int len = len0 < len1 ? len0 : len1;
     if (m[len] == s[len]) {
-      len = extend(m, s, len + 1, limit);
+      len = extend(m, s, len + 1, tl);
       if (len > best) {
         best = len;
-        if (Collect)
-          out[n++] = Match{static_cast<std::uint16_t>(len), static_cast<std::uint16_t>(dist - 1)};
-        if (len >= limit) {
+        if (Collect) {
+          const int full = len >= tl ? extend(m, s, tl, limit) : len;
+          out[n++] = Match{static_cast<std::uint16_t>(full), static_cast<std::uint16_t>(dist - 1)};
+        }
+        if (len >= tl) {
           *ptr1 = pair[0];
           *ptr0 = pair[1];
           break;

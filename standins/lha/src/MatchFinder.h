@@ -13,8 +13,9 @@ struct Match {
 
 class MatchFinder {
 public:
-  // Window of 2^dict_bits positions (distances below that). `depth` bounds the tree walk.
-  MatchFinder(int dict_bits, int depth);
+  // Window of 2^dict_bits positions (distances below that). `depth` bounds the tree walk;
+  // `tree_limit` is the prefix length the tree sorts by (longer matches are still reported).
+  MatchFinder(int dict_bits, int depth, int tree_limit);
 
   // `limit` is the longest match wanted (<= bytes available from pos, >= 3). Returns the count.
   int find(const unsigned char *buf, std::int32_t pos, int limit, Match *out);
@@ -31,6 +32,7 @@ private:
   std::int32_t window_;
   std::uint32_t mask_;
   int depth_;
+  int tree_limit_;
   int hash_shift_;
   std::vector<std::int32_t> head_;
   std::vector<std::int32_t> son_;

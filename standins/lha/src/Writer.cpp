@@ -90,7 +90,7 @@ Entry Writer::add_file(const NewEntry &info, ByteSource &data, Method method, co
       if (!enc) {
         // Made once per method and kept: archives of many small files would otherwise spend
         // their time setting up windows and tables.
-        detail::EncoderOptions eo;
+        detail::EncoderOptions eo = detail::EncoderOptions::for_method(detail::MethodParams{dict_bits(method)});
         if (options_.search_depth > 0)
           eo.depth = std::min(options_.search_depth, 256);
         if (options_.nice_length > 0)
