@@ -10,8 +10,9 @@ command -v clang++ > /dev/null || { echo "run-tests.sh: clang++ is needed for th
 for tool in lhasa jlha; do
   command -v $tool > /dev/null || { echo "run-tests.sh: reference tool $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 done
-CXX=clang++ cmake -S "$HERE" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release > "$BUILD.configure.log" 2>&1 ||
-  { cat "$BUILD.configure.log"; exit 1; }
+mkdir -p "$BUILD"
+CXX=clang++ cmake -S "$HERE" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release > "$BUILD/configure.log" 2>&1 ||
+  { cat "$BUILD/configure.log"; exit 1; }
 cmake --build "$BUILD" -j2
 ctest --test-dir "$BUILD" -j2 --timeout 300 --output-on-failure
 bash "$HERE/fuzz/run-fuzz.sh" "$BUILD" -runs "${FUZZ_RUNS:-3000}"

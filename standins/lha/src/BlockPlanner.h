@@ -11,33 +11,33 @@
 namespace lha::detail {
 
 class BlockPlanner {
-public:
-  static constexpr std::size_t kPiece = 1024;
+  public:
+    static constexpr std::size_t kPiece = 1024;
 
-  void clear();
-  // Adds symbols[from, to) as pieces; piece ends are kept as indices into the caller's array.
-  void add(const std::uint32_t *symbols, std::size_t from, std::size_t to);
-  std::size_t pieces() const { return ends_.size(); }
-  // Symbol index where piece i ends.
-  std::size_t piece_end(std::size_t i) const { return ends_[i]; }
-  std::size_t piece_start(std::size_t i) const { return i == 0 ? base_ : ends_[i - 1]; }
-  // Cheapest cut of pieces [first, pieces()) into blocks of at most kMaxBlockSymbols symbols:
-  // the piece index ending each block, in order.
-  std::vector<std::size_t> plan(std::size_t first);
-  // Drops the first k pieces; symbol indices shift down by the symbols they held.
-  void drop_front(std::size_t k);
-  // Forgets the pieces from `first` on.
-  void truncate(std::size_t first);
+    void clear();
+    // Adds symbols[from, to) as pieces; piece ends are kept as indices into the caller's array.
+    void add(const std::uint32_t* symbols, std::size_t from, std::size_t to);
+    std::size_t pieces() const { return ends_.size(); }
+    // Symbol index where piece i ends.
+    std::size_t piece_end(std::size_t i) const { return ends_[i]; }
+    std::size_t piece_start(std::size_t i) const { return i == 0 ? base_ : ends_[i - 1]; }
+    // Cheapest cut of pieces [first, pieces()) into blocks of at most kMaxBlockSymbols symbols:
+    // the piece index ending each block, in order.
+    std::vector<std::size_t> plan(std::size_t first);
+    // Drops the first k pieces; symbol indices shift down by the symbols they held.
+    void drop_front(std::size_t k);
+    // Forgets the pieces from `first` on.
+    void truncate(std::size_t first);
 
-private:
-  static constexpr std::size_t kHist = kNC + 32; // literal/length codes, then position classes
-  double estimate(std::size_t a, std::size_t b) const;
-  void grow_flog(std::size_t n);
+  private:
+    static constexpr std::size_t kHist = kNC + 32;  // literal/length codes, then position classes
+    double estimate(std::size_t a, std::size_t b) const;
+    void grow_flog(std::size_t n);
 
-  std::size_t base_ = 0; // symbol index where piece 0 starts
-  std::vector<std::size_t> ends_;
-  std::vector<std::uint32_t> hist_; // (pieces + 1) running histograms
-  std::vector<float> flog_{0.0f};   // f * log2(f)
+    std::size_t base_ = 0;  // symbol index where piece 0 starts
+    std::vector<std::size_t> ends_;
+    std::vector<std::uint32_t> hist_;  // (pieces + 1) running histograms
+    std::vector<float> flog_{0.0f};    // f * log2(f)
 };
 
-} // namespace lha::detail
+}  // namespace lha::detail

@@ -7,35 +7,36 @@
 namespace lha::detail {
 
 struct Match {
-  std::uint16_t length;
-  std::uint16_t offset; // distance - 1
+    std::uint16_t length;
+    std::uint16_t offset;  // distance - 1
 };
 
 class MatchFinder {
-public:
-  // Window of 2^dict_bits positions (distances below that). `depth` bounds the tree walk;
-  // `tree_limit` is the prefix length the tree sorts by (longer matches are still reported).
-  MatchFinder(int dict_bits, int depth, int tree_limit);
+  public:
+    // Window of 2^dict_bits positions (distances below that). `depth` bounds the tree walk;
+    // `tree_limit` is the prefix length the tree sorts by (longer matches are still reported).
+    MatchFinder(int dict_bits, int depth, int tree_limit);
 
-  // `limit` is the longest match wanted (<= bytes available from pos, >= 3). Returns the count.
-  int find(const unsigned char *buf, std::int32_t pos, int limit, Match *out);
-  // Inserts pos without collecting matches.
-  void skip(const unsigned char *buf, std::int32_t pos, int limit);
-  // The window content moved down by `delta` (a multiple of the window size).
-  void slide(std::int32_t delta);
-  // Forgets every position (for the next input).
-  void reset();
+    // `limit` is the longest match wanted (<= bytes available from pos, >= 3). Returns the count.
+    int find(const unsigned char* buf, std::int32_t pos, int limit, Match* out);
+    // Inserts pos without collecting matches.
+    void skip(const unsigned char* buf, std::int32_t pos, int limit);
+    // The window content moved down by `delta` (a multiple of the window size).
+    void slide(std::int32_t delta);
+    // Forgets every position (for the next input).
+    void reset();
 
-private:
-  template <bool Collect> int walk(const unsigned char *buf, std::int32_t pos, int limit, Match *out);
+  private:
+    template <bool Collect>
+    int walk(const unsigned char* buf, std::int32_t pos, int limit, Match* out);
 
-  std::int32_t window_;
-  std::uint32_t mask_;
-  int depth_;
-  int tree_limit_;
-  int hash_shift_;
-  std::vector<std::int32_t> head_;
-  std::vector<std::int32_t> son_;
+    std::int32_t window_;
+    std::uint32_t mask_;
+    int depth_;
+    int tree_limit_;
+    int hash_shift_;
+    std::vector<std::int32_t> head_;
+    std::vector<std::int32_t> son_;
 };
 
-} // namespace lha::detail
+}  // namespace lha::detail

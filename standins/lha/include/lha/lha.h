@@ -34,112 +34,112 @@ class LzhEncoder;
 // Errors
 
 enum class ErrorCode : int {
-  Io = 1,             // the source or sink failed (read/write/seek)
-  BadArchive = 2,     // not an LHA archive, or a header is malformed (bad length, checksum, ...)
-  Truncated = 3,      // the archive ends inside a header or inside packed data
-  CorruptData = 4,    // packed data cannot be decoded (bad Huffman tables, bad distance, ...)
-  CrcMismatch = 5,    // decoded data or a level-2 header does not match its CRC-16
-  UnknownMethod = 6,  // the entry's method is listed but cannot be extracted here
-  Cancelled = 7,      // a progress callback asked to stop
-  InvalidArgument = 8 // the caller passed something unusable (empty name, bad level, ...)
+    Io = 1,              // the source or sink failed (read/write/seek)
+    BadArchive = 2,      // not an LHA archive, or a header is malformed (bad length, checksum, ...)
+    Truncated = 3,       // the archive ends inside a header or inside packed data
+    CorruptData = 4,     // packed data cannot be decoded (bad Huffman tables, bad distance, ...)
+    CrcMismatch = 5,     // decoded data or a level-2 header does not match its CRC-16
+    UnknownMethod = 6,   // the entry's method is listed but cannot be extracted here
+    Cancelled = 7,       // a progress callback asked to stop
+    InvalidArgument = 8  // the caller passed something unusable (empty name, bad level, ...)
 };
 
 class Error : public std::runtime_error {
-public:
-  Error(ErrorCode code, const std::string &message) : std::runtime_error(message), code_(code) {}
-  ErrorCode code() const noexcept { return code_; }
+  public:
+    Error(ErrorCode code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    ErrorCode code() const noexcept { return code_; }
 
-private:
-  ErrorCode code_;
+  private:
+    ErrorCode code_;
 };
 
 // ---------------------------------------------------------------------------------------------
 // Byte streams. Implementations report failures by throwing lha::Error(ErrorCode::Io, ...).
 
 class ByteSource {
-public:
-  virtual ~ByteSource() = default;
-  // Reads up to n bytes; returns the count read, 0 only at the end.
-  virtual std::size_t read(void *buffer, std::size_t n) = 0;
-  virtual void seek(std::uint64_t position) = 0;
-  virtual std::uint64_t tell() = 0;
-  // Total size in bytes.
-  virtual std::uint64_t size() = 0;
+  public:
+    virtual ~ByteSource() = default;
+    // Reads up to n bytes; returns the count read, 0 only at the end.
+    virtual std::size_t read(void* buffer, std::size_t n) = 0;
+    virtual void seek(std::uint64_t position) = 0;
+    virtual std::uint64_t tell() = 0;
+    // Total size in bytes.
+    virtual std::uint64_t size() = 0;
 };
 
 class ByteSink {
-public:
-  virtual ~ByteSink() = default;
-  // Writes all n bytes or throws.
-  virtual void write(const void *buffer, std::size_t n) = 0;
-  virtual void seek(std::uint64_t position) = 0;
-  virtual std::uint64_t tell() = 0;
-  // Cuts the sink at the current position (drops anything written beyond it).
-  virtual void truncate() = 0;
+  public:
+    virtual ~ByteSink() = default;
+    // Writes all n bytes or throws.
+    virtual void write(const void* buffer, std::size_t n) = 0;
+    virtual void seek(std::uint64_t position) = 0;
+    virtual std::uint64_t tell() = 0;
+    // Cuts the sink at the current position (drops anything written beyond it).
+    virtual void truncate() = 0;
 };
 
 // A source over caller-owned memory.
 class MemorySource final : public ByteSource {
-public:
-  MemorySource(const void *data, std::size_t size);
-  std::size_t read(void *buffer, std::size_t n) override;
-  void seek(std::uint64_t position) override;
-  std::uint64_t tell() override { return pos_; }
-  std::uint64_t size() override { return size_; }
+  public:
+    MemorySource(const void* data, std::size_t size);
+    std::size_t read(void* buffer, std::size_t n) override;
+    void seek(std::uint64_t position) override;
+    std::uint64_t tell() override { return pos_; }
+    std::uint64_t size() override { return size_; }
 
-private:
-  const unsigned char *data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
+  private:
+    const unsigned char* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
 };
 
 // A growing in-memory sink.
 class MemorySink final : public ByteSink {
-public:
-  void write(const void *buffer, std::size_t n) override;
-  void seek(std::uint64_t position) override;
-  std::uint64_t tell() override { return pos_; }
-  void truncate() override;
-  const std::vector<unsigned char> &data() const { return data_; }
-  std::vector<unsigned char> &data() { return data_; }
+  public:
+    void write(const void* buffer, std::size_t n) override;
+    void seek(std::uint64_t position) override;
+    std::uint64_t tell() override { return pos_; }
+    void truncate() override;
+    const std::vector<unsigned char>& data() const { return data_; }
+    std::vector<unsigned char>& data() { return data_; }
 
-private:
-  std::vector<unsigned char> data_;
-  std::size_t pos_ = 0;
+  private:
+    std::vector<unsigned char> data_;
+    std::size_t pos_ = 0;
 };
 
 // A sink over a caller-owned buffer of fixed capacity (for extraction into memory). Bytes beyond
 // the capacity are counted but dropped, so an extraction still runs to its CRC check.
 class FixedBufferSink final : public ByteSink {
-public:
-  FixedBufferSink(void *buffer, std::size_t capacity);
-  void write(const void *buffer, std::size_t n) override;
-  void seek(std::uint64_t position) override;
-  std::uint64_t tell() override { return pos_; }
-  void truncate() override;
-  std::size_t stored() const;            // bytes actually placed in the buffer
-  std::uint64_t total() const { return end_; } // bytes written, including dropped ones
-  bool overflowed() const { return end_ > capacity_; }
+  public:
+    FixedBufferSink(void* buffer, std::size_t capacity);
+    void write(const void* buffer, std::size_t n) override;
+    void seek(std::uint64_t position) override;
+    std::uint64_t tell() override { return pos_; }
+    void truncate() override;
+    std::size_t stored() const;                   // bytes actually placed in the buffer
+    std::uint64_t total() const { return end_; }  // bytes written, including dropped ones
+    bool overflowed() const { return end_ > capacity_; }
 
-private:
-  unsigned char *buffer_;
-  std::size_t capacity_;
-  std::uint64_t pos_ = 0;
-  std::uint64_t end_ = 0;
+  private:
+    unsigned char* buffer_;
+    std::size_t capacity_;
+    std::uint64_t pos_ = 0;
+    std::uint64_t end_ = 0;
 };
 
 // A sink that only counts (for testing an archive).
 class NullSink final : public ByteSink {
-public:
-  void write(const void *, std::size_t n) override;
-  void seek(std::uint64_t position) override { pos_ = position; }
-  std::uint64_t tell() override { return pos_; }
-  void truncate() override { end_ = pos_; }
-  std::uint64_t total() const { return end_; }
+  public:
+    void write(const void*, std::size_t n) override;
+    void seek(std::uint64_t position) override { pos_ = position; }
+    std::uint64_t tell() override { return pos_; }
+    void truncate() override { end_ = pos_; }
+    std::uint64_t total() const { return end_; }
 
-private:
-  std::uint64_t pos_ = 0;
-  std::uint64_t end_ = 0;
+  private:
+    std::uint64_t pos_ = 0;
+    std::uint64_t end_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -147,49 +147,49 @@ private:
 
 // MS-DOS attribute bits.
 enum : std::uint16_t {
-  kAttrReadOnly = 0x01,
-  kAttrHidden = 0x02,
-  kAttrSystem = 0x04,
-  kAttrDirectory = 0x10,
-  kAttrArchive = 0x20
+    kAttrReadOnly = 0x01,
+    kAttrHidden = 0x02,
+    kAttrSystem = 0x04,
+    kAttrDirectory = 0x10,
+    kAttrArchive = 0x20
 };
 
 struct Entry {
-  std::string name;            // full path, backslash separators, no trailing separator
-  bool is_directory = false;   // -lhd- entry
-  std::string method;          // the 5 method bytes as stored, e.g. "-lh5-"
-  std::uint64_t original_size = 0;
-  std::uint64_t packed_size = 0; // bytes of packed data (extended headers of level 1 excluded)
-  std::uint16_t crc = 0;       // CRC-16 of the original data
-  // Time stamps. DOS date-time is local time (date in the high word, time in the low word);
-  // Unix time is seconds since 1970 UTC. Level 0/1 headers carry the DOS value (level 1 may add
-  // a Unix one), level 2 headers carry the Unix value.
-  bool has_dos_time = false;
-  std::uint32_t dos_time = 0;
-  bool has_unix_time = false;
-  std::int64_t unix_time = 0;
-  // Windows FILETIMEs (100 ns since 1601 UTC) when the archive has them.
-  bool has_file_times = false;
-  std::uint64_t creation_time = 0, write_time = 0, access_time = 0;
-  std::uint16_t attributes = kAttrArchive; // MS-DOS attributes
-  bool has_unix_mode = false;
-  std::uint16_t unix_mode = 0;
-  int header_level = 2;
-  std::uint8_t os_id = 'M';
-  std::uint64_t header_offset = 0; // where the header starts in the archive
-  std::uint64_t header_size = 0;   // header bytes including all extended headers
-  std::uint64_t data_offset = 0;   // where the packed data starts
-  std::string comment;             // extended header 0x3F, if any
+    std::string name;           // full path, backslash separators, no trailing separator
+    bool is_directory = false;  // -lhd- entry
+    std::string method;         // the 5 method bytes as stored, e.g. "-lh5-"
+    std::uint64_t original_size = 0;
+    std::uint64_t packed_size = 0;  // bytes of packed data (extended headers of level 1 excluded)
+    std::uint16_t crc = 0;          // CRC-16 of the original data
+    // Time stamps. DOS date-time is local time (date in the high word, time in the low word);
+    // Unix time is seconds since 1970 UTC. Level 0/1 headers carry the DOS value (level 1 may add
+    // a Unix one), level 2 headers carry the Unix value.
+    bool has_dos_time = false;
+    std::uint32_t dos_time = 0;
+    bool has_unix_time = false;
+    std::int64_t unix_time = 0;
+    // Windows FILETIMEs (100 ns since 1601 UTC) when the archive has them.
+    bool has_file_times = false;
+    std::uint64_t creation_time = 0, write_time = 0, access_time = 0;
+    std::uint16_t attributes = kAttrArchive;  // MS-DOS attributes
+    bool has_unix_mode = false;
+    std::uint16_t unix_mode = 0;
+    int header_level = 2;
+    std::uint8_t os_id = 'M';
+    std::uint64_t header_offset = 0;  // where the header starts in the archive
+    std::uint64_t header_size = 0;    // header bytes including all extended headers
+    std::uint64_t data_offset = 0;    // where the packed data starts
+    std::string comment;              // extended header 0x3F, if any
 
-  // True when this library can extract the entry's method.
-  bool method_supported() const;
+    // True when this library can extract the entry's method.
+    bool method_supported() const;
 };
 
 // Methods this library writes.
 enum class Method { Lh0, Lh5, Lh6, Lh7 };
 
 // "-lh5-" for Method::Lh5 and so on.
-const char *method_name(Method m);
+const char* method_name(Method m);
 // Parses "lh5", "-lh5-", "5" (and lh0/6/7). Throws InvalidArgument otherwise.
 Method parse_method(std::string_view text);
 // True for the methods extract() handles: -lh0-, -lz4-, -lh4-, -lh5-, -lh6-, -lh7-, -lhd-.
@@ -199,109 +199,108 @@ bool method_supported(std::string_view method);
 // Progress
 
 struct Progress {
-  enum class Phase { EntryBegin, Data, EntryEnd };
-  Phase phase = Phase::EntryBegin;
-  const Entry *entry = nullptr; // the entry being read or written (sizes final at EntryEnd)
-  std::uint64_t done = 0;       // original bytes processed so far in this entry
-  std::uint64_t total = 0;      // original size of this entry, as far as known
+    enum class Phase { EntryBegin, Data, EntryEnd };
+    Phase phase = Phase::EntryBegin;
+    const Entry* entry = nullptr;  // the entry being read or written (sizes final at EntryEnd)
+    std::uint64_t done = 0;        // original bytes processed so far in this entry
+    std::uint64_t total = 0;       // original size of this entry, as far as known
 };
 // Called at the beginning and end of every entry and after every chunk of data (at most every
 // 64 KiB or so). Returning false stops the operation with Error(ErrorCode::Cancelled).
-using ProgressFn = std::function<bool(const Progress &)>;
+using ProgressFn = std::function<bool(const Progress&)>;
 
 // ---------------------------------------------------------------------------------------------
 // Reading
 
 struct ReaderOptions {
-  // When the archive does not begin with a header, look for the first one within this many
-  // bytes (self-extracting archives). 0: the archive must begin with a header.
-  std::uint64_t search_limit = 0;
+    // When the archive does not begin with a header, look for the first one within this many
+    // bytes (self-extracting archives). 0: the archive must begin with a header.
+    std::uint64_t search_limit = 0;
 };
 
 class Reader {
-public:
-  explicit Reader(ByteSource &source, ReaderOptions options = {});
-  ~Reader();
-  Reader(const Reader &) = delete;
-  Reader &operator=(const Reader &) = delete;
+  public:
+    explicit Reader(ByteSource& source, ReaderOptions options = {});
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
 
-  // Reads the next header. Returns false at the end of the archive (end mark or end of file).
-  // Throws on a malformed or truncated header.
-  bool next(Entry &entry);
-  // Goes back to the first entry.
-  void rewind();
-  // Convenience: every entry from the beginning.
-  std::vector<Entry> list();
+    // Reads the next header. Returns false at the end of the archive (end mark or end of file).
+    // Throws on a malformed or truncated header.
+    bool next(Entry& entry);
+    // Goes back to the first entry.
+    void rewind();
+    // Convenience: every entry from the beginning.
+    std::vector<Entry> list();
 
-  // Decodes the entry's data into the sink and checks size and CRC-16. Directories write
-  // nothing. Throws UnknownMethod for methods it cannot decode.
-  void extract(const Entry &entry, ByteSink &out, const ProgressFn &progress = {});
-  // Decodes and checks without keeping the data.
-  void test(const Entry &entry, const ProgressFn &progress = {});
-  // Copies header and packed data of the entry, unchanged, to the sink.
-  void copy_raw(const Entry &entry, ByteSink &out);
+    // Decodes the entry's data into the sink and checks size and CRC-16. Directories write
+    // nothing. Throws UnknownMethod for methods it cannot decode.
+    void extract(const Entry& entry, ByteSink& out, const ProgressFn& progress = {});
+    // Decodes and checks without keeping the data.
+    void test(const Entry& entry, const ProgressFn& progress = {});
+    // Copies header and packed data of the entry, unchanged, to the sink.
+    void copy_raw(const Entry& entry, ByteSink& out);
 
-  ByteSource &source() { return source_; }
+    ByteSource& source() { return source_; }
 
-private:
-  ByteSource &source_;
-  ReaderOptions options_;
-  std::uint64_t next_offset_ = 0;
-  bool started_ = false;
-  bool ended_ = false;
+  private:
+    ByteSource& source_;
+    ReaderOptions options_;
+    std::uint64_t next_offset_ = 0;
+    bool started_ = false;
+    bool ended_ = false;
 };
 
 // True when the source starts (or, with a search limit, contains) a valid LHA header.
-bool looks_like_archive(ByteSource &source, std::uint64_t search_limit = 0);
+bool looks_like_archive(ByteSource& source, std::uint64_t search_limit = 0);
 
 // ---------------------------------------------------------------------------------------------
 // Writing
 
 struct WriterOptions {
-  int header_level = 2;      // 0, 1 or 2
-  std::uint8_t os_id = 'M';  // written into level 1 and 2 headers
-  // Encoder tuning for benchmarks; 0 or -1 keeps the built-in choice.
-  int search_depth = 0;      // binary-tree walk bound per position
-  int nice_length = 0;       // matches this long are taken without looking inside them
-  int passes = -1;           // minimum-cost parsing passes (0: lazy matching only)
-  int threads = 0;           // parsing threads for inputs over 1 MiB (1 or 2)
+    int header_level = 2;      // 0, 1 or 2
+    std::uint8_t os_id = 'M';  // written into level 1 and 2 headers
+    // Encoder tuning for benchmarks; 0 or -1 keeps the built-in choice.
+    int search_depth = 0;  // binary-tree walk bound per position
+    int nice_length = 0;   // matches this long are taken without looking inside them
+    int passes = -1;       // minimum-cost parsing passes (0: lazy matching only)
+    int threads = 0;       // parsing threads for inputs over 1 MiB (1 or 2)
 };
 
 // What the caller knows about a new entry.
 struct NewEntry {
-  std::string name; // backslash separators (Shift-JIS bytes); a trailing separator is dropped
-  std::uint32_t dos_time = 0;  // local DOS date-time (levels 0 and 1)
-  std::int64_t unix_time = 0;  // UTC seconds (level 2; level 1 adds it as an extension)
-  std::uint16_t attributes = kAttrArchive;
-  // Optional Windows FILETIMEs, written as an extended header on levels 1 and 2.
-  bool has_file_times = false;
-  std::uint64_t creation_time = 0, write_time = 0, access_time = 0;
+    std::string name;            // backslash separators (Shift-JIS bytes); a trailing separator is dropped
+    std::uint32_t dos_time = 0;  // local DOS date-time (levels 0 and 1)
+    std::int64_t unix_time = 0;  // UTC seconds (level 2; level 1 adds it as an extension)
+    std::uint16_t attributes = kAttrArchive;
+    // Optional Windows FILETIMEs, written as an extended header on levels 1 and 2.
+    bool has_file_times = false;
+    std::uint64_t creation_time = 0, write_time = 0, access_time = 0;
 };
 
 class Writer {
-public:
-  explicit Writer(ByteSink &sink, WriterOptions options = {});
-  ~Writer();
-  Writer(const Writer &) = delete;
-  Writer &operator=(const Writer &) = delete;
+  public:
+    explicit Writer(ByteSink& sink, WriterOptions options = {});
+    ~Writer();
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
 
-  // Adds a file whose data is read from the source's current position to its end. The source
-  // must be seekable: when compression does not pay the data is read again and stored as
-  // -lh0-. Returns the entry as written.
-  Entry add_file(const NewEntry &info, ByteSource &data, Method method,
-                 const ProgressFn &progress = {});
-  // Adds a -lhd- directory entry.
-  Entry add_directory(const NewEntry &info);
-  // Copies an entry of another archive (header and packed data) unchanged.
-  Entry add_raw(Reader &from, const Entry &entry);
-  // Writes the end mark and cuts the sink there. No entry may be added afterwards.
-  void finish();
+    // Adds a file whose data is read from the source's current position to its end. The source
+    // must be seekable: when compression does not pay the data is read again and stored as
+    // -lh0-. Returns the entry as written.
+    Entry add_file(const NewEntry& info, ByteSource& data, Method method, const ProgressFn& progress = {});
+    // Adds a -lhd- directory entry.
+    Entry add_directory(const NewEntry& info);
+    // Copies an entry of another archive (header and packed data) unchanged.
+    Entry add_raw(Reader& from, const Entry& entry);
+    // Writes the end mark and cuts the sink there. No entry may be added afterwards.
+    void finish();
 
-private:
-  ByteSink &sink_;
-  WriterOptions options_;
-  bool finished_ = false;
-  std::unique_ptr<detail::LzhEncoder> encoders_[4]; // per Method, made on first use
+  private:
+    ByteSink& sink_;
+    WriterOptions options_;
+    bool finished_ = false;
+    std::unique_ptr<detail::LzhEncoder> encoders_[4];  // per Method, made on first use
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -320,6 +319,6 @@ std::uint32_t seconds_to_dos_time(std::int64_t seconds);
 std::string safe_relative_path(std::string_view name);
 
 // CRC-16 (polynomial 0xA001, reflected), as used for LHA data and level-2 headers.
-std::uint16_t crc16(const void *data, std::size_t n, std::uint16_t crc = 0);
+std::uint16_t crc16(const void* data, std::size_t n, std::uint16_t crc = 0);
 
-} // namespace lha
+}  // namespace lha
