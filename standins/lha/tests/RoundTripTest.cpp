@@ -138,3 +138,29 @@ TEST(DosTime, ConvertsBothWaysAndClamps) {
 }
 
 }  // namespace
+
+#include "Header.h"
+
+namespace {
+
+TEST(LargeEntries, SizesOver4GiBUseTheLevel2Extension) {
+    lha::detail::HeaderFields f;
+    f.name = "dir\\huge.bin";
+    f.method = "-lh5-";
+    f.original_size = 5ull << 30;
+    f.packed_size = (4ull << 30) + 12345;
+    f.crc = 0xBEEF;
+    const auto h = lha::detail::build_header(f, 2);
+    lha::MemorySource src(h.data(), h.size());
+    lha::Entry e;
+    ASSERT_TRUE(lha::detail::read_header(src, 0, e));
+    EXPECT_EQ(e.original_size, f.original_size);
+    EXPECT_EQ(e.packed_size, f.packed_size);
+    EXPECT_EQ(e.name, f.name);
+    EXPECT_EQ(e.data_offset, h.size());
+    // Levels 0 and 1 have no room for such sizes.
+    EXPECT_THROW(lha::detail::build_header(f, 1), lha::Error);
+    EXPECT_THROW(lha::detail::build_header(f, 0), lha::Error);
+}
+
+}  // namespace

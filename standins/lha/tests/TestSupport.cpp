@@ -57,6 +57,9 @@ Bytes make_archive(const std::vector<File>& files, lha::Method method, int level
         ne.name = f.name;
         ne.dos_time = 0x58210000;  // 2024-01-01 00:00:00
         ne.unix_time = 1704067200;
+        // Windows time stamps too, as the DLL writes them (an extension the other tools skip).
+        ne.has_file_times = true;
+        ne.creation_time = ne.write_time = ne.access_time = 133485408000000000ull;
         if (f.directory) {
             w.add_directory(ne);
         } else {
