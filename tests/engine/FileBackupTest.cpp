@@ -17,7 +17,7 @@ using testing_support::WriteTime;
 namespace {
 
 class FileBackupTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         CreateDirectoryA((dir / "src").c_str(), nullptr);
         CreateDirectoryA((dir / "src\\other").c_str(), nullptr);
@@ -43,7 +43,8 @@ TEST_F(FileBackupTest, CopiesFlatWithTheSourceTimeAndLogsEachFile) {
     EXPECT_EQ(ReadFileBytes(Dest() + "\\memo.txt"), "hello");
     EXPECT_EQ(ReadFileBytes(Dest() + "\\表計算.xls"), "jp");
     EXPECT_EQ(WriteTime(Dest() + "\\memo.txt"), WriteTime(memo));
-    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  memo.txt  →バックアップ", "  表計算.xls  →バックアップ", ""}));
+    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  memo.txt  →バックアップ",
+                             "  表計算.xls  →バックアップ", ""}));
 }
 
 TEST_F(FileBackupTest, TimestampOptionCopiesOnlyNewerSources) {
@@ -128,7 +129,8 @@ TEST_F(FileBackupTest, SameNameFromTwoFoldersLaterReplacesEarlier) {
     log.clear();
     BackupFiles(Dest(), {a, b}, &log, true, nullptr);
     EXPECT_EQ(ReadFileBytes(Dest() + "\\same.txt"), "first2");
-    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  same.txt  →バックアップ", "  same.txt  →そのまま", ""}));
+    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  same.txt  →バックアップ", "  same.txt  →そのまま",
+                             ""}));
 }
 
 TEST_F(FileBackupTest, MissingFilesAndFoldersAreSkippedSilently) {
@@ -162,18 +164,21 @@ TEST_F(FileBackupTest, StopCallbackIsAskedBeforeEveryEntry) {
     int calls = 0;
     BackupFiles(Dest(), {a, b, c}, &log, false, [&](bool& stop) { stop = ++calls == 3; });
     EXPECT_EQ(calls, 3);
-    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  a.txt  →バックアップ", "  b.txt  →バックアップ"}));
+    EXPECT_EQ(log,
+              (TStrings{"[ファイルのバックアップ]", "  a.txt  →バックアップ", "  b.txt  →バックアップ"}));
     EXPECT_FALSE(Exists(Dest() + "\\c.txt"));
 }
 
 TEST_F(FileBackupTest, LockedSourceIsLoggedAsFailedAndTheRunGoesOn) {
     std::string locked = Src("locked.txt", "secret");
     std::string next = Src("next.txt", "n");
-    HANDLE h = CreateFileA(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileA(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     BackupFiles(Dest(), {locked, next}, &log, false, nullptr);
     CloseHandle(h);
-    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  locked.txt  →コピー失敗", "  next.txt  →バックアップ", ""}));
+    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  locked.txt  →コピー失敗",
+                             "  next.txt  →バックアップ", ""}));
     EXPECT_EQ(ReadFileBytes(Dest() + "\\next.txt"), "n");
 }
 
