@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Benchmark (not a test): an ostrun run over a generated tree of a few thousand files, and a
 # second run with Timestamp=1 that finds everything up to date, each against `cp -a` of the same
-# tree on the same disk.   bench/run-bench.sh [FILES]
+# tree on the same disk.   bench/run-bench.sh [FILES]   (ARCHIVE=0: without the archive step)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 files=${1:-3000}
@@ -35,13 +35,13 @@ printf '%s,Tree,*.*,1\r\n' "$(win "$work/tree")" > "$work/program/backfol.ini"
 now() { date +%s.%N; }
 t0=$(now); cp -a "$work/tree" "$work/cp-copy"; sync; t1=$(now)
 cp_time=$(awk -v a="$t0" -v b="$t1" 'BEGIN{print b-a}')
-t0=$(now); wine "$work/program/ostrun.exe"; sync; t1=$(now)
+t0=$(now); wine "$work/program/ostrun.exe" 2>/dev/null; sync; t1=$(now)
 full=$(awk -v a="$t0" -v b="$t1" 'BEGIN{print b-a}')
 rm -f "$work/arc/"*
-t0=$(now); wine "$work/program/ostrun.exe"; sync; t1=$(now)
+t0=$(now); wine "$work/program/ostrun.exe" 2>/dev/null; sync; t1=$(now)
 second=$(awk -v a="$t0" -v b="$t1" 'BEGIN{print b-a}')
 bytes=$(du -sb "$work/tree" | cut -f1)
-printf 'tree: %s files, %s bytes\n' "$files" "$bytes"
+printf 'tree: %s files, %s bytes; archive step %s\n' "$files" "$bytes" "$([ "${ARCHIVE:-1}" = 1 ] && echo on || echo off)"
 printf 'cp -a:                     %8.2f s\n' "$cp_time"
 printf 'ostrun full run:           %8.2f s  (%.1f x cp -a)\n' "$full" "$(awk -v a="$full" -v b="$cp_time" 'BEGIN{print a/b}')"
 printf 'ostrun second, Timestamp=1:%8.2f s  (%.1f x cp -a)\n' "$second" "$(awk -v a="$second" -v b="$cp_time" 'BEGIN{print a/b}')"
