@@ -79,7 +79,7 @@ void fuzz_roundtrip(const std::uint8_t* data, std::size_t size) {
     // Stretch small inputs so that matches of all lengths and distances occur.
     std::vector<unsigned char> in;
     const std::size_t reps = 1 + (data[0] >> 4);
-    for (std::size_t k = 0; k < reps && in.size() < 96 * 1024; ++k)
+    for (std::size_t k = 0; k < reps && in.size() < 16 * 1024; ++k)
         in.insert(in.end(), data + 1, data + size);
     lha::MemorySource src(in.data(), in.size());
     w.add_file(ne, src, m);

@@ -66,7 +66,7 @@ void LzhEncoder::encode(const Input& in, BitWriter& out, std::uint64_t size_hint
         for (int k = 0; k < lanes && !eof; ++k) {
             ChunkParser& p = *parsers_[static_cast<std::size_t>(k)];
             unsigned char* buf = p.buffer(history.size() + chunk);
-            std::memcpy(buf, history.data(), history.size());
+            if (!history.empty()) std::memcpy(buf, history.data(), history.size());
             hist[k] = static_cast<std::int32_t>(history.size());
             std::size_t have = 0;
             while (have < chunk) {

@@ -11,6 +11,8 @@
 // - Sizes and offsets are 64-bit. Entries larger than 4 GiB get the 64-bit size extension.
 // - Every failure is an lha::Error carrying an ErrorCode; nothing else is thrown by the library
 //   except std::bad_alloc and whatever a caller's source, sink or callback throws.
+// - Packing an input over 1 MiB may parse on a second thread; sources, sinks and callbacks are
+//   only ever called on the caller's thread. Memory stays below about 40 MiB whatever the size.
 // - The library only writes through the sink it is given. On any error or cancel the output of
 //   a Writer is incomplete and the caller discards it (writes to a temporary file, deletes it).
 #pragma once
