@@ -7,25 +7,25 @@
 namespace arc {
 
 class EArchiver : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // An archiver library file cannot be loaded.
 class ENoArchiverDLL : public EArchiver {
-public:
+  public:
     using EArchiver::EArchiver;
 };
 
 // A required entry of a loaded library is missing.
 class EEntryNotFound : public EArchiver {
-public:
+  public:
     using EArchiver::EArchiver;
 };
 
 // A file needed to build a self-extracting archive is missing.
 class ESfxNoRequiredFile : public EArchiver {
-public:
+  public:
     ESfxNoRequiredFile(std::string archiveKind, std::string sfxKind, std::string requiredFile)
         : EArchiver(archiveKind + " 書庫からの" + sfxKind + "自己解凍書庫の作成には '" + requiredFile +
                     "' ファイルが必要です。"),
@@ -37,7 +37,7 @@ public:
 
 // A back-end asked to build a command without a switch it insists on.
 class EAssertionFailed : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -27,9 +27,12 @@ const std::vector<TSwitchInfo>& ArchiverSwitches() {
 
 void TArchiverOptions::Reset() {
     for (const TSwitchInfo& sw : ArchiverSwitches()) {
-        if (auto* num = std::get_if<int8_t O::*>(&sw.member)) this->*(*num) = -1;
-        else if (auto* text = std::get_if<std::string O::*>(&sw.member)) this->*(*text) = kUnsetText;
-        else this->*std::get<TStringList O::*>(sw.member) = TStringList();
+        if (auto* num = std::get_if<int8_t O::*>(&sw.member))
+            this->*(*num) = -1;
+        else if (auto* text = std::get_if<std::string O::*>(&sw.member))
+            this->*(*text) = kUnsetText;
+        else
+            this->*std::get<TStringList O::*>(sw.member) = TStringList();
     }
     UserOptions.clear();
     UserFileList.clear();

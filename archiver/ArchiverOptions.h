@@ -15,14 +15,16 @@ using TStringList = std::vector<std::string>;
 // An option text that is not set holds exactly one NUL character; the empty text means the switch
 // is set without a value.
 inline const std::string kUnsetText(1, '\0');
-inline bool IsUnsetText(const std::string& s) { return s.size() == 1 && s[0] == '\0'; }
+inline bool IsUnsetText(const std::string& s) {
+    return s.size() == 1 && s[0] == '\0';
+}
 
 enum class TPackFilter { pfArchiver, pfComponent };
 enum class TResFileUse { ruOnPack, ruOnUnpack, ruOnRemoveItem, ruOnUpdate };
 using TResFileUsage = std::set<TResFileUse>;
 
 class TArchiverOptions {
-public:
+  public:
     TArchiverOptions() { Reset(); }
 
     // Every switch unset, texts to the unset marker, lists and free texts empty, the defaults of

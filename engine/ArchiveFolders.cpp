@@ -11,7 +11,8 @@
 namespace ostra {
 
 bool IsAbsolutePath(const std::string& path) {
-    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && path[2] == '\\')
+    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+        path[2] == '\\')
         return true;
     return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
 }
@@ -34,8 +35,12 @@ void CheckArchiveFolder(const std::string& baseFolder, const std::string& archiv
     if (!ArchiveFolderInBase(baseFolder, archiveFolder)) return;
     throw std::runtime_error(
         "圧縮先フォルダが基準フォルダと同フォルダ、もしくは下位フォルダになっています\r\n"
-        "    基準フォルダ = " + baseFolder + "\r\n"
-        "    圧縮先フォルダ = " + archiveFolder + "\r\n"
+        "    基準フォルダ = " +
+        baseFolder +
+        "\r\n"
+        "    圧縮先フォルダ = " +
+        archiveFolder +
+        "\r\n"
         "圧縮は、基準フォルダ以下のファイルをすべて圧縮します\r\n"
         "また、設定により、圧縮後基準フォルダ以下のフォルダを削除することがあります\r\n"
         "圧縮先フォルダは基準フォルダと独立したフォルダを指定してください");

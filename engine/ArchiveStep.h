@@ -14,10 +14,10 @@ std::string ArchiveName(const SYSTEMTIME& localTime, bool longForm);
 
 struct TArchiveResult {
     enum TOutcome {
-        arSkipped,       // a folder is missing: nothing was done
-        arNothingToPack, // the base folder holds no file
-        arCreated,       // the library reported success and the archive lists every packed file
-        arFailed         // cancelled, failed, or the archive is missing or incomplete
+        arSkipped,        // a folder is missing: nothing was done
+        arNothingToPack,  // the base folder holds no file
+        arCreated,        // the library reported success and the archive lists every packed file
+        arFailed          // cancelled, failed, or the archive is missing or incomplete
     };
     TOutcome outcome = arSkipped;
     std::string archivePath;

@@ -15,7 +15,8 @@ TCopyOutcome BackupOneFile(const std::string& source, const std::string& target,
     if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) &&
         (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
         ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return ::CopyFileA(source.c_str(), target.c_str(), FALSE) ? TCopyOutcome::coCopied : TCopyOutcome::coFailed;
+    return ::CopyFileA(source.c_str(), target.c_str(), FALSE) ? TCopyOutcome::coCopied
+                                                              : TCopyOutcome::coFailed;
 }
 
 std::string CopyLogLine(const std::string& name, TCopyOutcome outcome) {

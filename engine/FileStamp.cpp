@@ -21,7 +21,8 @@ int32_t FileStamp(const std::string& path) {
     if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
     FILETIME local;
     WORD date = 0, time = 0;
-    if (!::FileTimeToLocalFileTime(&d.ftLastWriteTime, &local) || !::FileTimeToDosDateTime(&local, &date, &time))
+    if (!::FileTimeToLocalFileTime(&d.ftLastWriteTime, &local) ||
+        !::FileTimeToDosDateTime(&local, &date, &time))
         return -1;
     return static_cast<int32_t>((static_cast<uint32_t>(date) << 16) | time);
 }

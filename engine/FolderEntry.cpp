@@ -5,7 +5,9 @@
 namespace ostra {
 
 namespace {
-bool IsBlank(char c) { return c != '\0' && static_cast<unsigned char>(c) <= ' '; }
+bool IsBlank(char c) {
+    return c != '\0' && static_cast<unsigned char>(c) <= ' ';
+}
 }  // namespace
 
 TStrings SplitPatterns(const std::string& filter) {
@@ -41,7 +43,7 @@ TStrings SplitPatterns(const std::string& filter) {
             }
         } else {
             size_t start = i;
-            while (i < n && static_cast<unsigned char>(s[i]) > ' ' && s[i] != ',') ++i;
+            while (i<n&& static_cast<unsigned char>(s[i])> ' ' && s[i] != ',') ++i;
             item.assign(s, start, i - start);
         }
         items.push_back(item);

@@ -37,8 +37,9 @@ bool ArchiveHoldsAll(const std::string& path, const TStrings& names) {
     for (int r = listing.FindFirst("*.*", entry); r == 0; r = listing.FindNext(entry))
         found.insert(NormalisedEntryName(entry.FileName, sizeof entry.FileName));
     listing.CloseArchive();
-    return std::all_of(names.begin(), names.end(),
-                       [&](const std::string& n) { return found.count(NormalisedEntryName(n.c_str(), n.size())) > 0; });
+    return std::all_of(names.begin(), names.end(), [&](const std::string& n) {
+        return found.count(NormalisedEntryName(n.c_str(), n.size())) > 0;
+    });
 }
 
 }  // namespace
@@ -77,9 +78,12 @@ TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& arc
         const std::string packBase = base.size() == 3 && base[1] == ':' ? base : RemoveBackslash(base);
         packResult = archive.Pack(nullptr, nullptr, packBase, arc::TFileList{files});
     }
-    const bool created = packResult == 0 && FileExists(result.archivePath) && ArchiveHoldsAll(result.archivePath, files);
+    const bool created =
+        packResult == 0 && FileExists(result.archivePath) && ArchiveHoldsAll(result.archivePath, files);
     result.outcome = created ? TArchiveResult::arCreated : TArchiveResult::arFailed;
-    if (log) log->push_back(created ? "  --> " + name + " を作成しました。" : std::string("  --> 圧縮処理を中止しました。"));
+    if (log)
+        log->push_back(created ? "  --> " + name + " を作成しました。"
+                               : std::string("  --> 圧縮処理を中止しました。"));
     return result;
 }
 

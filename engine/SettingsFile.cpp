@@ -15,8 +15,8 @@ namespace ostra {
 std::string TSettingsFile::ReadString(const std::string& section, const std::string& key,
                                       const std::string& def) const {
     char buf[kProfileBufferSize];
-    DWORD n = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf, sizeof buf,
-                                         path_.c_str());
+    DWORD n =
+        ::GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf, sizeof buf, path_.c_str());
     return std::string(buf, n);
 }
 
@@ -41,10 +41,14 @@ bool ParseIniInteger(const std::string& text, int& value) {
     for (; p < s.size(); ++p) {
         int d;
         char c = s[p];
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return false;
         v = v * base + d;
         if (v > 0xFFFFFFFFLL) return false;
     }
@@ -66,7 +70,8 @@ bool TSettingsFile::ReadBool(const std::string& section, const std::string& key,
     return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
-void TSettingsFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+void TSettingsFile::WriteString(const std::string& section, const std::string& key,
+                                const std::string& value) {
     if (!::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str())) {
         char msg[MAX_PATH * 2 + 64];
         std::snprintf(msg, sizeof msg, kWriteFailed, path_.c_str());

@@ -8,7 +8,7 @@
 namespace ostra {
 
 class TSettingsFile {
-public:
+  public:
     explicit TSettingsFile(std::string path) : path_(std::move(path)) {}
 
     const std::string& FileName() const { return path_; }
@@ -25,7 +25,7 @@ public:
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
 
-private:
+  private:
     std::string path_;
 };
 

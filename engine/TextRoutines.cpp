@@ -81,7 +81,9 @@ std::string GetToken(std::string& text, const std::string& separator, int n) {
     return part;
 }
 
-const char* BoolToIniStr(bool flag) { return flag ? "1" : "0"; }
+const char* BoolToIniStr(bool flag) {
+    return flag ? "1" : "0";
+}
 
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();

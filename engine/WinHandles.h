@@ -10,7 +10,7 @@ namespace ostra {
 
 template <typename Traits>
 class UniqueHandle {
-public:
+  public:
     using handle_type = typename Traits::handle_type;
     UniqueHandle() = default;
     explicit UniqueHandle(handle_type h) : h_(h) {}
@@ -32,7 +32,7 @@ public:
         h_ = h;
     }
 
-private:
+  private:
     handle_type h_ = Traits::invalid();
 };
 

@@ -84,7 +84,8 @@ int RunOnce(const std::string& appDir) {
 
     const TArchiveResult made = MakeArchive(s.baseDir, s.arcDir, s.method, s.naming > 0, false, nullptr);
     if (made.outcome == TArchiveResult::arFailed) return 1;  // files were there, no complete archive
-    if (made.outcome == TArchiveResult::arCreated && s.deleteFiles && MayEmptyBaseFolder(s, appDir, files, folders))
+    if (made.outcome == TArchiveResult::arCreated && s.deleteFiles &&
+        MayEmptyBaseFolder(s, appDir, files, folders))
         DeleteBaseFolder(s.baseDir, nullptr, false, false, s.recycleBin, false);
     return 0;
 }

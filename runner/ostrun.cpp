@@ -13,7 +13,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         ::MessageBoxA(nullptr, e.what(), "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
         return 1;
     } catch (...) {
-        ::MessageBoxA(nullptr, "予期しないエラーが発生しました", "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+        ::MessageBoxA(nullptr, "予期しないエラーが発生しました", "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ",
+                      MB_OK | MB_ICONSTOP | MB_TASKMODAL);
         return 1;
     }
 }

@@ -21,12 +21,17 @@ TEST(ArchiveFolders, CheckRefusesTheBaseFolderAndBelowIgnoringCase) {
         CheckArchiveFolder(base, base + "Arc\\");
         FAIL() << "archive folder below the base folder was accepted";
     } catch (const std::runtime_error& e) {
-        const std::string expected = "圧縮先フォルダが基準フォルダと同フォルダ、もしくは下位フォルダになっています\r\n"
-                                     "    基準フォルダ = " + base + "\r\n"
-                                     "    圧縮先フォルダ = " + base + "Arc\\\r\n"
-                                     "圧縮は、基準フォルダ以下のファイルをすべて圧縮します\r\n"
-                                     "また、設定により、圧縮後基準フォルダ以下のフォルダを削除することがあります\r\n"
-                                     "圧縮先フォルダは基準フォルダと独立したフォルダを指定してください";
+        const std::string expected =
+            "圧縮先フォルダが基準フォルダと同フォルダ、もしくは下位フォルダになっています\r\n"
+            "    基準フォルダ = " +
+            base +
+            "\r\n"
+            "    圧縮先フォルダ = " +
+            base +
+            "Arc\\\r\n"
+            "圧縮は、基準フォルダ以下のファイルをすべて圧縮します\r\n"
+            "また、設定により、圧縮後基準フォルダ以下のフォルダを削除することがあります\r\n"
+            "圧縮先フォルダは基準フォルダと独立したフォルダを指定してください";
         EXPECT_EQ(std::string(e.what()), expected);
     }
     EXPECT_THROW(CheckArchiveFolder(base, base), std::runtime_error);

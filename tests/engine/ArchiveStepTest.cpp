@@ -28,7 +28,7 @@ using testing_support::WriteFileBytes;
 
 namespace {
 class MakeArchiveTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         CreateDirectoryA(base.c_str(), nullptr);
         CreateDirectoryA(arc.c_str(), nullptr);

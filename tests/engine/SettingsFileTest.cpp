@@ -36,8 +36,9 @@ TEST(SettingsFile, MissingFileSectionOrKeyGivesDefaultAndCreatesNothing) {
 
 TEST(SettingsFile, IntegersAndBooleansParseAsStored) {
     TempDir dir;
-    ASSERT_TRUE(WriteFileBytes(dir / "o.ini",
-                               "[Option]\r\nT1=0x1\r\nT2=2\r\nT3=yes\r\nH=0X1f\r\nN=-5\r\nZ=0\r\nX=0x\r\nB=12ab\r\n"));
+    ASSERT_TRUE(WriteFileBytes(
+        dir / "o.ini",
+        "[Option]\r\nT1=0x1\r\nT2=2\r\nT3=yes\r\nH=0X1f\r\nN=-5\r\nZ=0\r\nX=0x\r\nB=12ab\r\n"));
     TSettingsFile ini(dir / "o.ini");
     EXPECT_TRUE(ini.ReadBool("Option", "T1", false));
     EXPECT_TRUE(ini.ReadBool("Option", "T2", false));
@@ -68,7 +69,8 @@ TEST(SettingsFile, WritesCreateFileSectionAndKeysInOrder) {
     EXPECT_EQ(ini.ReadString("Option", "BaseDir", ""), "C:\\表\\");
     EXPECT_EQ(ini.ReadInteger("Option", "Width", 0), 300);
     std::string text = ReadFileBytes(dir / "new.ini");
-    size_t b = text.find("BaseDir="), w = text.find("Width=300"), a = text.find("Archive=1"), v = text.find("Visible=0");
+    size_t b = text.find("BaseDir="), w = text.find("Width=300"), a = text.find("Archive=1"),
+           v = text.find("Visible=0");
     ASSERT_NE(b, std::string::npos);
     ASSERT_NE(w, std::string::npos);
     ASSERT_NE(a, std::string::npos);
@@ -110,7 +112,8 @@ TEST(RunOptions, DefaultsAndProjectSettingsText) {
     o.ArcName = 1;
     o.DelConfirm = false;
     const std::string expected =
-        "[Option]\r\nBaseDir=C:\\ソフト\\\r\nArcDir=D:\\Arc\r\nTimestamp=1\r\nArchive=0\r\nLha=2\r\nArcName=1\r\n"
+        "[Option]\r\nBaseDir=C:\\ソフト\\\r\nArcDir=D:\\Arc\r\nTimestamp=1\r\nArchive=0\r\nLha=2\r\nArcName="
+        "1\r\n"
         "ArcProgress=0\r\nDeleteFiles=0\r\nDelConfirm=0\r\nDelShowDialog=1\r\nDelUseRecycleBin=1\r\n";
     EXPECT_EQ(ProjectSettingsText(o), expected);
 

@@ -16,18 +16,20 @@ using testing_support::WriteFileBytes;
 namespace {
 
 class OstrunTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         prog = dir / "program\\";
         base = dir / "base\\";
         CreateDirectoryA(prog.c_str(), nullptr);
         CreateDirectoryA(base.c_str(), nullptr);
         CreateDirectoryA((dir / "arc").c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA((ostra::AppDir() + "ostrun.exe").c_str(), (prog + "ostrun.exe").c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileA((ostra::AppDir() + "ostrun.exe").c_str(), (prog + "ostrun.exe").c_str(), FALSE));
         ASSERT_TRUE(WriteFileBytes(dir / "memo.txt", "memo"));
         ASSERT_TRUE(WriteFileBytes(prog + "backup.ini", dir / "memo.txt\r\n"));
-        ASSERT_TRUE(WriteFileBytes(prog + "ostra.ini", "[Option]\r\nBaseDir=" + base + "\r\nArcDir=" + (dir / "arc") +
-                                                          "\r\nArchive=1\r\nDeleteFiles=1\r\nDelUseRecycleBin=0\r\n"));
+        ASSERT_TRUE(WriteFileBytes(prog + "ostra.ini",
+                                   "[Option]\r\nBaseDir=" + base + "\r\nArcDir=" + (dir / "arc") +
+                                       "\r\nArchive=1\r\nDeleteFiles=1\r\nDelUseRecycleBin=0\r\n"));
     }
 
     // Runs ostrun and returns its exit status; -1 when it did not end in time.
@@ -39,8 +41,10 @@ protected:
         if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, prog.c_str(), &si, &pi))
             return static_cast<DWORD>(-2);
         DWORD code = static_cast<DWORD>(-1);
-        if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-        else TerminateProcess(pi.hProcess, 99);
+        if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
+            GetExitCodeProcess(pi.hProcess, &code);
+        else
+            TerminateProcess(pi.hProcess, 99);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
         return code;

@@ -17,7 +17,8 @@ inline void RemoveTree(const std::string& dir) {
             std::string n = fd.cFileName;
             if (n == "." || n == "..") continue;
             std::string p = dir + "\\" + n;
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
                 RemoveTree(p);
             } else {
                 ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -33,7 +34,7 @@ inline void RemoveTree(const std::string& dir) {
 // A fresh, empty folder for one test, removed with everything in it afterwards. Path() ends with
 // a backslash.
 class TempDir {
-public:
+  public:
     explicit TempDir(const char* tag = "pelmira") {
         char base[MAX_PATH];
         ::GetTempPathA(MAX_PATH, base);
@@ -50,12 +51,13 @@ public:
     const std::string& Path() const { return path_; }
     std::string operator/(const std::string& rel) const { return path_ + rel; }
 
-private:
+  private:
     std::string path_;
 };
 
 inline bool WriteFileBytes(const std::string& path, const std::string& data) {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     DWORD w = 0;
     BOOL ok = data.empty() || ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &w, nullptr);
@@ -64,8 +66,8 @@ inline bool WriteFileBytes(const std::string& path, const std::string& data) {
 }
 
 inline std::string ReadFileBytes(const std::string& path) {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return "<missing>";
     std::string data;
     char buf[65536];
@@ -75,7 +77,9 @@ inline std::string ReadFileBytes(const std::string& path) {
     return data;
 }
 
-inline bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // Sets the last-write time from a local calendar time.
 inline bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,
@@ -133,7 +137,7 @@ inline bool WaitForAttributes(const std::string& path, bool present, DWORD timeo
 // under Wine, so /bin/ln and /bin/rm do it. Declare it after the TempDir that holds it, so that
 // the link is gone before the tree is removed.
 class UnixFolderLink {
-public:
+  public:
     UnixFolderLink(const std::string& dir, const std::string& name, const std::string& target)
         : dir_(dir), path_(dir + name), name_(name) {
         made_ = StartUnixProgram("/bin/ln -s " + target + " " + name, dir) && WaitForAttributes(path_, true);
@@ -150,7 +154,7 @@ public:
                (a & FILE_ATTRIBUTE_REPARSE_POINT);
     }
 
-private:
+  private:
     std::string dir_, path_, name_;
     bool made_ = false;
 };
