@@ -59,51 +59,63 @@ void LzhEncoder::encode(const Input& in, BitWriter& out, std::uint64_t size_hint
 
     // The history of the next chunk: the last window of input before it.
     std::vector<unsigned char> history;
+    std::int32_t hist[2] = {0, 0}, end[2] = {0, 0};
     bool eof = false;
-    while (!eof) {
-        std::int32_t hist[2] = {0, 0}, end[2] = {0, 0};
-        int used = 0;
-        for (int k = 0; k < lanes && !eof; ++k) {
-            ChunkParser& p = *parsers_[static_cast<std::size_t>(k)];
-            unsigned char* buf = p.buffer(history.size() + chunk);
-            if (!history.empty()) std::memcpy(buf, history.data(), history.size());
-            hist[k] = static_cast<std::int32_t>(history.size());
-            std::size_t have = 0;
-            while (have < chunk) {
-                std::size_t got = in(buf + hist[k] + have, chunk - have);
-                if (got == 0) {
-                    eof = true;
-                    break;
-                }
-                have += got;
+    // Reads the next chunk into lane k; false when there is no more input.
+    auto fill = [&](int k) {
+        if (eof) return false;
+        ChunkParser& p = *parsers_[static_cast<std::size_t>(k)];
+        unsigned char* buf = p.buffer(history.size() + chunk);
+        if (!history.empty()) std::memcpy(buf, history.data(), history.size());
+        hist[k] = static_cast<std::int32_t>(history.size());
+        std::size_t have = 0;
+        while (have < chunk) {
+            // A read shorter than asked may still be followed by more: only 0 ends the input.
+            std::size_t got = in(buf + hist[k] + have, chunk - have);
+            if (got == 0) {
+                eof = true;
+                break;
             }
-            // A chunk smaller than the hint said may still be followed by more: only a read of 0
-            // ends the input.
-            end[k] = hist[k] + static_cast<std::int32_t>(have);
-            if (have == 0) break;
-            ++used;
-            const std::size_t keep =
-                std::min<std::size_t>(static_cast<std::size_t>(end[k]), static_cast<std::size_t>(window_));
-            history.assign(buf + end[k] - keep, buf + end[k]);
+            have += got;
         }
-        if (used == 2) {
-            std::exception_ptr failure;
-            std::thread second([&] {
-                try {
-                    parsers_[1]->parse(hist[1], end[1]);
-                } catch (...) {
-                    failure = std::current_exception();
-                }
-            });
-            parsers_[0]->parse(hist[0], end[0]);
-            second.join();
-            if (failure) std::rethrow_exception(failure);
-            take(*parsers_[0], out);
-            take(*parsers_[1], out);
-        } else if (used == 1) {
+        end[k] = hist[k] + static_cast<std::int32_t>(have);
+        if (have == 0) return false;
+        const std::size_t keep =
+            std::min<std::size_t>(static_cast<std::size_t>(end[k]), static_cast<std::size_t>(window_));
+        history.assign(buf + end[k] - keep, buf + end[k]);
+        return true;
+    };
+    bool ready = fill(0);
+    while (ready) {
+        if (lanes < 2 || !fill(1)) {
             parsers_[0]->parse(hist[0], end[0]);
             take(*parsers_[0], out);
+            ready = fill(0);
+            continue;
         }
+        // Lane 1 parses while lane 0 parses, has its blocks written and reads the next chunk.
+        std::exception_ptr failure;
+        std::thread second([&] {
+            try {
+                parsers_[1]->parse(hist[1], end[1]);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        // Joined on every way out: writing blocks or reading input may throw (output grown too
+        // large, a failing sink or source, a cancel).
+        struct Joiner {
+            std::thread& t;
+            ~Joiner() {
+                if (t.joinable()) t.join();
+            }
+        } joiner{second};
+        parsers_[0]->parse(hist[0], end[0]);
+        take(*parsers_[0], out);
+        ready = fill(0);
+        second.join();
+        if (failure) std::rethrow_exception(failure);
+        take(*parsers_[1], out);
     }
     emit(true, out);
 }

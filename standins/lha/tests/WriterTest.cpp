@@ -164,3 +164,46 @@ TEST(Writer, RejectsWhatTheLevelCannotHold) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Writer, TwoParsingThreadsGiveTheSameArchiveAndStopCleanlyOnCancel) {
+    Bytes data = text_like(4 << 20, 77);
+    Bytes noise = random_bytes(300000, 78);
+    data.insert(data.begin() + (3 << 20), noise.begin(), noise.end());
+    Bytes out[2];
+    for (int threads : {1, 2}) {
+        lha::MemorySink sink;
+        lha::WriterOptions o;
+        o.threads = threads;
+        lha::Writer w(sink, o);
+        lha::MemorySource src(data.data(), data.size());
+        w.add_file(named("big.txt"), src, lha::Method::Lh6);
+        w.finish();
+        out[threads - 1] = sink.data();
+    }
+    EXPECT_TRUE(out[0] == out[1]);
+    const auto got = extract_all(out[1]);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_TRUE(got[0].data == data);
+
+    // A cancel while reading ahead, when the second thread is parsing the chunk before: the
+    // error comes out, nothing is left running.
+    lha::MemorySink sink;
+    lha::WriterOptions o;
+    o.threads = 2;
+    lha::Writer w(sink, o);
+    lha::MemorySource src(data.data(), data.size());
+    int reports = 0;
+    try {
+        w.add_file(named("big.txt"), src, lha::Method::Lh6, [&](const lha::Progress& p) {
+            return p.phase != lha::Progress::Phase::Data || ++reports < 40;
+        });
+        FAIL() << "no cancel";
+    } catch (const lha::Error& e) {
+        EXPECT_EQ(e.code(), lha::ErrorCode::Cancelled);
+    }
+    EXPECT_EQ(reports, 40);
+}
+
+}  // namespace
