@@ -12,16 +12,19 @@ if [ -x "$top/standins/lha/run-tests.sh" ]; then
   LHA_BUILD_DIR=$top/build/lha-native bash "$top/standins/lha/run-tests.sh" || status=1
 fi
 
-# Windows tests under Wine, shipping build.
-build=$top/build/i686
-. "$top/scripts/wine-session.sh"
-wine_session_start "$build"
 # A display for the tests that need one (they close their own boxes).
 if command -v Xvfb >/dev/null && ! [ -e /tmp/.X11-unix/X99 ]; then
   (Xvfb :99 -screen 0 1024x768x24 >/dev/null 2>&1 &)
   sleep 1
 fi
-# Tests that need the display get it themselves; no other test may open a window.
-env -u DISPLAY ctest --test-dir "$build" --timeout 180 --output-on-failure -j2 || status=1
-wine_session_stop
+# Windows tests under Wine: the shipping build, then the 64-bit one.
+. "$top/scripts/wine-session.sh"
+for arch in i686 x86_64; do
+  build=$top/build/$arch
+  echo "== tests, $arch =="
+  wine_session_start "$build"
+  # Tests that need the display get it themselves; no other test may open a window.
+  env -u DISPLAY ctest --test-dir "$build" --timeout 180 --output-on-failure -j2 || status=1
+  wine_session_stop
+done
 exit $status
