@@ -7,6 +7,23 @@
 namespace lha::detail {
 
 namespace {
+// A code length of the small tables: three bits, and from 7 on a unary continuation (a 1 bit per
+// further step, ended by a 0).
+std::uint8_t read_short_length(BitReader& in) {
+    in.refill();
+    int c = static_cast<int>(in.peek(3));
+    in.skip(3);
+    if (c == 7) {
+        while (in.peek(1) == 1) {
+            in.skip(1);
+            if (++c > HuffmanTable::kMaxLength)
+                throw Error(ErrorCode::CorruptData, "code length out of range");
+            in.refill();
+        }
+        in.skip(1);
+    }
+    return static_cast<std::uint8_t>(c);
+}
 constexpr std::size_t kFlushChunk = 256 * 1024;
 constexpr std::size_t kSlack = kMaxMatch + 16;
 }  // namespace
@@ -27,20 +44,7 @@ void LzhDecoder::read_pt_lengths(BitReader& in, int count, int nbits, int specia
     if (n > count) throw Error(ErrorCode::CorruptData, "code-length table too long");
     int i = 0;
     while (i < n) {
-        in.refill();
-        int c = static_cast<int>(in.peek(3));
-        in.skip(3);
-        if (c == 7) {
-            // Lengths of 7 and more continue in unary: a 1 bit per further step, ended by a 0.
-            while (in.peek(1) == 1) {
-                in.skip(1);
-                if (++c > HuffmanTable::kMaxLength)
-                    throw Error(ErrorCode::CorruptData, "code length out of range");
-                in.refill();
-            }
-            in.skip(1);
-        }
-        pt_len_[i++] = static_cast<std::uint8_t>(c);
+        pt_len_[i++] = read_short_length(in);
         if (i == special) {
             int z = static_cast<int>(in.get(2));
             while (z-- > 0 && i < count) pt_len_[i++] = 0;
@@ -95,19 +99,7 @@ void LzhDecoder::read_block_header(BitReader& in) {
     if (n > np) throw Error(ErrorCode::CorruptData, "position table too long");
     std::uint8_t len[32] = {};
     for (int i = 0; i < n; ++i) {
-        in.refill();
-        int c = static_cast<int>(in.peek(3));
-        in.skip(3);
-        if (c == 7) {
-            while (in.peek(1) == 1) {
-                in.skip(1);
-                if (++c > HuffmanTable::kMaxLength)
-                    throw Error(ErrorCode::CorruptData, "code length out of range");
-                in.refill();
-            }
-            in.skip(1);
-        }
-        len[i] = static_cast<std::uint8_t>(c);
+        len[i] = read_short_length(in);
     }
     p_table_.build(len);
 }
