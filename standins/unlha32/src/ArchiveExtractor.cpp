@@ -21,12 +21,6 @@ namespace unlha {
 
 namespace {
 
-std::string CurrentDirectory() {
-    char buf[MAX_PATH * 2];
-    DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
-    return (n == 0 || n >= sizeof buf) ? std::string(".\\") : AddBackslash(std::string(buf, n));
-}
-
 lha::ReaderOptions ReaderOptionsFor(const std::string& archive) {
     lha::ReaderOptions o;
     // Self-extractors carry their archive after a program; other files must begin with it.
@@ -69,7 +63,7 @@ int ArchiveExtractor::Run() {
     const bool testing = cmd_.word == "t";
     const bool keepPaths = cmd_.word == "x" && cmd_.switches.keepPaths;
     std::string archive = FullPath(cmd_.archive);
-    std::string dest = cmd_.directory.empty() ? CurrentDirectory() : AddBackslash(FullPath(cmd_.directory));
+    std::string dest = FolderOrCurrent(cmd_.directory);
     Win32FileSource source = OpenArchiveFile(archive);
     lha::Reader reader(source, ReaderOptionsFor(archive));
     EntryFilter filter(cmd_.names, cmd_.switches.excludes);

@@ -20,12 +20,6 @@ namespace unlha {
 
 namespace {
 
-std::string CurrentDirectory() {
-    char buf[MAX_PATH * 2];
-    DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
-    return (n == 0 || n >= sizeof buf) ? std::string(".\\") : AddBackslash(std::string(buf, n));
-}
-
 std::uint64_t FindDataSize(const WIN32_FIND_DATAA& fd) {
     return (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
 }
@@ -115,7 +109,7 @@ int ArchiveUpdater::Run() {
     if (deleting && cmd_.names.empty())
         throw UnlhaError(UNLHA_ERR_BAD_COMMAND, "削除するファイルが指定されていません。");
 
-    std::string base = cmd_.directory.empty() ? CurrentDirectory() : AddBackslash(FullPath(cmd_.directory));
+    std::string base = FolderOrCurrent(cmd_.directory);
     std::vector<PackItem> items;
     if (!deleting) {
         PackSelection selection(cmd_, base, archive);

@@ -159,4 +159,11 @@ std::string FullPath(const std::string& s) {
     return std::string(buf, n);
 }
 
+std::string FolderOrCurrent(const std::string& dir) {
+    if (!dir.empty()) return AddBackslash(FullPath(dir));
+    char buf[MAX_PATH * 2];
+    DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
+    return (n == 0 || n >= sizeof buf) ? std::string(".\\") : AddBackslash(std::string(buf, n));
+}
+
 }  // namespace unlha

@@ -36,5 +36,8 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 bool IsAbsolutePath(std::string_view s);
 // GetFullPathNameA of s; s itself when that fails.
 std::string FullPath(const std::string& s);
+// The folder names of a command are taken relative to: dir as a full path with a backslash, or the
+// current folder when dir is empty.
+std::string FolderOrCurrent(const std::string& dir);
 
 }  // namespace unlha
