@@ -39,7 +39,7 @@ class TempDir {
         char base[MAX_PATH];
         ::GetTempPathA(MAX_PATH, base);
         static unsigned counter = 0;
-        for (;;) {
+        for (int tries = 0; tries < 100000; ++tries) {
             path_ = std::string(base) + tag + "_" + std::to_string(::GetCurrentProcessId()) + "_" +
                     std::to_string(++counter) + "\\";
             if (::CreateDirectoryA(path_.c_str(), nullptr)) break;

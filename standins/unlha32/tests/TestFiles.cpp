@@ -39,27 +39,29 @@ TestFolder::TestFolder() {
     static std::atomic<int> counter{0};
     char tmp[MAX_PATH];
     ::GetTempPathA(sizeof tmp, tmp);
-    path_ = std::string(tmp) + "unlha32-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
-            std::to_string(counter++) + "\\";
-    RemoveTree(path_);
-    ::CreateDirectoryA(path_.c_str(), nullptr);
+    // Process ids come back quickly under Wine: take only a folder this process made itself.
+    do {
+        path_ = std::string(tmp) + "unlha32-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                std::to_string(counter++) + "\\";
+    } while (!::CreateDirectoryA(path_.c_str(), nullptr) && counter < 100000);
 }
 
 TestFolder::~TestFolder() {
     RemoveTree(path_);
 }
 
-void RemoveTree(const std::string& dir) {
-    std::string d = dir;
-    if (d.back() != '\\') d += '\\';
+namespace {
+// d ends with a backslash.
+void RemoveTreeBelow(const std::string& d) {
     WIN32_FIND_DATAA fd;
     HANDLE h = ::FindFirstFileA((d + "*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
         do {
             std::string n = fd.cFileName;
             if (n == "." || n == "..") continue;
+            // A name may end in a trail byte 0x5C: always add the separator, never test for one.
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(d + n);
+                RemoveTreeBelow(d + n + "\\");
             } else {
                 ::SetFileAttributesA((d + n).c_str(), FILE_ATTRIBUTE_NORMAL);
                 ::DeleteFileA((d + n).c_str());
@@ -68,6 +70,21 @@ void RemoveTree(const std::string& dir) {
         ::FindClose(h);
     }
     ::RemoveDirectoryA(d.c_str());
+}
+}  // namespace
+
+void RemoveTree(const std::string& dir) {
+    if (dir.empty()) return;
+    // Whether dir already ends in a backslash, read as whole characters.
+    bool endsWithBackslash = false;
+    for (size_t i = 0; i < dir.size(); ++i) {
+        endsWithBackslash = dir[i] == '\\';
+        if (::IsDBCSLeadByte(static_cast<BYTE>(dir[i]))) {
+            ++i;
+            endsWithBackslash = false;
+        }
+    }
+    RemoveTreeBelow(endsWithBackslash ? dir : dir + "\\");
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
