@@ -147,21 +147,29 @@ void finish_names(Entry& e, const std::string& base_name, const ExtState& st) {
     if (e.name.empty() || e.name == "\\") bad("entry without a name");
 }
 
-bool level0(ByteSource& src, std::uint64_t offset, const unsigned char* b22, Entry& e) {
-    std::size_t total = static_cast<std::size_t>(b22[0]) + 2;
-    std::size_t n = b22[21];
-    if (total < 24 + n) bad("header too short for its name");
-    std::vector<unsigned char> h(total);
+// The checksummed base header of levels 0 and 1 (size bytes, the first 22 already read), with
+// the fields both levels keep in the same places.
+std::vector<unsigned char> read_base_header(ByteSource& src, const unsigned char* b22, std::size_t size,
+                                            std::size_t minimum, Entry& e) {
+    if (size < minimum) bad("header too short for its name");
+    std::vector<unsigned char> h(size);
     std::memcpy(h.data(), b22, 22);
-    read_exact(src, h.data() + 22, total - 22);
+    read_exact(src, h.data() + 22, size - 22);
     unsigned sum = 0;
-    for (std::size_t i = 2; i < total; ++i) sum += h[i];
+    for (std::size_t i = 2; i < size; ++i) sum += h[i];
     if ((sum & 0xFF) != h[1]) bad("header checksum mismatch");
-    e.packed_size = get32(&h[7]);
     e.original_size = get32(&h[11]);
     e.has_dos_time = true;
     e.dos_time = get32(&h[15]);
     e.attributes = h[19];
+    return h;
+}
+
+bool level0(ByteSource& src, std::uint64_t offset, const unsigned char* b22, Entry& e) {
+    std::size_t total = static_cast<std::size_t>(b22[0]) + 2;
+    std::size_t n = b22[21];
+    std::vector<unsigned char> h = read_base_header(src, b22, total, 24 + n, e);
+    e.packed_size = get32(&h[7]);
     e.crc = get16(&h[22 + n]);
     e.os_id = 0;
     std::size_t ext = total - 24 - n;
@@ -186,18 +194,8 @@ bool level0(ByteSource& src, std::uint64_t offset, const unsigned char* b22, Ent
 bool level1(ByteSource& src, std::uint64_t offset, const unsigned char* b22, Entry& e) {
     std::size_t base = static_cast<std::size_t>(b22[0]) + 2;
     std::size_t n = b22[21];
-    if (base < 27 + n) bad("header too short for its name");
-    std::vector<unsigned char> h(base);
-    std::memcpy(h.data(), b22, 22);
-    read_exact(src, h.data() + 22, base - 22);
-    unsigned sum = 0;
-    for (std::size_t i = 2; i < base; ++i) sum += h[i];
-    if ((sum & 0xFF) != h[1]) bad("header checksum mismatch");
+    std::vector<unsigned char> h = read_base_header(src, b22, base, 27 + n, e);
     std::uint64_t skip = get32(&h[7]);
-    e.original_size = get32(&h[11]);
-    e.has_dos_time = true;
-    e.dos_time = get32(&h[15]);
-    e.attributes = h[19];
     e.crc = get16(&h[22 + n]);
     e.os_id = h[24 + n];
     std::string base_name(reinterpret_cast<const char*>(&h[22]), n);
