@@ -13,10 +13,8 @@ if [ -f "$top/standins/lha/run-tests.sh" ]; then
 fi
 
 # A display for the tests that need one (they close their own boxes).
-if command -v Xvfb >/dev/null && ! [ -e /tmp/.X11-unix/X99 ]; then
-  (Xvfb :99 -screen 0 1024x768x24 >/dev/null 2>&1 &)
-  sleep 1
-fi
+. "$top/scripts/display.sh"
+display_start || status=1
 # Windows tests under Wine: the shipping build, then the 64-bit one.
 . "$top/scripts/wine-session.sh"
 for arch in i686 x86_64; do
