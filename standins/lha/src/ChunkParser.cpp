@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cstdlib>
+static int g_noskip = getenv("LHA_NOSKIP") ? atoi(getenv("LHA_NOSKIP")) : 0;
+static int g_lcap = getenv("LHA_LCAP") ? atoi(getenv("LHA_LCAP")) : 1000;
 
 namespace lha::detail {
 
@@ -22,7 +25,7 @@ ChunkParser::ChunkParser(MethodParams params, EncoderOptions options)
     : params_(params),
       options_(options),
       window_(std::int32_t{1} << params.dict_bits),
-      finder_(params.dict_bits, options.depth, options.nice_length) {}
+      finder_(params.dict_bits, options.depth, getenv("LHA_TL") ? atoi(getenv("LHA_TL")) : options.nice_length) {}
 
 unsigned char* ChunkParser::buffer(std::size_t bytes) {
     if (buf_.size() < bytes + kSlack) buf_.resize(bytes + kSlack);
@@ -84,7 +87,7 @@ void ChunkParser::gather(std::int32_t begin, std::int32_t end) {
         if (n + 300 > matches_.size()) matches_.resize(matches_.size() * 2);
         if (i < skip_to_) {
             // Inside a long match: only insert, and offer the rest of that match from here.
-            finder_.skip(b, i, limit);
+            if (!g_noskip || skip_to_ - i <= g_noskip) finder_.skip(b, i, limit);
             if (skip_to_ - i >= kMinMatch)
                 matches_[n++] =
                     Match{static_cast<std::uint16_t>((skip_to_ - i) | kContinuation), skip_offset_};
@@ -154,7 +157,8 @@ void ChunkParser::parse_optimal(std::int32_t begin, std::int32_t end, const Cost
         for (std::uint32_t k = f; k < l && prev < room; ++k) {
             const Match& m = matches_[k];
             const int top = std::min<int>(m.length & kLengthMask, room);
-            const int from = (top >= options_.nice_length || (m.length & kContinuation)) ? top : prev + 1;
+            int from = (top >= options_.nice_length || (m.length & kContinuation)) ? top : prev + 1;
+            if (top - from > g_lcap) from = top - g_lcap;
             // The distance cost is the same for every length of this match: find the best length first.
             std::uint32_t low = kInfinity;
             int low_len = top;
