@@ -5,9 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cstdlib>
-static int g_noskip = getenv("LHA_NOSKIP") ? atoi(getenv("LHA_NOSKIP")) : 0;
-static int g_lcap = getenv("LHA_LCAP") ? atoi(getenv("LHA_LCAP")) : 1000;
 
 namespace lha::detail {
 
@@ -25,7 +22,7 @@ ChunkParser::ChunkParser(MethodParams params, EncoderOptions options)
     : params_(params),
       options_(options),
       window_(std::int32_t{1} << params.dict_bits),
-      finder_(params.dict_bits, options.depth, getenv("LHA_TL") ? atoi(getenv("LHA_TL")) : options.nice_length) {}
+      finder_(params.dict_bits, options.depth, options.nice_length) {}
 
 unsigned char* ChunkParser::buffer(std::size_t bytes) {
     if (buf_.size() < bytes + kSlack) buf_.resize(bytes + kSlack);
@@ -42,7 +39,7 @@ void ChunkParser::parse(std::int32_t history, std::int32_t end) {
     // Earlier input goes into the tree first, so that matches may reach back into it.
     for (std::int32_t i = std::max<std::int32_t>(0, history - window_ + 1); i < history; ++i)
         if (end - i >= kMinMatch)
-            finder_.skip(b, i, static_cast<int>(std::min<std::int32_t>(end - i, kMaxMatch)));
+            finder_.skip(b, i, static_cast<int>(std::min<std::int32_t>(end - i, kMaxMatch)), Match{0, 0});
     skip_to_ = 0;
     for (std::int32_t pos = history; pos < end;) {
         const std::int32_t seg_end = std::min(pos + kSegment, end);
@@ -77,8 +74,9 @@ void ChunkParser::gather(std::int32_t begin, std::int32_t end) {
     if (matches_.size() < span * 4 + 300) matches_.resize(span * 4 + 300);
     first_.resize(span + 1);
     std::uint32_t n = 0;
-    Match tmp[300];
     const unsigned char* b = buf_.data();
+    // The longest match of the previous position, one shorter, holds here too.
+    Match known{0, 0};
     for (std::int32_t i = begin; i < end; ++i) {
         first_[static_cast<std::size_t>(i - begin)] = n;
         std::int32_t avail = data_end_ - i;
@@ -87,19 +85,23 @@ void ChunkParser::gather(std::int32_t begin, std::int32_t end) {
         if (n + 300 > matches_.size()) matches_.resize(matches_.size() * 2);
         if (i < skip_to_) {
             // Inside a long match: only insert, and offer the rest of that match from here.
-            if (!g_noskip || skip_to_ - i <= g_noskip) finder_.skip(b, i, limit);
-            if (skip_to_ - i >= kMinMatch)
-                matches_[n++] =
-                    Match{static_cast<std::uint16_t>((skip_to_ - i) | kContinuation), skip_offset_};
+            const Match rest{static_cast<std::uint16_t>(skip_to_ - i), skip_offset_};
+            finder_.skip(b, i, limit, rest);
+            if (rest.length >= kMinMatch)
+                matches_[n++] = Match{static_cast<std::uint16_t>(rest.length | kContinuation), skip_offset_};
+            known = Match{static_cast<std::uint16_t>(rest.length - 1), skip_offset_};
             continue;
         }
-        int k = finder_.find(b, i, limit, tmp);
-        if (k == 0) continue;
-        std::copy(tmp, tmp + k, matches_.begin() + n);
+        Match* out = matches_.data() + n;
+        const int k = finder_.find(b, i, limit, known, out);
         n += static_cast<std::uint32_t>(k);
-        if (tmp[k - 1].length >= options_.nice_length) {
-            skip_to_ = i + tmp[k - 1].length;
-            skip_offset_ = tmp[k - 1].offset;
+        known = Match{0, 0};
+        if (k == 0) continue;
+        const Match top = out[k - 1];
+        known = Match{static_cast<std::uint16_t>(top.length - 1), top.offset};
+        if (top.length >= options_.nice_length) {
+            skip_to_ = i + top.length;
+            skip_offset_ = top.offset;
         }
     }
     first_[span] = n;
@@ -157,8 +159,7 @@ void ChunkParser::parse_optimal(std::int32_t begin, std::int32_t end, const Cost
         for (std::uint32_t k = f; k < l && prev < room; ++k) {
             const Match& m = matches_[k];
             const int top = std::min<int>(m.length & kLengthMask, room);
-            int from = (top >= options_.nice_length || (m.length & kContinuation)) ? top : prev + 1;
-            if (top - from > g_lcap) from = top - g_lcap;
+            const int from = (top >= options_.nice_length || (m.length & kContinuation)) ? top : prev + 1;
             // The distance cost is the same for every length of this match: find the best length first.
             std::uint32_t low = kInfinity;
             int low_len = top;

@@ -45,7 +45,7 @@ MatchFinder::MatchFinder(int dict_bits, int depth, int tree_limit)
       son_(std::size_t{2} << dict_bits, -1) {}
 
 template <bool Collect>
-int MatchFinder::walk(const unsigned char* buf, std::int32_t pos, int limit, Match* out) {
+int MatchFinder::walk(const unsigned char* buf, std::int32_t pos, int limit, Match known, Match* out) {
     const std::uint32_t h = hash3(buf + pos, hash_shift_);
     std::int32_t cur = head_[h];
     head_[h] = pos;
@@ -56,6 +56,9 @@ int MatchFinder::walk(const unsigned char* buf, std::int32_t pos, int limit, Mat
     // which keeps it consistent; a match reaching the bound is then extended directly.
     const int tl = limit < tree_limit_ ? limit : tree_limit_;
     int len0 = 0, len1 = 0, best = kMinMatch - 1, n = 0, depth = depth_;
+    // Long repeats make most of the compared bytes: the node of the known match skips them.
+    const std::int32_t known_pos = known.length > 0 ? pos - known.offset - 1 : -1;
+    const int known_len = std::min<int>(known.length, limit);
     for (;;) {
         std::int32_t dist = pos - cur;
         if (cur < 0 || dist >= window_ || depth-- == 0) {
@@ -65,12 +68,15 @@ int MatchFinder::walk(const unsigned char* buf, std::int32_t pos, int limit, Mat
         std::int32_t* pair = &son_[(static_cast<std::uint32_t>(cur) & mask_) << 1];
         const unsigned char* m = buf + cur;
         int len = len0 < len1 ? len0 : len1;
+        if (cur == known_pos && known_len > len) len = (known_len < tl ? known_len : tl) - 1;
         if (m[len] == s[len]) {
             len = extend(m, s, len + 1, tl);
             if (len > best) {
                 best = len;
                 if (Collect) {
-                    const int full = len >= tl ? extend(m, s, tl, limit) : len;
+                    int full = len;
+                    if (len >= tl)
+                        full = extend(m, s, cur == known_pos && known_len > tl ? known_len : tl, limit);
                     out[n++] = Match{static_cast<std::uint16_t>(full), static_cast<std::uint16_t>(dist - 1)};
                 }
                 if (len >= tl) {
@@ -95,12 +101,12 @@ int MatchFinder::walk(const unsigned char* buf, std::int32_t pos, int limit, Mat
     return n;
 }
 
-int MatchFinder::find(const unsigned char* buf, std::int32_t pos, int limit, Match* out) {
-    return walk<true>(buf, pos, limit, out);
+int MatchFinder::find(const unsigned char* buf, std::int32_t pos, int limit, Match known, Match* out) {
+    return walk<true>(buf, pos, limit, known, out);
 }
 
-void MatchFinder::skip(const unsigned char* buf, std::int32_t pos, int limit) {
-    walk<false>(buf, pos, limit, nullptr);
+void MatchFinder::skip(const unsigned char* buf, std::int32_t pos, int limit, Match known) {
+    walk<false>(buf, pos, limit, known, nullptr);
 }
 
 void MatchFinder::reset() {

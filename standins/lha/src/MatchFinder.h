@@ -18,9 +18,11 @@ class MatchFinder {
     MatchFinder(int dict_bits, int depth, int tree_limit);
 
     // `limit` is the longest match wanted (<= bytes available from pos, >= 3). Returns the count.
-    int find(const unsigned char* buf, std::int32_t pos, int limit, Match* out);
+    // `known` is a match the caller already knows to hold at pos (length 0: none); the walk then
+    // need not compare the bytes it vouches for. The result is the same either way.
+    int find(const unsigned char* buf, std::int32_t pos, int limit, Match known, Match* out);
     // Inserts pos without collecting matches.
-    void skip(const unsigned char* buf, std::int32_t pos, int limit);
+    void skip(const unsigned char* buf, std::int32_t pos, int limit, Match known);
     // The window content moved down by `delta` (a multiple of the window size).
     void slide(std::int32_t delta);
     // Forgets every position (for the next input).
@@ -28,7 +30,7 @@ class MatchFinder {
 
   private:
     template <bool Collect>
-    int walk(const unsigned char* buf, std::int32_t pos, int limit, Match* out);
+    int walk(const unsigned char* buf, std::int32_t pos, int limit, Match known, Match* out);
 
     std::int32_t window_;
     std::uint32_t mask_;
