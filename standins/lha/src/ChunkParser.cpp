@@ -145,8 +145,10 @@ void ChunkParser::parse_lazy(std::int32_t begin, std::int32_t end) {
 void ChunkParser::parse_optimal(std::int32_t begin, std::int32_t end, const Costs& costs) {
     const std::size_t n = static_cast<std::size_t>(end - begin);
     const std::uint32_t* first = first_.data() + (begin - seg_begin_);
-    cost_.assign(n + 1, 0);
-    choice_.assign(n + 1, 1u << 16);
+    // Every entry is written before it is read; only the end needs a value.
+    if (cost_.size() < n + 1) cost_.resize(n + 1);
+    if (choice_.size() < n + 1) choice_.resize(n + 1);
+    cost_[n] = 0;
     const unsigned char* b = buf_.data() + begin;
     const std::uint32_t* len_cost = costs.c + 256 - kMinMatch;
     for (std::size_t i = n; i-- > 0;) {
