@@ -1,5 +1,5 @@
 #pragma once
-// Chooses where Huffman blocks begin: symbols are taken in pieces with running histograms, and
+// Chooses where Huffman blocks begin: symbols are taken in pieces with their symbol counts, and
 // the cut of the pieces into blocks with the least estimated size (entropy plus a table
 // allowance) is found by dynamic programming.
 #include "LzhFormat.h"
@@ -26,17 +26,23 @@ class BlockPlanner {
     std::vector<std::size_t> plan(std::size_t first);
     // Drops the first k pieces; symbol indices shift down by the symbols they held.
     void drop_front(std::size_t k);
-    // Forgets the pieces from `first` on.
-    void truncate(std::size_t first);
 
   private:
     static constexpr std::size_t kHist = kNC + 32;  // literal/length codes, then position classes
-    double estimate(std::size_t a, std::size_t b) const;
+    // A symbol that occurs in a piece: literal/length code, or kNC + position class.
+    struct Count {
+        std::uint16_t symbol;
+        std::uint16_t count;
+    };
     void grow_flog(std::size_t n);
 
     std::size_t base_ = 0;  // symbol index where piece 0 starts
     std::vector<std::size_t> ends_;
-    std::vector<std::uint32_t> hist_;  // (pieces + 1) running histograms
+    // Piece i's counts are counts_[at_[i], at_[i + 1]), its literal/length codes before split_[i].
+    std::vector<Count> counts_;
+    std::vector<std::size_t> at_{0};
+    std::vector<std::size_t> split_;
+    std::vector<std::uint32_t> work_;  // counts of the block being measured, zero between uses
     std::vector<float> flog_{0.0f};    // f * log2(f)
 };
 
