@@ -51,8 +51,16 @@ void LzhEncoder::take(const ChunkParser& parser, BitWriter& out) {
 void LzhEncoder::encode(const Input& in, BitWriter& out, std::uint64_t size_hint) {
     pending_.clear();
     planner_.clear();
-    const std::size_t chunk =
+    // Chunks of equal size, an even number of them: two lanes then finish together instead of
+    // one parsing a short last chunk while the other parses a full one.
+    std::size_t chunk =
         static_cast<std::size_t>(std::clamp<std::uint64_t>(size_hint, 64 * 1024, ChunkParser::kChunk));
+    if (size_hint > ChunkParser::kChunk) {
+        const std::uint64_t pairs = (size_hint + 2 * ChunkParser::kChunk - 1) / (2 * ChunkParser::kChunk);
+        const std::uint64_t even = (size_hint + 2 * pairs - 1) / (2 * pairs);
+        chunk = static_cast<std::size_t>(
+            std::min<std::uint64_t>((even + 4095) / 4096 * 4096, ChunkParser::kChunk));
+    }
     const int lanes = size_hint > ChunkParser::kChunk ? options_.threads : 1;
     while (static_cast<int>(parsers_.size()) < lanes)
         parsers_.push_back(std::make_unique<ChunkParser>(params_, options_));
