@@ -3,6 +3,7 @@
 # with lhasa) on the shared benchmark corpus, per corpus part and method. Not a test: it prints
 # figures. Times are whole-command wall times (best of $BENCH_REPEAT runs, default 3), so Java's
 # start-up counts for jlha; peak memory is the maximum resident set of the command.
+# BENCH_THREADS=1 packs on one thread (what a busy second core leaves), default: the library's.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 LHA=$(cd "$HERE/.." && pwd)
@@ -11,6 +12,8 @@ BUILD=${1:-$(dirname "$REPO")/build-lha-bench}
 REPEAT=${BENCH_REPEAT:-3}
 PARTS=${BENCH_PARTS:-text bin mixed}
 METHODS=${BENCH_METHODS:-5 6 7}
+THREADS=()
+[ -n "${BENCH_THREADS:-}" ] && THREADS=(-threads "$BENCH_THREADS")
 MAKE_CORPUS=${MAKE_CORPUS:-$(dirname "$REPO")/shared/bench/make-corpus.sh}
 [ -f "$MAKE_CORPUS" ] || MAKE_CORPUS=/work/shared/bench/make-corpus.sh
 
@@ -42,7 +45,7 @@ printf '%-6s %-4s %11s %11s %6s | %6s %6s %6s %11s | %6s %6s %6s %6s %6s | %7s %
 for part in $PARTS; do
   for m in $METHODS; do
     ours="$OUT/ours-$part-lh$m.lzh"; theirs="$OUT/jlha-$part-lh$m.lzh"
-    best_of "$TOOL" c -m "lh$m" "$ours" "$part"; enc=$SECS; enc_kb=$KB; cpu=$CPU
+    best_of "$TOOL" c -m "lh$m" "${THREADS[@]}" "$ours" "$part"; enc=$SECS; enc_kb=$KB; cpu=$CPU
     best_of bash -c "rm -f '$theirs' && jlha a2o${m}q '$theirs' $part"; enc_j=$SECS; cpu_j=$CPU
     # Decoding: each tool tests (decodes and checks) the same archive, ours.
     best_of "$TOOL" t "$ours"; dec=$SECS; dec_kb=$KB
@@ -56,5 +59,5 @@ for part in $PARTS; do
   done
 done
 echo "size = ours/jlha bytes; enc/dec = wall seconds (best of $REPEAT), ratio = ours/theirs;"
-echo "cpu/cpu-j = user+system seconds of those runs (we parse on two threads, Java runs several);"
+echo "cpu/cpu-j = user+system seconds of those runs (we parse on ${BENCH_THREADS:-two} thread(s), Java runs several);"
 echo "dec-j = jlha t, dec-x = lhasa t, both on our archive; encMiB/decMiB = our peak memory."
