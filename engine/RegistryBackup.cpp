@@ -57,6 +57,13 @@ bool RemoveOldExport(const std::string& file) {
     return ::GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
+// A trailing backslash ("HKEY_...\Key\") names the same key, but the editor exports nothing for it.
+std::string WithoutTrailingBackslashes(std::string key) {
+    for (std::string shorter = RemoveBackslash(key); shorter != key; shorter = RemoveBackslash(key))
+        key = shorter;
+    return key;
+}
+
 }  // namespace
 
 std::string RegistryRootSuffix(const std::string& key) {
@@ -99,7 +106,8 @@ void BackupRegistry(const std::string& destination, const TStrings& entries, TSt
     if (!DirectoryExists(dest)) CreateDir(dest);
     if (log) log->push_back(kLogRegistryHeader);
     bool stop = false;
-    for (const std::string& key : entries) {
+    for (const std::string& entry : entries) {
+        const std::string key = WithoutTrailingBackslashes(entry);
         if (checkStop) {
             checkStop(stop);
             if (stop) return;

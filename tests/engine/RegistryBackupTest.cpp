@@ -202,6 +202,13 @@ TEST_F(RegistryBackupTest, KeysWithOneNameShareAFileAndTheLaterWins) {
     EXPECT_EQ(ReadExport(file).find("first"), std::string::npos);
 }
 
+TEST_F(RegistryBackupTest, TrailingBackslashesNameTheKeyItself) {
+    const std::string user = UserKey("Example");
+    BackupRegistry(dest, {user + "\\\\"}, &log, nullptr);
+    EXPECT_EQ(log, (TStrings{kLogRegistryHeader, "  " + dest + "\\Example_current.reg", ""}));
+    ExpectExportOf(dest + "\\Example_current.reg", user);
+}
+
 TEST_F(RegistryBackupTest, AKeyWithAQuoteIsSkipped) {
     const std::string quoted = UserKey("a\"b");
     BackupRegistry(dest, {quoted}, &log, nullptr);
