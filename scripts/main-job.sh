@@ -34,6 +34,10 @@ echo "== base folder after the run =="
 (cd "$work/base" && find . -type f | sort | while read -r f; do printf '  %-40s %8s bytes\n' "$f" "$(stat -c %s "$f")"; done)
 if compgen -G "$work/archives/*" >/dev/null; then
   echo "== archives =="
-  for a in "$work/archives/"*; do echo "  $(basename "$a")"; lhasa l "$a" 2>/dev/null | sed 's/^/    /' || true; done
+  # jlha shows the Shift-JIS names as they are (lhasa prints "?" for them) and each entry's method.
+  for a in "$work/archives/"*; do
+    echo "  $(basename "$a")"
+    { LC_ALL=ja_JP.UTF-8 jlha v "$a" 2>/dev/null || lhasa l "$a" 2>/dev/null; } | sed 's/^/    /' || true
+  done
 fi
 exit $rc
