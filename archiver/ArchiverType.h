@@ -14,8 +14,8 @@ enum class TArchiverType {
     atRar,
     atBga,
     atYz1,
-    atGCA,   // recognised, never handled
-    atBel,   // recognised, never handled
+    atGCA,  // recognised, never handled
+    atBel,  // recognised, never handled
     at7z,
     atNone,        // not recognised: setting it changes nothing
     atAutoDetect,  // no back-end until an operation probes the file

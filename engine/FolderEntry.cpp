@@ -8,6 +8,10 @@ namespace {
 bool IsBlank(char c) {
     return c != '\0' && static_cast<unsigned char>(c) <= ' ';
 }
+// A character of an unquoted pattern: blanks, control characters and commas end it.
+bool IsPatternChar(char c) {
+    return static_cast<unsigned char>(c) > ' ' && c != ',';
+}
 }  // namespace
 
 TStrings SplitPatterns(const std::string& filter) {
@@ -43,7 +47,7 @@ TStrings SplitPatterns(const std::string& filter) {
             }
         } else {
             size_t start = i;
-            while (i<n&& static_cast<unsigned char>(s[i])> ' ' && s[i] != ',') ++i;
+            while (i < n && IsPatternChar(s[i])) ++i;
             item.assign(s, start, i - start);
         }
         items.push_back(item);

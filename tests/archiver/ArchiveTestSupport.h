@@ -10,7 +10,8 @@
 
 namespace archive_test {
 
-// Writes every file below base (relative names; base and folders made as needed) with its own name as contents.
+// Writes every file below base (relative names; base and folders made as needed) with its own name as
+// contents.
 inline void MakeTree(const std::string& base, const std::vector<std::string>& files) {
     ::CreateDirectoryA(base.c_str(), nullptr);
     for (const std::string& rel : files) {
@@ -60,8 +61,8 @@ inline std::vector<std::string> FilesBelow(const std::string& base, const std::s
 // The Unix path of a Windows path, through Wine's own export; empty outside Wine.
 inline std::string UnixPath(const std::string& winPath) {
     using Fn = char*(CDECL*)(const wchar_t*);
-    auto fn = reinterpret_cast<Fn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!fn) return std::string();
     wchar_t wide[MAX_PATH * 2];
     int n = ::MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, wide, MAX_PATH * 2);
@@ -83,8 +84,8 @@ inline bool RunUnixCommand(const std::string& workDir, const std::string& comman
     ::DeleteFileA(done.c_str());
     const std::string uOut = UnixPath(out), uDone = UnixPath(done), uScript = UnixPath(script);
     if (uOut.empty() || uDone.empty() || uScript.empty()) return false;
-    if (!testing_support::WriteFileBytes(script, "#!/bin/sh\n(" + command + ") > '" + uOut + "' 2>&1\necho $? > '" +
-                                                     uDone + "'\n"))
+    if (!testing_support::WriteFileBytes(
+            script, "#!/bin/sh\n(" + command + ") > '" + uOut + "' 2>&1\necho $? > '" + uDone + "'\n"))
         return false;
     char system[MAX_PATH];
     ::GetSystemDirectoryA(system, MAX_PATH);
@@ -92,8 +93,8 @@ inline bool RunUnixCommand(const std::string& workDir, const std::string& comman
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                          &pi))
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &si, &pi))
         return false;
     ::CloseHandle(pi.hThread);
     ::WaitForSingleObject(pi.hProcess, timeoutMs);
