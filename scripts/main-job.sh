@@ -13,8 +13,8 @@ trap wine_session_stop EXIT
 # A program folder of its own: ostrun reads its configuration from beside itself.
 work=$top/build/example
 rm -rf "$work"; mkdir -p "$work/program" "$work/base" "$work/archives"
-cp "$build/bin/"*.exe "$work/program/"
-cp "$build/bin/"*.DLL "$work/program/" 2>/dev/null || true
+# What a user's program folder holds: the runner and the archiver library beside it.
+cp "$build/bin/ostrun.exe" "$build/bin/UNLHA32.DLL" "$work/program/"
 cp -r "$top/examples/data" "$work/data"
 # Z: is the root of the Unix file system under Wine; the result is escaped for sed.
 zpath() { echo "Z:$1" | sed 's|/|\\\\|g'; }
