@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Screenshots of every screen the programs show, as PNG files in build/screens/ (or $1):
+#   ostrun-error-box.png     ostrun's error box when UNLHA32.DLL is missing
+#   unlha32-progress.png     UNLHA32.DLL's progress dialog while it packs with -n0
+# Each screen is shown on the X display :99 inside a Wine desktop of its own (so that Wine draws
+# the window frames), photographed, then closed. Nothing waits for a person: every wait is bounded.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$top/build/screens}
+bash "$top/scripts/setup.sh" >/dev/null
+bash "$top/scripts/build.sh" i686 --target ostrun unlha32 unlha-run >/dev/null
+build=$top/build/i686
+. "$top/scripts/display.sh"
+display_start
+export DISPLAY=:99 WINEPREFIX=$build/wineprefix-display LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+wineserver -k >/dev/null 2>&1 || true  # no window of an earlier session may be taken for ours
+work=$(mktemp -d "$top/build/screens-work.XXXXXX")
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+mkdir -p "$out"
+win() { echo "Z:$1" | tr / '\\'; }
+
+# find_window NAME SECONDS: prints the id of the first visible window called NAME.
+find_window() {
+  local id
+  for _ in $(seq $(($2 * 10))); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "screenshots: no window \"$1\" appeared" >&2
+  return 1
+}
+# shoot DESKTOP FILE: photographs the Wine desktop named DESKTOP.
+shoot() {
+  local desk
+  desk=$(find_window "$1 - Wine desktop" 10)
+  sleep 0.5  # let the window paint
+  import -window "$desk" "$out/$2"
+  echo "  $out/$2"
+}
+
+echo "== screens =="
+# ostrun without its archiver library: the error box.
+mkdir -p "$work/prog" "$work/base" "$work/arc"
+cp "$build/bin/ostrun.exe" "$work/prog/"
+printf '[Option]\r\nBaseDir=%s\r\nArcDir=%s\r\nArchive=1\r\n' "$(win "$work/base")" "$(win "$work/arc")" \
+  > "$work/prog/ostra.ini"
+printf '%s\r\n' "$(win "$work/prog/ostra.ini")" > "$work/prog/backup.ini"
+wine explorer /desktop=error,560x200 "$work/prog/ostrun.exe" >/dev/null 2>&1 &
+run=$!
+find_window "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ" 30 >/dev/null
+shoot error ostrun-error-box.png
+# Press OK. Wine may have made the box's X window anew meanwhile: look it up at each try.
+for _ in $(seq 50); do
+  kill -0 "$run" 2>/dev/null || break
+  box=$(xdotool search --onlyvisible --name "^ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ\$" 2>/dev/null | tail -1 || true)
+  [ -n "$box" ] && xdotool key --window "$box" Return 2>/dev/null || true
+  sleep 0.2
+done
+wait "$run" || true
+
+# UNLHA32.DLL packing a large file with its progress dialog.
+mkdir -p "$work/pack"
+head -c 80000000 /dev/urandom > "$work/pack/large.bin"
+cp "$build/bin/unlha-run.exe" "$build/bin/UNLHA32.DLL" "$work/"
+wine explorer /desktop=progress,520x200 "$work/unlha-run.exe" \
+  "a -n0 -jm2 $(win "$work/large.lzh") $(win "$work/pack/") large.bin" >/dev/null 2>&1 &
+find_window "書庫を作成しています" 30 >/dev/null || true
+shoot progress unlha32-progress.png
+wait
