@@ -66,10 +66,7 @@ TEST_F(OstrunTest, SecondRunnerWhileOneIsRunningTouchesNothing) {
 
 TEST_F(OstrunTest, MissingArchiverLibraryShowsTheErrorBoxAndEndsWithStatusOne) {
     // The box needs a display; the test command provides one at :99.
-    WIN32_FIND_DATAA fd;
-    HANDLE socket = FindFirstFileA("Z:\\tmp\\.X11-unix\\X99", &fd);
-    ASSERT_NE(socket, INVALID_HANDLE_VALUE) << "no X display :99 (start Xvfb :99)";
-    FindClose(socket);
+    ASSERT_TRUE(testing_support::HasTestDisplay()) << "no X display :99 (start Xvfb :99)";
     std::atomic<bool> done{false};
     std::string boxText;
     std::thread watchdog([&] {

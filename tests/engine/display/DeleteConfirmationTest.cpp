@@ -63,10 +63,7 @@ class Answerer {
 class DeleteConfirmationTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        WIN32_FIND_DATAA fd;
-        HANDLE socket = FindFirstFileA("Z:\\tmp\\.X11-unix\\X99", &fd);
-        ASSERT_NE(socket, INVALID_HANDLE_VALUE) << "no X display :99 (start Xvfb :99)";
-        FindClose(socket);
+        ASSERT_TRUE(testing_support::HasTestDisplay()) << "no X display :99 (start Xvfb :99)";
         base = dir / "base\\";
         ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryA((base + "backup").c_str(), nullptr));
