@@ -4,7 +4,7 @@
 wine_session_start() {
   export WINEPREFIX="$1/wineprefix" LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   mkdir -p "$1"
-  flock "$WINEPREFIX.lock" bash -c '
+  flock -o "$WINEPREFIX.lock" bash -c '
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineboot -i </dev/null >/dev/null 2>&1
       wineserver -w   # wineboot'"'"'s server lingers and would refuse the persistent one
