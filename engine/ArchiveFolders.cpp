@@ -59,8 +59,9 @@ bool IsRootFolder(const std::string& folder) {
 
 void DeleteBaseFolder(const std::string& baseFolder, HWND owner, bool confirm, bool progressDialog,
                       bool recycleBin, bool showErrors) {
-    const std::string target = RemoveBackslash(baseFolder);
-    const bool safe = IsAbsolutePath(AddBackslash(target)) && !IsRootFolder(target) &&
+    // "C:\.", "D:\Backup\.." and "C:\Backup/.." are roots too: judge the resolved path.
+    const std::string target = RemoveBackslash(FullLongPath(RemoveBackslash(baseFolder)));
+    const bool safe = IsAbsolutePath(AddBackslash(RemoveBackslash(baseFolder))) && !IsRootFolder(target) &&
                       target.find_first_of("*?") == std::string::npos;
     if (safe && DirectoryExists(target)) {
         std::string from = target;

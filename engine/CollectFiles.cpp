@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "FileSystem.h"
 #include "TextRoutines.h"
 #include "WinHandles.h"
 
@@ -26,7 +27,7 @@ void Collect(const std::string& folder, const std::string& comparable, const std
             do {
                 const DWORD a = fd.dwFileAttributes;
                 if (!(a & FILE_ATTRIBUTE_DIRECTORY) || !IsNotDotName(fd.cFileName)) continue;
-                if (a & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+                if (IsLinkToElsewhere(fd)) continue;
                 std::string subComparable;
                 if (!leaveOut.empty()) {
                     subComparable = comparable + AnsiLowerCase(fd.cFileName) + '\\';
@@ -50,15 +51,26 @@ void Collect(const std::string& folder, const std::string& comparable, const std
 
 }  // namespace
 
+bool IsLinkToElsewhere(const WIN32_FIND_DATAA& fd) {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    // The tags of folders that hold their own files; every other tag (Wine reports none) may
+    // stand for another place.
+    const DWORD tag = fd.dwReserved0;
+    if ((tag & 0xFFFF0FFF) == 0x9000001A) return false;  // cloud-file placeholders (OneDrive)
+    switch (tag) {
+        case 0x80000013:  // deduplicated
+        case 0x80000017:  // compressed by the overlay filter
+        case 0x80000021:  // OneDrive
+        case 0xC0000004:  // hierarchical storage
+        case 0x80000006:  // hierarchical storage, second form
+            return false;
+        default:
+            return true;
+    }
+}
+
 std::string ComparablePath(const std::string& path) {
-    if (path.empty()) return path;
-    char buf[MAX_PATH];
-    std::string full = path;
-    DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, buf, nullptr);
-    if (n > 0 && n < MAX_PATH) full.assign(buf, n);
-    n = ::GetLongPathNameA(full.c_str(), buf, MAX_PATH);  // only for a path that exists
-    if (n > 0 && n < MAX_PATH) full.assign(buf, n);
-    return AnsiLowerCase(AddBackslash(full));
+    return path.empty() ? path : AnsiLowerCase(AddBackslash(FullLongPath(path)));
 }
 
 void CollectFiles(const std::string& folder, const std::string& pattern, TStrings& files, bool recurse,

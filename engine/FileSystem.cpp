@@ -34,6 +34,17 @@ bool ForceDirectories(const std::string& path) {
     return CreateDir(dir) || DirectoryExists(dir);
 }
 
+std::string FullLongPath(const std::string& path) {
+    if (path.empty()) return path;
+    char buf[MAX_PATH];
+    std::string full = path;
+    DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, buf, nullptr);
+    if (n > 0 && n < MAX_PATH) full.assign(buf, n);
+    n = ::GetLongPathNameA(full.c_str(), buf, MAX_PATH);  // only for a path that exists
+    if (n > 0 && n < MAX_PATH) full.assign(buf, n);
+    return full;
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& data) {
     std::string temp = path + ".~tmp";
     {

@@ -15,6 +15,11 @@ bool CreateDir(const std::string& path);
 // Creates the folder with every missing level above it; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
 
+// The path in full ("." and ".." resolved, "/" turned into "\") and, where it exists, in its long
+// form, so that two spellings of one place compare alike; letter case is kept. Returns the path
+// as it is when it cannot be resolved.
+std::string FullLongPath(const std::string& path);
+
 // Writes data to path so that the file is either the old one or the complete new one: the data
 // goes to a temporary file in the same folder that then replaces the target.
 // Returns false (and leaves the old file as it was) when anything fails.

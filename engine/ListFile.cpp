@@ -1,9 +1,9 @@
 #include "ListFile.h"
 
-#include <cstdio>
 #include <stdexcept>
 
 #include "FileSystem.h"
+#include "SettingsFile.h"
 #include "ostra_consts.h"
 
 namespace ostra {
@@ -43,9 +43,7 @@ bool LoadList(const std::string& path, TStrings& list) {
 
 void SaveList(const std::string& path, const TStrings& list) {
     if (!WriteFileAtomically(path, JoinLines(list))) {
-        char msg[1024];
-        std::snprintf(msg, sizeof msg, kWriteFailed, path.c_str());
-        throw std::runtime_error(msg);
+        throw WriteFailedError(path);
     }
 }
 

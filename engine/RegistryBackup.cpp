@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <utility>
 
 #include "FileSystem.h"
 #include "TextRoutines.h"
@@ -48,14 +49,50 @@ bool LastWriteTime(const std::string& path, FILETIME& t) {
     return true;
 }
 
-// Removes an export left by an earlier run, so that the file's presence afterwards tells whether
-// this export came about. False when the file is still there.
-bool RemoveOldExport(const std::string& file) {
-    if (::GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+void DeleteEvenReadOnly(const std::string& file) {
     ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(file.c_str());
-    return ::GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
+
+// An export of an earlier run is set aside while the editor writes the new one, so that the file's
+// presence afterwards tells whether this export came about, and comes back when none did: a key
+// that is briefly missing or an editor that fails never costs the last good export.
+class TEarlierExport {
+  public:
+    explicit TEarlierExport(std::string file) : file_(std::move(file)), aside_(file_ + ".old") {
+        // Left by a run that ended between setting aside and restoring: the only good copy.
+        if (FileExists(aside_) && !FileExists(file_)) ::MoveFileA(aside_.c_str(), file_.c_str());
+        DeleteEvenReadOnly(aside_);
+        if (FileExists(file_)) {
+            setAside_ = ::MoveFileA(file_.c_str(), aside_.c_str()) != 0;
+            // Could not be moved: the editor overwrites it in place, told apart by its time.
+            if (!setAside_) stays_ = LastWriteTime(file_, before_);
+        }
+    }
+    // True when the editor wrote the file anew.
+    bool Renewed() const {
+        FILETIME after{};
+        return LastWriteTime(file_, after) && (!stays_ || ::CompareFileTime(&before_, &after) != 0);
+    }
+    // The new export is whole: the earlier one goes.
+    void Drop() {
+        if (setAside_) DeleteEvenReadOnly(aside_);
+        setAside_ = false;
+    }
+    // No whole new export: whatever part of it was written goes, the earlier one comes back.
+    void Restore() {
+        if (!setAside_) return;
+        DeleteEvenReadOnly(file_);
+        ::MoveFileA(aside_.c_str(), file_.c_str());
+        setAside_ = false;
+    }
+    ~TEarlierExport() { Restore(); }
+
+  private:
+    std::string file_, aside_;
+    bool setAside_ = false, stays_ = false;
+    FILETIME before_{};
+};
 
 // A trailing backslash ("HKEY_...\Key\") names the same key, but the editor exports nothing for it.
 std::string WithoutTrailingBackslashes(std::string key) {
@@ -121,12 +158,12 @@ void BackupRegistry(const std::string& destination, const TStrings& entries, TSt
             if (log) log->push_back(kLogRegQuote);
             continue;
         }
-        FILETIME before{};
-        const bool oldStays = !RemoveOldExport(file) && LastWriteTime(file, before);
+        TEarlierExport earlier(file);
         const TRunWait run =
             RunHiddenAndWait(kRegistryEditor, RegistryExportParameters(file, key), kRegExportTimeoutMs);
         if (run == TRunWait::rwTimedOut) {
-            ::DeleteFileA(file.c_str());  // whatever part of it was written
+            DeleteEvenReadOnly(file);  // whatever part of it was written
+            earlier.Restore();
             if (log) log->push_back(kLogRegTimedOut);
             continue;
         }
@@ -134,10 +171,12 @@ void BackupRegistry(const std::string& destination, const TStrings& entries, TSt
             if (log) log->push_back(kLogRegNotStarted);
             continue;
         }
-        FILETIME after{};
-        const bool written =
-            LastWriteTime(file, after) && (!oldStays || ::CompareFileTime(&before, &after) != 0);
-        if (!written && log) log->push_back(kLogRegNotExported);
+        if (earlier.Renewed()) {
+            earlier.Drop();
+        } else {
+            earlier.Restore();
+            if (log) log->push_back(kLogRegNotExported);
+        }
     }
     if (log) log->push_back("");
 }

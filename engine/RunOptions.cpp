@@ -1,6 +1,5 @@
 #include "RunOptions.h"
 
-#include <cstdio>
 #include <stdexcept>
 
 #include "FileSystem.h"
@@ -47,9 +46,7 @@ std::string ProjectSettingsText(const TRunOptions& o) {
 
 void WriteProjectSettings(const std::string& path, const TRunOptions& o) {
     if (!WriteFileAtomically(path, ProjectSettingsText(o))) {
-        char msg[1024];
-        std::snprintf(msg, sizeof msg, kWriteFailed, path.c_str());
-        throw std::runtime_error(msg);
+        throw WriteFailedError(path);
     }
 }
 

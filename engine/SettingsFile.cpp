@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -20,6 +19,12 @@ std::string TSettingsFile::ReadString(const std::string& section, const std::str
     return std::string(buf, n);
 }
 
+std::runtime_error WriteFailedError(const std::string& path) {
+    const std::string format = kWriteFailed;
+    const size_t at = format.find("%s");
+    return std::runtime_error(format.substr(0, at) + path + format.substr(at + 2));
+}
+
 bool ParseIniInteger(const std::string& text, int& value) {
     std::string s = text;
     size_t i = 0;
@@ -32,9 +37,6 @@ bool ParseIniInteger(const std::string& text, int& value) {
     if (s.size() > 2 && s[p] == '0' && p + 1 < s.size() && (s[p + 1] == 'x' || s[p + 1] == 'X')) {
         base = 16;
         p += 2;
-    } else if (p < s.size() && s[p] == '$') {
-        base = 16;
-        p += 1;
     }
     if (p >= s.size()) return false;
     long long v = 0;
@@ -73,9 +75,7 @@ bool TSettingsFile::ReadBool(const std::string& section, const std::string& key,
 void TSettingsFile::WriteString(const std::string& section, const std::string& key,
                                 const std::string& value) {
     if (!::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str())) {
-        char msg[MAX_PATH * 2 + 64];
-        std::snprintf(msg, sizeof msg, kWriteFailed, path_.c_str());
-        throw std::runtime_error(msg);
+        throw WriteFailedError(path_);
     }
 }
 

@@ -3,6 +3,7 @@
 // file, section or key gives the default; reading creates nothing).
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 namespace ostra {
@@ -28,6 +29,10 @@ class TSettingsFile {
   private:
     std::string path_;
 };
+
+// The error of a settings, list or project file that could not be written: "<path> に書き込めません",
+// the path whole, however long.
+std::runtime_error WriteFailedError(const std::string& path);
 
 // Parses an integer as the settings file stores it; false when the text is no number.
 bool ParseIniInteger(const std::string& text, int& value);

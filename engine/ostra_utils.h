@@ -1,6 +1,8 @@
 // The backup engine: everything a run and the list handling need, in one include.
 #pragma once
 
+#include "ArchiveFolders.h"
+#include "ArchiveStep.h"
 #include "BackupCopy.h"
 #include "CollectFiles.h"
 #include "FileBackup.h"

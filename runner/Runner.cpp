@@ -33,26 +33,31 @@ TRunnerSettings ReadSettings(const std::string& iniPath) {
     r.naming = ini.ReadInteger(s, "ArcName", 0);
     r.deleteFiles = ini.ReadBool(s, "DeleteFiles", false);
     r.recycleBin = ini.ReadBool(s, "DelUseRecycleBin", true);
-    // A relative folder would resolve against whatever folder the scheduler starts us in.
-    if (!IsAbsolutePath(r.baseDir)) r.baseDir.clear();
-    if (!IsAbsolutePath(r.arcDir)) r.arcDir.clear();
+    // A relative folder would resolve against whatever folder the scheduler starts us in. The
+    // others are resolved, so that the tests below see through "..", "/" and short names.
+    for (std::string* dir : {&r.baseDir, &r.arcDir})
+        *dir = IsAbsolutePath(*dir) ? AddBackslash(FullLongPath(*dir)) : std::string();
     return r;
+}
+
+bool Inside(const std::string& path, const std::string& folder) {
+    return !path.empty() && IsInsideFolder(ComparablePath(path), ComparablePath(folder));
 }
 
 // Emptying the base folder must never remove originals, the configuration or the archives.
 bool MayEmptyBaseFolder(const TRunnerSettings& s, const std::string& appDir, const TStrings& files,
                         const TStrings& folderLines) {
-    if (IsInsideFolder(appDir, s.baseDir) || IsInsideFolder(s.arcDir, s.baseDir)) return false;
+    if (Inside(appDir, s.baseDir) || Inside(s.arcDir, s.baseDir)) return false;
     for (const std::string& f : files)
-        if (IsInsideFolder(f, s.baseDir)) return false;
+        if (Inside(f, s.baseDir)) return false;
     for (const std::string& line : folderLines)
-        if (IsInsideFolder(ParseFolderEntry(line).folder, s.baseDir)) return false;
+        if (Inside(ParseFolderEntry(line).folder, s.baseDir)) return false;
     return true;
 }
 
 }  // namespace
 
-int RunOnce(const std::string& appDir) {
+int RunOnce(const std::string& appDir, KernelHandle& runMarker) {
     const std::string iniPath = appDir + kIniFile;
     if (!FileExists(iniPath)) return 0;
     const TRunnerSettings s = ReadSettings(iniPath);
@@ -60,8 +65,10 @@ int RunOnce(const std::string& appDir) {
 
     // Marks that a run is under way for as long as this process lives; a second runner leaves the
     // folders to the first.
-    KernelHandle runMarker(::CreateMutexA(nullptr, FALSE, "Pelmira - Ostrun by zedka"));
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    const HANDLE marker = ::CreateMutexA(nullptr, FALSE, "Pelmira - Ostrun by zedka");
+    const bool anotherRun = ::GetLastError() == ERROR_ALREADY_EXISTS;
+    runMarker.reset(marker);
+    if (anotherRun) return 0;
 
     TStrings files, folders, keys;
     if (FileExists(appDir + kFileList)) {

@@ -7,8 +7,9 @@
 #include "TextRoutines.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    ostra::KernelHandle runMarker;  // open until the process ends, error box included
     try {
-        return ostra::RunOnce(ostra::AppDir());
+        return ostra::RunOnce(ostra::AppDir(), runMarker);
     } catch (const std::exception& e) {
         ::MessageBoxA(nullptr, e.what(), "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
         return 1;

@@ -95,3 +95,28 @@ TEST(ArchiveFolders, DeleteNeverHandsRootsRelativeOrWildcardPathsToTheShell) {
     SetCurrentDirectoryA(cwd);
     EXPECT_TRUE(Exists(dir / "w1\\f.txt"));
 }
+
+TEST(ArchiveFolders, DeleteSeesThroughOtherSpellingsOfADriveRoot) {
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "f.txt", "x"));
+    ASSERT_TRUE(CreateDirectoryA((dir / "sub").c_str(), nullptr));
+    // A drive of its own whose root is the temporary folder: Wine's drive letters are links in
+    // the prefix's dosdevices folder (DefineDosDevice is not carried out there).
+    char prefix[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH), 0u) << "not under Wine";
+    ASSERT_EQ(dir.Path().compare(0, 3, "C:\\"), 0) << dir.Path();
+    std::string unixTarget = "../drive_c/" + dir.Path().substr(3);
+    for (char& c : unixTarget)
+        if (c == '\\') c = '/';
+    std::string devices = std::string("Z:") + prefix + "/dosdevices/";
+    for (char& c : devices)
+        if (c == '/') c = '\\';
+    {
+        testing_support::UnixFolderLink drive(devices, "q:", unixTarget);
+        ASSERT_TRUE(Exists("Q:\\f.txt"));
+        for (const char* root : {"Q:\\.", "Q:\\sub\\..", "Q:\\sub/..\\", "Q:/"})
+            DeleteBaseFolder(root, nullptr, false, false, false, false);
+    }
+    EXPECT_TRUE(Exists(dir / "f.txt"));
+    EXPECT_TRUE(Exists(dir / "sub"));
+}

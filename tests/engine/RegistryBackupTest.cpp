@@ -178,18 +178,32 @@ TEST_F(RegistryBackupTest, NamesAFileCannotHoldAreMadeSafe) {
     ExpectExportOf(dest + "\\表ポ_current.reg", japanese);
 }
 
-TEST_F(RegistryBackupTest, AMissingKeyIsReportedAndAnOldExportDoesNotPassForANewOne) {
+TEST_F(RegistryBackupTest, AMissingKeyIsReportedAndKeepsTheEarlierExport) {
     const std::string user = UserKey("Example");
     const std::string missing = "HKEY_CURRENT_USER\\" + sub + "\\Nope";
     ASSERT_TRUE(::CreateDirectoryA(dest.c_str(), nullptr));
-    // An export left by an earlier run, read-only at that.
-    const std::string old = dest + "\\Nope_current.reg";
-    ASSERT_TRUE(testing_support::WriteFileBytes(old, "earlier run"));
-    ::SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_READONLY);
+    // Exports left by an earlier run, read-only at that.
+    const std::string old = dest + "\\Nope_current.reg", renewed = dest + "\\Example_current.reg";
+    for (const std::string& f : {old, renewed}) {
+        ASSERT_TRUE(testing_support::WriteFileBytes(f, "earlier run"));
+        ::SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
     BackupRegistry(dest, {missing, user}, &log, nullptr);
-    EXPECT_EQ(log, (TStrings{kLogRegistryHeader, "  " + old, kLogRegNotExported,
-                             "  " + dest + "\\Example_current.reg", ""}));
-    EXPECT_FALSE(Exists(old));
+    EXPECT_EQ(log, (TStrings{kLogRegistryHeader, "  " + old, kLogRegNotExported, "  " + renewed, ""}));
+    EXPECT_EQ(testing_support::ReadFileBytes(old), "earlier run");
+    ExpectExportOf(renewed, user);
+    EXPECT_FALSE(Exists(old + ".old"));
+    EXPECT_FALSE(Exists(renewed + ".old"));
+}
+
+TEST_F(RegistryBackupTest, AnEarlierExportLeftAsideByAnInterruptedRunComesBack) {
+    const std::string missing = "HKEY_CURRENT_USER\\" + sub + "\\Nope";
+    ASSERT_TRUE(::CreateDirectoryA(dest.c_str(), nullptr));
+    const std::string file = dest + "\\Nope_current.reg";
+    ASSERT_TRUE(testing_support::WriteFileBytes(file + ".old", "earlier run"));
+    BackupRegistry(dest, {missing}, &log, nullptr);
+    EXPECT_EQ(testing_support::ReadFileBytes(file), "earlier run");
+    EXPECT_FALSE(Exists(file + ".old"));
 }
 
 TEST_F(RegistryBackupTest, KeysWithOneNameShareAFileAndTheLaterWins) {

@@ -38,7 +38,7 @@ TEST(SettingsFile, IntegersAndBooleansParseAsStored) {
     TempDir dir;
     ASSERT_TRUE(WriteFileBytes(
         dir / "o.ini",
-        "[Option]\r\nT1=0x1\r\nT2=2\r\nT3=yes\r\nH=0X1f\r\nN=-5\r\nZ=0\r\nX=0x\r\nB=12ab\r\n"));
+        "[Option]\r\nT1=0x1\r\nT2=2\r\nT3=yes\r\nH=0X1f\r\nN=-5\r\nZ=0\r\nX=0x\r\nB=12ab\r\nD=$10\r\n"));
     TSettingsFile ini(dir / "o.ini");
     EXPECT_TRUE(ini.ReadBool("Option", "T1", false));
     EXPECT_TRUE(ini.ReadBool("Option", "T2", false));
@@ -49,6 +49,7 @@ TEST(SettingsFile, IntegersAndBooleansParseAsStored) {
     EXPECT_EQ(ini.ReadInteger("Option", "N", 0), -5);
     EXPECT_EQ(ini.ReadInteger("Option", "X", 7), 7);  // "0x" alone is no hexadecimal number
     EXPECT_EQ(ini.ReadInteger("Option", "B", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("Option", "D", 7), 7);  // only "0x" marks hexadecimal
 }
 
 TEST(SettingsFile, AtMost1023BytesOfAValueAreSeen) {
@@ -92,6 +93,9 @@ TEST(SettingsFile, FailedWriteRaisesTheMessageWithThePath) {
     } catch (const std::runtime_error& e) {
         EXPECT_EQ(std::string(e.what()), path + " に書き込めません");
     }
+    // The message holds a long path whole.
+    const std::string longPath = std::string(900, 'x') + "\\" + std::string(900, 'y') + ".ini";
+    EXPECT_EQ(std::string(ostra::WriteFailedError(longPath).what()), longPath + " に書き込めません");
 }
 
 TEST(RunOptions, DefaultsAndProjectSettingsText) {

@@ -69,6 +69,7 @@ TEST_F(OstrunTest, MissingArchiverLibraryShowsTheErrorBoxAndEndsWithStatusOne) {
     ASSERT_TRUE(testing_support::HasTestDisplay()) << "no X display :99 (start Xvfb :99)";
     std::atomic<bool> done{false};
     std::string boxText;
+    bool markedWhileBoxShown = false;
     std::thread watchdog([&] {
         // <chrono> cannot be compiled for code page 932 (its "µs" suffix), so the tick count it is.
         const ULONGLONG until = GetTickCount64() + 60000;
@@ -78,6 +79,9 @@ TEST_F(OstrunTest, MissingArchiverLibraryShowsTheErrorBoxAndEndsWithStatusOne) {
                 char text[512] = {};
                 GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the message box's text control
                 boxText = text;
+                HANDLE marker = OpenMutexA(SYNCHRONIZE, FALSE, "Pelmira - Ostrun by zedka");
+                markedWhileBoxShown = marker != nullptr;
+                if (marker) CloseHandle(marker);
                 PostMessageA(box, WM_COMMAND, IDOK, 0);
                 return;
             }
@@ -89,6 +93,7 @@ TEST_F(OstrunTest, MissingArchiverLibraryShowsTheErrorBoxAndEndsWithStatusOne) {
     watchdog.join();
     EXPECT_EQ(code, 1u);
     EXPECT_EQ(boxText, "LHA 形式書庫 を扱うには UNLHA32.DLL が 必要です。");
+    EXPECT_TRUE(markedWhileBoxShown) << "the run marker went before the box was closed";
     // The copies were made; nothing was deleted.
     EXPECT_TRUE(Exists(base + "backup\\memo.txt"));
 }

@@ -86,10 +86,44 @@ case $SCENARIO in
     [ -z "$(ls -A "$base")" ] || fail "base folder not emptied: $(ls -A "$base")"
     n=$(listing "$a" | wc -l)
     [ "$n" = 5 ] || fail "archive should hold the 5 copies, lists $n" ;;
-  delete-without-archive-keeps-base)
+  delete-needs-archive-option)
     write_config "$B" "$A" Archive=0 DeleteFiles=1 DelUseRecycleBin=0
     [ "$(run_ostrun)" = 0 ] || fail "exit status"
     [ -f "$base/backup/memo.txt" ] || fail "base folder emptied without an archive" ;;
+  failed-archive-keeps-base)
+    # Folders under the archive names of the next minutes: the library cannot write the archive.
+    for m in 0 1 2; do mkdir -p "$arc/$(date -d "+$m min" +%Y_%m%d_%H%M).lzh"; done
+    write_config "$B" "$A" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    [ "$(run_ostrun)" = 1 ] || fail "exit status should be 1: files were there, no archive came about"
+    [ -f "$base/backup/memo.txt" ] && [ -f "$base/Mail/inbox.bin" ] || fail "base folder emptied without an archive"
+    [ -z "$(find "$arc" -type f)" ] || fail "something was written: $(find "$arc" -type f)" ;;
+  originals-inside-base)
+    # The registered file and folders lie inside the base folder: emptying would delete them.
+    base=$data B="BaseDir=$(win "$data")"
+    write_config "$B" "$A" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    [ -f "$data/memo.txt" ] && [ -f "$data/docs/sub/deep.txt" ] || fail "originals deleted"
+    only_archive >/dev/null ;;
+  program-inside-base)
+    base=$root B="BaseDir=$(win "$root")"
+    write_config "$B" "ArcDir=$(win "$root/../$(basename "$root")-arc")" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    mkdir -p "$root-arc"; trap 'rm -rf "$root" "$root-arc"' EXIT
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    [ -f "$prog/ostrun.exe" ] && [ -f "$prog/ostra.ini" ] || fail "the program folder was emptied"
+    [ "$(ls "$root-arc" | wc -l)" = 1 ] || fail "no archive" ;;
+  arcdir-inside-base-spelled)
+    # The archive folder inside the base folder, written with "/" and "..": still refused.
+    mkdir -p "$base/arc"
+    write_config "$B" "ArcDir=$(win "$base")\\..\\$(basename "$base")/arc" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    [ -f "$base/backup/memo.txt" ] || fail "copies not made, or deleted"
+    [ -z "$(ls -A "$base/arc")" ] || fail "an archive was made inside the base folder" ;;
+  relative-arcdir)
+    mkdir -p "$prog/arc"
+    write_config "$B" "ArcDir=arc" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    [ "$(run_ostrun)" = 0 ] || fail "exit status"
+    [ -f "$base/backup/memo.txt" ] || fail "copies not made, or deleted"
+    [ -z "$(ls -A "$prog/arc")" ] || fail "a relative archive folder was used" ;;
   missing-arcdir)
     write_config "$B" "ArcDir=$(win "$root/none")" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
     [ "$(run_ostrun)" = 0 ] || fail "exit status"
