@@ -43,7 +43,12 @@ void BackupFolders(const std::string& baseFolder, const TStrings& entries, TStri
                 if (stop) return;
             }
             const std::string target = destination + source.substr(entry.folder.size());
-            if (!FileExists(source)) continue;
+            // Listed, yet not to be found under that name: a name the code page cannot hold
+            // ("?" where a character was) or a file gone since. Either way it was not copied.
+            if (!FileExists(source)) {
+                if (log) log->push_back(CopyLogLine(ExtractFileName(source), TCopyOutcome::coFailed));
+                continue;
+            }
             const std::string holder = ExtractFilePath(target);
             if (!DirectoryExists(holder)) ForceDirectories(holder);
             const TCopyOutcome outcome = BackupOneFile(source, target, timestamp);

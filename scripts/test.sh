@@ -7,6 +7,9 @@ bash "$top/scripts/build.sh" x86_64          # the 64-bit build must build too
 bash "$top/scripts/build.sh" i686
 
 status=0
+# The user's zone, where local time and UTC differ: every conversion between them is exercised
+# (in UTC a missing or reversed one would pass unseen). Wine takes the zone from TZ.
+export TZ=${PELMIRA_TEST_TZ:-Asia/Tokyo}
 # Portable codec of the LHA stand-in, natively (tests, cross-checks, a short fuzz run).
 if [ -f "$top/standins/lha/run-tests.sh" ]; then
   LHA_BUILD_DIR=$top/build/lha-native bash "$top/standins/lha/run-tests.sh" || status=1

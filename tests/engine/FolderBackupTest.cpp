@@ -196,6 +196,20 @@ TEST_F(FolderBackupTest, AFailedCopyIsLoggedAsFailed) {
                              Copied("note.doc"), ""}));
 }
 
+TEST_F(FolderBackupTest, ANameTheCodePageCannotHoldIsLoggedAsFailed) {
+    // An emoji has no Shift-JIS form: the listing shows "?" in its place.
+    wchar_t folder[MAX_PATH];
+    ASSERT_GT(::MultiByteToWideChar(CP_ACP, 0, src.Path().c_str(), -1, folder, MAX_PATH), 0);
+    HANDLE h = ::CreateFileW((std::wstring(folder) + L"\U0001F600.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                             CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ::CloseHandle(h);
+    BackupFolders(base.Path(), {Entry(src, "T,*.txt,0")}, &log, false, nullptr);
+    EXPECT_EQ(Sorted(log), Sorted({kLogFolderHeader, Busy("T"), Copied("memo.txt"),
+                                   "  ??.txt" + std::string(kLogCopyFailed), ""}));
+    EXPECT_EQ(Tree(base.Path()), Sorted({"T\\memo.txt"}));
+}
+
 TEST_F(FolderBackupTest, TitlesLeadingOutOfTheBaseFolderAreSkipped) {
     const std::string inner = base / "inner\\";  // so that anything written beside it shows
     const TStrings bad = {".", "..", "...", " . ", "a\\b", "..\\x", "a/b", "C:x", "x:"};
