@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Archiver.h"
+#include "FileList.h"
 #include "FileSystem.h"
 #include "TextRoutines.h"
 
@@ -27,29 +29,6 @@ std::wstring Widen(const std::string& s) {
     std::wstring w(n > 0 ? n : 0, L'\0');
     if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
     return w;
-}
-
-// False when a character has no ANSI form: such a name could not be given to the library.
-bool Narrow(const std::wstring& w, std::string& out) {
-    out.clear();
-    if (w.empty()) return true;
-    BOOL usedDefault = FALSE;
-    int n = ::WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr,
-                                  &usedDefault);
-    if (n <= 0 || usedDefault) return false;
-    out.assign(n, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
-    return true;
-}
-
-std::string FullPathName(const std::string& path) {
-    DWORD n = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return path;
-    std::string buf(n, '\0');
-    n = ::GetFullPathNameA(path.c_str(), n, buf.data(), nullptr);
-    if (n == 0 || n >= buf.size()) return path;
-    buf.resize(n);
-    return buf;
 }
 
 // "C:" for drive paths, "\\server\share" for UNC paths, empty otherwise.
@@ -172,7 +151,7 @@ void RaiseLastOSError() {
 
 namespace {
 std::string DriveRootOf(const std::string& path) {
-    std::string drive = ExtractFileDrive(FullPathName(path.empty() ? std::string(".") : path));
+    std::string drive = ExtractFileDrive(ExpandFileName(path.empty() ? std::string(".") : path));
     return drive.empty() ? drive : drive + "\\";
 }
 bool RootHasStreams(const std::string& root) {
@@ -239,6 +218,18 @@ std::wstring StreamToFileName(const std::wstring& streamName, const std::string&
     return out;
 }
 
+bool StreamNameMapsBack(const std::wstring& streamName, const std::string& separator) {
+    wchar_t s1, s2;
+    if (!SeparatorChars(separator, s1, s2)) return false;
+    const size_t end = streamName.rfind(L':');
+    if (streamName.empty() || streamName[0] != L':' || end == std::wstring::npos || end <= 1) return false;
+    for (size_t i = 1; i < end; ++i) {
+        const wchar_t c = streamName[i];
+        if (c == s1 || c == s2 || (c == L'\x05' && i != 1)) return false;
+    }
+    return true;
+}
+
 std::string FileNameToStreamPath(const std::string& fileName, const std::string& separator) {
     std::string host, rest;
     if (!SplitStreamFileName(fileName, separator, host, rest)) return std::string();
@@ -287,9 +278,23 @@ bool AddStreamFile(std::vector<std::string>& selected, std::vector<std::string>&
     if (!CopyFileData(source, Widen(diskPath), size, FILE_ATTRIBUTE_ARCHIVE, foundItem.ftCreationTime,
                       foundItem.ftLastAccessTime, foundItem.ftLastWriteTime))
         return false;
-    tempFiles.push_back(FullPathName(diskPath));
+    tempFiles.push_back(ExpandFileName(diskPath));
     selected.push_back(entryName);
     return true;
+}
+
+bool AddNamedStream(std::vector<std::string>& selected, std::vector<std::string>& tempFiles,
+                    const std::string& fullPath, const std::string& entryName, const std::wstring& streamName,
+                    const std::wstring& source, uint64_t size, const std::string& separator,
+                    const WIN32_FIND_DATAA& foundItem) {
+    if (!StreamNameMapsBack(streamName, separator)) return false;
+    std::string suffix;
+    // A name without an exact ANSI form could not be given to the library.
+    if (!ExactAnsi(StreamToFileName(streamName, separator), suffix)) return false;
+    // The temporary file lies beside the file itself; the entry name keeps the selection's form
+    // (short or relative names).
+    const std::string diskBase = ostra::ExtractFilePath(fullPath) + ostra::ExtractFileName(entryName);
+    return AddStreamFile(selected, tempFiles, source, diskBase + suffix, entryName + suffix, size, foundItem);
 }
 
 void AddStreams(std::vector<std::string>& selected, std::vector<std::string>& tempFiles,
@@ -298,15 +303,10 @@ void AddStreams(std::vector<std::string>& selected, std::vector<std::string>& te
     TStreamState state;
     if (!OpenStreams(fullPath, state, volumes)) return;
     const std::wstring sourceBase = Widen(fullPath);
-    // The temporary file lies beside the file itself; the entry name keeps the selection's form
-    // (short or relative names).
-    const std::string diskBase = ostra::ExtractFilePath(fullPath) + ostra::ExtractFileName(entryName);
     do {
         if (!IsNamedDataStream(state)) continue;
-        std::string suffix;
-        if (!Narrow(StreamToFileName(state.Name, options.StreamSeparator), suffix)) continue;
-        AddStreamFile(selected, tempFiles, sourceBase + state.Name, diskBase + suffix, entryName + suffix,
-                      state.Size, foundItem);
+        AddNamedStream(selected, tempFiles, fullPath, entryName, state.Name, sourceBase + state.Name,
+                       state.Size, options.StreamSeparator, foundItem);
     } while (NextStream(state));
 }
 

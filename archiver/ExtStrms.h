@@ -73,6 +73,13 @@ void CloseStreams(TStreamState& state);
 // separator that is not two single-byte characters leaves the name as it is.
 std::wstring StreamToFileName(const std::wstring& streamName, const std::string& separator);
 
+// True when a stream (name as reported, ":name:$DATA") can be packed under the separator without
+// ambiguity: the separator is two single-byte characters and the stream's own name holds neither of
+// them, nor character 5 anywhere but first (the whole separator stands for that one). Any other name
+// could take another stream's temporary name ("#S" and character 5 + "S" both give ";#S;$DATA") and
+// come back under that stream's name.
+bool StreamNameMapsBack(const std::wstring& streamName, const std::string& separator);
+
 // The reverse for one name that extraction produced. Only the last path component is looked at,
 // and only a component of the form packing makes is translated: a non-empty host name, the whole
 // separator, the rest of the stream name, the separator's first character and "$DATA"
@@ -91,11 +98,21 @@ bool CopyFileData(const std::wstring& source, const std::wstring& destination, u
 // Pack side, for one selected file: writes every named stream of FullPath into a temporary file
 // beside it, appends the temporary files' entry names to Selected and their absolute paths to
 // TempFiles. A stream whose temporary name is already taken by an existing file is skipped, so that
-// file is neither packed in the stream's place nor deleted afterwards.
+// file is neither packed in the stream's place nor deleted afterwards; so is a stream whose name
+// would not come back as itself (StreamNameMapsBack).
 void AddStreams(std::vector<std::string>& selected, std::vector<std::string>& tempFiles,
                 const std::string& fullPath, const TArchiverOptions& options,
                 const WIN32_FIND_DATAA& foundItem, const std::string& entryName,
                 TStreamVolumes* volumes = nullptr);
+
+// One named stream of AddStreams, its data read from Source (the stream's own path): skipped unless
+// its name maps back (StreamNameMapsBack) and has an ANSI form; else written into the temporary file
+// beside FullPath that is named after EntryName's last component and the translated stream name.
+// False when nothing was made.
+bool AddNamedStream(std::vector<std::string>& selected, std::vector<std::string>& tempFiles,
+                    const std::string& fullPath, const std::string& entryName, const std::wstring& streamName,
+                    const std::wstring& source, uint64_t size, const std::string& separator,
+                    const WIN32_FIND_DATAA& foundItem);
 
 // One stream copy of AddStreams: Source (the stream's own path) into the temporary file DiskPath,
 // listed as EntryName. False when nothing was made (the stream is skipped).

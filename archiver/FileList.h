@@ -23,6 +23,10 @@ using TVariant = std::variant<TVarValue, std::vector<TVarValue>>;
 // A variant value as text: empty for nothing, "True"/"False", decimal numbers.
 std::string VarToStr(const TVarValue& value);
 
+// The ANSI form of a wide text; false when a character has none, since the '?' or the look-alike
+// put in its place would turn a name into one that stands for other files.
+bool ExactAnsi(std::wstring_view text, std::string& out);
+
 // One argument of a file list. Its names are taken when it is made, so an argument never refers
 // to the caller's objects afterwards. Empty names are kept here; flattening drops them.
 class TFileArg {
@@ -34,7 +38,9 @@ class TFileArg {
     // A null-terminated array of text pointers; a null array yields no names.
     TFileArg(const char* const* names);
     TFileArg(char** names) : TFileArg(const_cast<const char* const*>(names)) {}
-    // Wide texts are converted to the ANSI code page.
+    // Wide texts are converted to the ANSI code page. A text without an exact ANSI form becomes an
+    // empty name: skipped by FlattenFiles, and selecting nothing in the pack file selection (where
+    // no name at all would select every file).
     TFileArg(const wchar_t* name);
     TFileArg(const std::wstring& name) : TFileArg(name.c_str()) {}
     TFileArg(const TStringList& names) : Names(names) {}

@@ -51,6 +51,35 @@ TEST(StreamNames, PackingTurnsStreamPunctuationIntoTheSeparator) {
         EXPECT_EQ(StreamToFileName(L":\x05x:$DATA", sep), L":\x05x:$DATA") << sep;
 }
 
+TEST(StreamNames, OnlyNamesFreeOfTheSeparatorCharactersArePacked) {
+    // Two streams of one file that would share a temporary name: the second one would come back
+    // under the first one's name.
+    ASSERT_EQ(StreamToFileName(L":#S:$DATA", ";#"), StreamToFileName(L":\x05S:$DATA", ";#"));
+    const std::wstring packed[] = {L":\x05S:$DATA", L":abc:$DATA", L":\x05:$DATA", L":a.b c:$DATA"};
+    for (size_t i = 0; i < std::size(packed); ++i) EXPECT_TRUE(StreamNameMapsBack(packed[i], ";#")) << i;
+    const std::wstring skipped[] = {L":#S:$DATA",    L":a;b:$DATA",   L":S;$DATA:$DATA",
+                                    L":\x05#:$DATA", L":a\x05:$DATA", L":\x05\x05:$DATA",
+                                    L"::$DATA",      L":$DATA",       L""};
+    for (size_t i = 0; i < std::size(skipped); ++i) EXPECT_FALSE(StreamNameMapsBack(skipped[i], ";#")) << i;
+    // The characters that count are the separator's own.
+    EXPECT_TRUE(StreamNameMapsBack(L":#S;x:$DATA", "@!"));
+    EXPECT_FALSE(StreamNameMapsBack(L":a@b:$DATA", "@!"));
+    EXPECT_FALSE(StreamNameMapsBack(L":a!b:$DATA", "@!"));
+    // Without a two-character separator no name can be told apart from its file.
+    for (const char* sep : {"", ";", ";#;", "\x81\x40"})
+        EXPECT_FALSE(StreamNameMapsBack(L":abc:$DATA", sep)) << sep;
+}
+
+TEST(StreamNames, NamesThatArePackedComeBackAsThemselves) {
+    for (const wchar_t* stream : {L":\x05S:$DATA", L":\x05:$DATA", L":\x05SummaryInformation:$DATA"}) {
+        ASSERT_TRUE(StreamNameMapsBack(stream, ";#"));
+        const std::wstring suffix = StreamToFileName(stream, ";#");
+        const std::wstring streamText = stream;
+        EXPECT_EQ(FileNameToStreamPath("d;#x\\a;#b.doc" + std::string(suffix.begin(), suffix.end()), ";#"),
+                  "d;#x\\a;#b.doc" + std::string(streamText.begin(), streamText.end()));
+    }
+}
+
 TEST(StreamNames, OnlyNamesOfThePackingFormAreTurnedBack) {
     EXPECT_EQ(FileNameToStreamPath("C:\\Out\\a.doc;#Summary;$DATA", ";#"),
               "C:\\Out\\a.doc:\x05Summary:$DATA");
@@ -155,6 +184,43 @@ TEST(AddStreams, AFreeTemporaryNameIsWrittenAndListedTwice) {
     ASSERT_EQ(temp.size(), 1u);
     EXPECT_EQ(ReadFileBytes(temp[0]), "stream");
     EXPECT_EQ(testing_support::WriteTime(temp[0]), kSomeTime);  // the main file's times
+}
+
+TEST(AddStreams, AStreamIsWrittenBesideItsFileUnderTheEntrysLastComponent) {
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "stream-data", "summary"));
+    ::CreateDirectoryA((dir / "sub").c_str(), nullptr);
+    std::vector<std::string> selected, temp;
+    // An entry spelled with a short name keeps that spelling in the stream's entry and file.
+    EXPECT_TRUE(AddNamedStream(selected, temp, dir / "sub\\long name.doc", "sub\\LONGNA~1.DOC",
+                               L":\x05S:$DATA", W(dir / "stream-data"), 7, ";#", FoundAt(kSomeTime)));
+    EXPECT_EQ(selected, std::vector<std::string>{"sub\\LONGNA~1.DOC;#S;$DATA"});
+    EXPECT_EQ(temp, std::vector<std::string>{dir / "sub\\LONGNA~1.DOC;#S;$DATA"});
+    EXPECT_EQ(ReadFileBytes(dir / "sub\\LONGNA~1.DOC;#S;$DATA"), "summary");
+}
+
+TEST(AddStreams, StreamsWhoseNamesWouldNotComeBackAreSkipped) {
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "stream-data", "data"));
+    std::vector<std::string> selected{"a.doc"}, temp;
+    // "#S" would take the temporary name of the character-5 stream "S" and be restored as that one;
+    // a name with no exact ANSI form would be packed under a look-alike.
+    ASSERT_EQ(932u, ::GetACP());
+    for (const wchar_t* stream : {L":#S:$DATA", L":x;y:$DATA", L":r\u00e9sum\u00e9:$DATA"}) {
+        EXPECT_FALSE(AddNamedStream(selected, temp, dir / "a.doc", "a.doc", stream, W(dir / "stream-data"), 4,
+                                    ";#", FoundAt(kSomeTime)));
+    }
+    EXPECT_EQ(selected, std::vector<std::string>{"a.doc"});
+    EXPECT_TRUE(temp.empty());
+    EXPECT_EQ(testing_support::ReadFileBytes(dir / "stream-data"), "data");
+    EXPECT_FALSE(Exists(dir / "a.doc;#S;$DATA"));
+    EXPECT_FALSE(Exists(dir / "a.doc;x;y;$DATA"));
+    EXPECT_FALSE(Exists(dir / "a.doc;resume;$DATA"));
+    // The character-5 stream of the same name still gets its file, which restores to it.
+    EXPECT_TRUE(AddNamedStream(selected, temp, dir / "a.doc", "a.doc", L":\x05S:$DATA",
+                               W(dir / "stream-data"), 4, ";#", FoundAt(kSomeTime)));
+    EXPECT_EQ(selected, (std::vector<std::string>{"a.doc", "a.doc;#S;$DATA"}));
+    EXPECT_EQ(FileNameToStreamPath(temp.at(0), ";#"), dir / "a.doc:\x05S:$DATA");
 }
 
 TEST(AddStreams, AVolumeWithoutNamedStreamsAddsNothing) {

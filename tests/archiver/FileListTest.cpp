@@ -37,6 +37,24 @@ TEST(FileListTest, WideTextsBecomeTheAnsiCodePage) {
     EXPECT_EQ(TStringList{"\x95\x5C.txt"}, FlattenFiles({L"表.txt"}));
 }
 
+TEST(FileListTest, WideNamesWithoutAnExactAnsiFormAreNoNames) {
+    ASSERT_EQ(932u, ::GetACP());
+    // Code page 932 has no "é": a '?' or a best-fit "e" in its place would name other files.
+    EXPECT_EQ(TStringList{"\x95\x5C.txt"}, FlattenFiles({L"r\u00e9sum\u00e9.txt", L"表.txt"}));
+    EXPECT_EQ(TStringList{}, FlattenFiles({std::wstring(L"na\u00efve.txt")}));
+    // For the pack file selection it stays an empty name, which selects nothing (no name at all
+    // would select every file).
+    EXPECT_EQ((TStringList{"", "a"}), FlattenFiles({L"r\u00e9sum\u00e9.txt", "a"}, true));
+
+    std::string out = "stale";
+    EXPECT_FALSE(ExactAnsi(L"caf\u00e9", out));
+    EXPECT_EQ("", out);
+    EXPECT_TRUE(ExactAnsi(L"ｱ表\\x", out));  // half-width katakana and a trail byte 0x5C
+    EXPECT_EQ("\xB1\x95\x5C\\x", out);
+    EXPECT_TRUE(ExactAnsi(L"", out));
+    EXPECT_EQ("", out);
+}
+
 TEST(FileListTest, NamesAreTakenWhenTheListIsMade) {
     TFileList files;
     {
