@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "Archiver.h"
 #include "ExtStrms.h"
 #include "FileSystem.h"
 #include "TextRoutines.h"
@@ -156,8 +157,8 @@ bool SameText(const std::string& a, const std::string& b) {
 class TFileSelector {
   public:
     TFileSelector(const TArchiverOptions& options, const std::string& baseDir, TStringList& tempFiles,
-                  bool& abort)
-        : Options(options), BaseDir(baseDir), TempFiles(tempFiles), Abort(abort) {}
+                  bool& abort, const TStreamAdder& addStreams)
+        : Options(options), BaseDir(baseDir), TempFiles(tempFiles), Abort(abort), StreamAdder(addStreams) {}
 
     TSortedList SelectInto(const TStringList& names, const TSortedList* exclusions,
                            const TSelectProgress* progress, bool selectAllWhenEmpty, bool includeStreams) {
@@ -199,7 +200,7 @@ class TFileSelector {
             if (find) {
                 do {
                     if (Abort) return;
-                    if (IsDots(fd) || (fd.dwFileAttributes & exclude)) continue;
+                    if (IsDots(fd) || (fd.dwFileAttributes & exclude) || IsOwnTempFile(dir, fd)) continue;
                     const TDateBound t = FileTimeToDateBound(fd.ftLastWriteTime);
                     if ((DateFrom == 0 || DateFrom <= t) && (DateTo == 0 || t <= DateTo))
                         AddEntry(EntryName(entryDir, fd), JoinPath(dir, fd.cFileName), fd);
@@ -221,6 +222,12 @@ class TFileSelector {
         return std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0;
     }
 
+    // A stream file this selection wrote, met again by a later search of its folder: under its
+    // short name (ji) it would be packed a second time, and its own streams would be looked for.
+    bool IsOwnTempFile(const std::string& dir, const WIN32_FIND_DATAA& fd) const {
+        return !OwnTempFiles.Empty() && OwnTempFiles.Contains(ExpandFileName(JoinPath(dir, fd.cFileName)));
+    }
+
     std::string ItemName(const WIN32_FIND_DATAA& fd) const {
         return Options.ji >= 1 && fd.cAlternateFileName[0] ? fd.cAlternateFileName : fd.cFileName;
     }
@@ -237,7 +244,12 @@ class TFileSelector {
         Result.Add(entryName);
         if (IncludeStreams) {
             TStringList streams;
-            AddStreams(streams, TempFiles, fullPath, Options, fd, entryName, &Volumes);
+            const size_t made = TempFiles.size();
+            if (StreamAdder)
+                StreamAdder(streams, TempFiles, fullPath, Options, fd, entryName);
+            else
+                AddStreams(streams, TempFiles, fullPath, Options, fd, entryName, &Volumes);
+            for (size_t i = made; i < TempFiles.size(); ++i) OwnTempFiles.Add(TempFiles[i]);
             for (const std::string& s : streams) Result.Add(s);
         }
         if (Result.Count() > before && Progress) {
@@ -253,6 +265,7 @@ class TFileSelector {
     const std::string& BaseDir;
     TStringList& TempFiles;
     bool& Abort;
+    const TStreamAdder& StreamAdder;
 
     TSortedList Result;
     const TSortedList* Exclusions = nullptr;
@@ -260,7 +273,8 @@ class TFileSelector {
     bool IncludeStreams = false;
     TProgressRecord Record{};
     TDateBound DateFrom = 0, DateTo = 0;
-    TStreamVolumes Volumes;  // for this run only
+    TStreamVolumes Volumes;    // for this run only
+    TSortedList OwnTempFiles;  // absolute paths, as in TempFiles
     DWORD FileMask = kPlainFileMask;
 };
 
@@ -344,10 +358,11 @@ std::string ExtractRelativePath(const std::string& baseName, const std::string& 
 }
 
 TStringList SelectFiles(TStringList& tempFiles, TArchiverOptions& options, const std::string& baseDir,
-                        const TSelectProgress& progress, const TFileList& files, bool& abort) {
+                        const TSelectProgress& progress, const TFileList& files, bool& abort,
+                        const TStreamAdder& addStreams) {
     TCurrentDirGuard currentDir(baseDir);
     const TStringList names = FlattenFiles(files, true);
-    TFileSelector selector(options, baseDir, tempFiles, abort);
+    TFileSelector selector(options, baseDir, tempFiles, abort, addStreams);
     // Exclusions need no stream files: the streams of an excluded file are never looked at.
     const TSortedList exclusions = selector.SelectInto(options.jx, nullptr, nullptr, false, false);
     TSortedList result =

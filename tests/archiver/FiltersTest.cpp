@@ -3,17 +3,66 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "ArchiveTestSupport.h"
+#include "ExtStrms.h"
 
 using namespace arc;
 using archive_test::CurrentDir;
 using archive_test::CurrentDirKeeper;
 using archive_test::MakeTree;
+using testing_support::Exists;
 using testing_support::SetLocalWriteTime;
 using testing_support::TempDir;
+using testing_support::WriteFileBytes;
 using Names = std::vector<std::string>;
 
 namespace {
+
+std::wstring Wide(const std::string& s) {
+    int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(n, L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+bool SetUtcWriteTime(const std::string& path, const FILETIME& utc) {
+    HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BOOL ok = ::SetFileTime(h, nullptr, nullptr, &utc);
+    ::CloseHandle(h);
+    return ok != 0;
+}
+
+uint64_t Value(const FILETIME& ft) {
+    return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+FILETIME Plus(const FILETIME& ft, int64_t units) {
+    uint64_t v = Value(ft) + units;
+    return FILETIME{static_cast<DWORD>(v), static_cast<DWORD>(v >> 32)};
+}
+
+// A file time as the fourteen digits of a jo/job bound (YYYYMMDDhhmmss).
+std::string Digits14(const FILETIME& ft) {
+    SYSTEMTIME st;
+    ::FileTimeToSystemTime(&ft, &st);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", int{st.wYear}, int{st.wMonth}, int{st.wDay},
+                  int{st.wHour}, int{st.wMinute}, int{st.wSecond});
+    return text;
+}
+
+// The zone's bias now (UTC = local + bias), in file-time units: what LocalFileTimeToFileTime adds
+// and FileTimeToLocalFileTime takes away.
+int64_t CurrentBias() {
+    TIME_ZONE_INFORMATION tz;
+    DWORD id = ::GetTimeZoneInformation(&tz);
+    long bias = tz.Bias + (id == TIME_ZONE_ID_DAYLIGHT ? tz.DaylightBias : tz.StandardBias);
+    return static_cast<int64_t>(bias) * 60 * 10000000LL;
+}
 
 class Selection : public ::testing::Test {
   protected:
@@ -108,6 +157,39 @@ TEST_F(Selection, SixDigitDatesRunFromMidnightToTheLastSecondInTheCurrentCentury
     EXPECT_EQ(Select(o14, {"d\\*"}), (Names{"d\\after", "d\\last"}));
 }
 
+// The bounds are local time and the file times UTC: whatever the zone, a file is selected by the
+// local time of its last write, to the second, and not by its UTC digits.
+TEST_F(Selection, FourteenDigitBoundsMeetTheLocalTimeOfTheLastWrite) {
+    MakeTree(Base(), {"t\\stamp"});
+    SYSTEMTIME st{2024, 7, 0, 1, 15, 30, 45, 500};
+    FILETIME utc, local;
+    ASSERT_TRUE(::SystemTimeToFileTime(&st, &utc));
+    ASSERT_TRUE(SetUtcWriteTime(Dir / "t\\stamp", utc));
+    ASSERT_TRUE(::FileTimeToLocalFileTime(&utc, &local));
+    const int64_t bias = CurrentBias();
+    ASSERT_EQ(Value(Plus(local, bias)), Value(utc));
+    const int64_t second = 10000000;
+    auto select = [&](const std::string& from, const std::string& to) {
+        TArchiverOptions o;
+        o.jo = from;
+        o.job = to;
+        return Select(o, {"t\\*"});
+    };
+    const Names stamp{"t\\stamp"};
+    const std::string at = Digits14(local);
+    EXPECT_EQ(select(at, at), stamp);
+    EXPECT_EQ(select(kUnsetText, at), stamp);  // a job of its own time of day ends at that second
+    EXPECT_EQ(select(kUnsetText, Digits14(Plus(local, -second))), Names{});
+    EXPECT_EQ(select(at, kUnsetText), stamp);
+    EXPECT_EQ(select(Digits14(Plus(local, second)), kUnsetText), Names{});
+    EXPECT_EQ(select("l" + at, "l" + at), stamp);
+    if (bias != 0) {
+        // Neither the UTC digits nor a conversion the wrong way round select it.
+        EXPECT_EQ(select(Digits14(utc), Digits14(utc)), Names{});
+        EXPECT_EQ(select(Digits14(Plus(utc, bias)), Digits14(Plus(utc, bias))), Names{});
+    }
+}
+
 TEST_F(Selection, HiddenAndSystemFilesOnlyWithAOneOrMore) {
     TArchiverOptions o;
     EXPECT_EQ(Select(o, {"*.txt"}), (Names{"a.txt", "ro.txt"}));
@@ -192,6 +274,61 @@ TEST_F(Selection, JfMinusTwoMakesFullNamesRelativeToTheBaseDirectoryPart) {
     std::string folder = noSlash.substr(noSlash.rfind('\\') + 1);
     EXPECT_EQ(SelectFiles(Temp, o, noSlash, nullptr, {base + "sub\\c.txt"}, abort),
               Names{folder + "\\sub\\c.txt"});
+}
+
+// Stand-in for AddStreams on a volume with streams: every file given to it has a character-5 stream
+// "S", read from a file outside the base.
+class StreamSelection : public Selection {
+  protected:
+    Names SelectWithStreams(TArchiverOptions& options, const TFileList& files) {
+        EXPECT_TRUE(WriteFileBytes(Outside / "summary", "summary"));
+        bool abort = false;
+        TStreamAdder adder = [this](TStringList& selected, TStringList& temp, const std::string& fullPath,
+                                    const TArchiverOptions& o, const WIN32_FIND_DATAA& fd,
+                                    const std::string& entryName) {
+            StreamsAskedFor.push_back(fullPath);
+            AddNamedStream(selected, temp, fullPath, entryName, L":\x05S:$DATA", Wide(Outside / "summary"), 7,
+                           o.StreamSeparator, fd);
+        };
+        return SelectFiles(Temp, options, Base(), nullptr, files, abort, adder);
+    }
+    TempDir Outside{"filters-streams"};
+    Names StreamsAskedFor;
+};
+
+TEST_F(StreamSelection, AStreamFileMetAgainByALaterSearchIsPassedBy) {
+    TArchiverOptions o;
+    // The first name writes a.txt's stream file before the second one searches the folder.
+    EXPECT_EQ(SelectWithStreams(o, {"a.txt", "*"}),
+              (Names{"a.txt", "a.txt;#S;$DATA", "b.log", "b.log;#S;$DATA", "ro.txt", "ro.txt;#S;$DATA"}));
+    for (const std::string& asked : StreamsAskedFor) EXPECT_EQ(asked.find(';'), std::string::npos) << asked;
+    EXPECT_EQ(Temp,
+              (Names{Base() + "a.txt;#S;$DATA", Base() + "b.log;#S;$DATA", Base() + "ro.txt;#S;$DATA"}));
+    EXPECT_FALSE(Exists(Dir / "a.txt;#S;$DATA;#S;$DATA"));
+}
+
+TEST_F(StreamSelection, WithShortNamesAStreamFileIsNotPackedASecondTime) {
+    MakeTree(Base(), {"s\\long name.doc"});
+    char shortPath[MAX_PATH];
+    DWORD n = ::GetShortPathNameA((Dir / "s\\long name.doc").c_str(), shortPath, MAX_PATH);
+    std::string full(shortPath, n), shortName = full.substr(full.rfind('\\') + 1);
+    if (shortName == "long name.doc") GTEST_SKIP() << "this volume makes no short names";
+    TArchiverOptions o;
+    o.ji = 1;
+    // The stream file is named after the short name and has a short name of its own, under which
+    // the search of the folder would list it.
+    EXPECT_EQ(SelectWithStreams(o, {"s\\long name.doc", "s\\*"}),
+              (Names{"s\\" + shortName, "s\\" + shortName + ";#S;$DATA"}));
+    EXPECT_EQ(Temp, Names{Base() + "s\\" + shortName + ";#S;$DATA"});
+}
+
+TEST_F(Selection, AWideNameWithoutAnAnsiFormSelectsNothing) {
+    ASSERT_EQ(932u, ::GetACP());
+    MakeTree(Base(), {"w\\rasumo.txt", "w\\resume.txt"});
+    TArchiverOptions o;
+    o.r = 1;
+    EXPECT_EQ(Select(o, {L"w\\r\u00e9sum\u00e9.txt"}), Names{});
+    EXPECT_TRUE(Reports.empty());
 }
 
 TEST_F(Selection, TheCurrentDirectoryComesBackAlsoAfterAnError) {
