@@ -6,8 +6,11 @@
 
 #include <algorithm>
 
+#include "ARJ32.h"
 #include "ArchiveTestSupport.h"
 #include "ArchiverErrors.h"
+#include "OptionsTestSupport.h"
+#include "TestDllClient.h"
 
 using namespace arc;
 using archive_test::CurrentDirKeeper;
@@ -48,9 +51,17 @@ bool LibraryPresent(const char* dll) {
     return true;
 }
 
+// The build that makes UNLHA32.DLL puts it beside the tests, and its absence is then a fault; a
+// build without it can only skip.
+#ifdef PELMIRA_HAVE_UNLHA32
+#define REQUIRE_UNLHA32()               \
+    if (!LibraryPresent("UNLHA32.DLL")) \
+    FAIL() << "UNLHA32.DLL is not beside the tests, though the build makes it (target unlha32)"
+#else
 #define REQUIRE_UNLHA32()               \
     if (!LibraryPresent("UNLHA32.DLL")) \
     GTEST_SKIP() << "UNLHA32.DLL is not beside the tests (build target unlha32)"
+#endif
 
 std::string MessageOf(const std::function<void()>& f) {
     try {
@@ -237,8 +248,7 @@ TEST(ArchiveFileList, AMissingArchiveDoesNotOpen) {
 class ArchivePack : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!LibraryPresent("UNLHA32.DLL"))
-            GTEST_SKIP() << "UNLHA32.DLL is not beside the tests (build target unlha32)";
+        REQUIRE_UNLHA32();
         Base = Dir.Path() + "base";
         MakeTree(Dir.Path() + "base\\", {"a.txt", "b.log", "sub\\c.txt", "sub\\deep\\d.txt", "skip.tmp"});
         std::string big;
@@ -413,4 +423,111 @@ TEST_F(ArchivePack, StreamEntriesOnAVolumeWithoutStreamsComeBackAsPlainFiles) {
     ASSERT_EQ(unpack.Extract(nullptr, nullptr, Dir / "x", {}), 0);
     for (const char* n : {"r.doc", "r.doc;#Summary;$DATA", "a;#b"})
         EXPECT_EQ(ReadFileBytes(Dir / "x\\" + n), "data of " + std::string(n)) << n;
+}
+
+// Packing against the test library under the ARJ library's name (an ".arj" name selects TArj32,
+// which sends LHA-form lines): its log shows what reached the library.
+class ArchivePackLog : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TArj32::FreeDLL();
+        ASSERT_TRUE(::SetDllDirectoryA(testdll::Dir().c_str()));
+        MakeTree(Base + "\\", {"a.txt", "sub\\b.txt"});
+        Archive.SetFileName(ArchiveName);
+        ASSERT_EQ(Archive.ArchiverType(), TArchiverType::atArj);
+        Library().Clear();
+    }
+    void TearDown() override {
+        TArj32::FreeDLL();
+        ::SetDllDirectoryA(nullptr);
+    }
+    testdll::Client Library() {
+        auto* bound = Archive.Archiver() ? dynamic_cast<TArchiverDll*>(&Archive.Archiver()->Dll()) : nullptr;
+        return testdll::Client(bound ? bound->Handle() : nullptr);
+    }
+    // The library's main-entry calls, one log line each.
+    Names MainCalls() {
+        Names calls;
+        std::string log = Library().Log();
+        for (size_t start = 0, end; start < log.size(); start = end + 1) {
+            end = log.find('\n', start);
+            if (end == std::string::npos) end = log.size();
+            if (log.compare(start, 6, "Unarj|") == 0) calls.push_back(log.substr(start, end - start));
+        }
+        return calls;
+    }
+
+    CurrentDirKeeper Keeper;
+    TempDir Dir{"archive-log"};
+    std::string Base = Dir.Path() + "base";
+    std::string ArchiveName = Dir / "out.arj";
+    TArchiveFile Archive;
+};
+
+TEST_F(ArchivePackLog, WithPfArchiverOptionsAndNamesReachTheLibraryAsGiven) {
+    TArchiverOptions& o = Archive.Options();
+    o.PackFilter = TPackFilter::pfArchiver;
+    o.r = 1;
+    o.p = 0;
+    o.jo = "240101";
+    o.job = "241231";
+    o.jso = 1;
+    o.jx = {"*.bak"};
+    const TArchiverOptions before = o;
+    // Neither the base folder nor the names exist: no selection looks at them first.
+    const std::string base = Dir / "no base";
+    ASSERT_EQ(Archive.Pack(nullptr, nullptr, base, {"*.txt", TStringList{"missing.doc"}}), 0);
+    const std::string line = "u -+ -p0 -r1 \"-jo240101\" \"-job241231\" -jso1 \"-jx*.bak\"  \"" +
+                             ArchiveName + "\" \"" + base + "\\\" \"*.txt\" \"missing.doc\" ";
+    EXPECT_EQ(Archive.CommandLine(), line);
+    EXPECT_EQ(MainCalls(), Names{"Unarj|window=null|cmd=" + line + "|output=null|size=0"});
+    EXPECT_EQ(options_test::Differences(o, before), "");
+}
+
+TEST_F(ArchivePackLog, BadInputReachesTheCallerAndLeavesEverythingAsItWas) {
+    const std::string archived = "TARC\r\nold.txt|1|1|0|0|-|-|-\r\n";
+    ASSERT_TRUE(WriteFileBytes(ArchiveName, archived));
+    const Names filesBefore = archive_test::FilesBelow(Dir.Path());
+    const std::string currentBefore = archive_test::CurrentDir();
+    TArchiverOptions& o = Archive.Options();
+    o.jso = 1;
+    o.r = 1;
+    o.jx = {"*.tmp"};
+    auto expectNothingChanged = [&](const TArchiverOptions& options, const TArchiverOptions& before) {
+        EXPECT_EQ(options_test::Differences(options, before), "");
+        EXPECT_EQ(testing_support::ReadFileBytes(ArchiveName), archived);
+        EXPECT_EQ(archive_test::FilesBelow(Dir.Path()), filesBefore);  // no stream files left behind
+        EXPECT_EQ(archive_test::CurrentDir(), currentBefore);
+        EXPECT_EQ(MainCalls(), Names{});
+    };
+    {
+        SCOPED_TRACE("jo with month 13");
+        o.jo = "241332";
+        const TArchiverOptions before = o;
+        EXPECT_NE(MessageOf([&] { Archive.Pack(nullptr, nullptr, Base, {"*.*"}); }).find("241332"),
+                  std::string::npos);
+        EXPECT_THROW(Archive.Pack(nullptr, nullptr, Base, {"*.*"}), EConvertError);
+        expectNothingChanged(o, before);
+    }
+    {
+        SCOPED_TRACE("job on 30 February, in the caller's own options");
+        TArchiverOptions mine = o;
+        mine.jo = kUnsetText;
+        mine.job = "20240230";
+        const TArchiverOptions before = mine;
+        EXPECT_THROW(Archive.Pack(nullptr, &mine, Base, {"*.*"}), EConvertError);
+        expectNothingChanged(mine, before);
+    }
+    {
+        SCOPED_TRACE("missing base folder");
+        o.jo = kUnsetText;
+        const TArchiverOptions before = o;
+        EXPECT_THROW(Archive.Pack(nullptr, nullptr, Dir / "no such base", {"*.*"}), EInOutError);
+        expectNothingChanged(o, before);
+    }
+    // The same component packs once the input is right.
+    EXPECT_EQ(Archive.Pack(nullptr, nullptr, Base, {"*.*"}), 0);
+    EXPECT_EQ(MainCalls().size(), 1u);
+    EXPECT_NE(Archive.CommandLine().find("\"a.txt\" \"sub\\b.txt\""), std::string::npos)
+        << Archive.CommandLine();
 }
