@@ -31,15 +31,25 @@ uint64_t Value(const FILETIME& ft) {
     return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
 
-// 2001-01-01 12:00:00 local time, as UTC, computed from the calendar and the zone's current bias
-// (the same rule LocalFileTimeToFileTime follows).
+// 2001-01-01 12:00:00 as a DOS date and time.
+const WORD kNoonDate = 10785, kNoonTime = 24576;
+
+// That DOS date and time read as local time and turned into UTC by the system's own conversions.
 uint64_t NoonOfFirstJanuary2001AsUtc() {
-    const uint64_t utcNoon = 126228240000000000ULL;  // 2001-01-01 12:00:00 UTC
+    FILETIME local, utc;
+    if (!::DosDateTimeToFileTime(kNoonDate, kNoonTime, &local) || !::LocalFileTimeToFileTime(&local, &utc))
+        return 0;
+    return Value(utc);
+}
+
+// The zone's bias now (UTC = local + bias), in file-time units.
+int64_t CurrentBias() {
     TIME_ZONE_INFORMATION tz;
     DWORD id = ::GetTimeZoneInformation(&tz);
     long bias = tz.Bias + (id == TIME_ZONE_ID_DAYLIGHT ? tz.DaylightBias : tz.StandardBias);
-    return utcNoon + static_cast<int64_t>(bias) * 60 * 10000000LL;
+    return static_cast<int64_t>(bias) * 60 * 10000000LL;
 }
+
 // DOS date and time of 2001-01-01 12:00:00.
 const char* const kDosNoon = "10785|24576";
 
@@ -245,6 +255,10 @@ TEST_P(EntryTimesTest, TimesComeFromTheLibraryElseFromTheDosDateAndTime) {
     ASSERT_NE(nullptr, h);
 
     const uint64_t noon = NoonOfFirstJanuary2001AsUtc();
+    // The expectation is local noon moved by the zone's bias (UTC = local + bias): where the bias is
+    // not 0, neither a missing conversion (local noon) nor a reversed one (local noon - bias) passes.
+    const uint64_t localNoon = 126228240000000000ULL;  // 2001-01-01 12:00:00 on the file-time scale
+    ASSERT_EQ(noon, localNoon + CurrentBias());
     TEntryRecord e;
     std::memset(&e, 0xCC, sizeof e);
     ASSERT_EQ(0, dll.FindFirst(h, "*.*", e));

@@ -133,6 +133,20 @@ TEST(ArchiverTest, BaseRefusesUnsupportedOperationsWithItsMessagesAndSendsNothin
     EXPECT_EQ("", archiver.Library().Log());
 }
 
+TEST(ArchiverTest, SfxNoRequiredFileNamesBothKindsAndTheFile) {
+    try {
+        throw ESfxNoRequiredFile("ZIP", "Win32 GUI ", "SFX32GUI.DAT");
+    } catch (const EArchiver& e) {
+        EXPECT_STREQ("ZIP 書庫からのWin32 GUI 自己解凍書庫の作成には 'SFX32GUI.DAT' ファイルが必要です。",
+                     e.what());
+        const auto* sfx = dynamic_cast<const ESfxNoRequiredFile*>(&e);
+        ASSERT_NE(nullptr, sfx);
+        EXPECT_EQ("ZIP", sfx->ArchiveKind);
+        EXPECT_EQ("Win32 GUI ", sfx->SfxKind);
+        EXPECT_EQ("SFX32GUI.DAT", sfx->RequiredFile);
+    }
+}
+
 TEST(ArchiverTest, ClassLevelOperationsOfTheBaseReportThemselvesAsAbstract) {
     try {
         TArchiver::LoadDLL();
