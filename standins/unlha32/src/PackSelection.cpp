@@ -1,7 +1,5 @@
 #include "PackSelection.h"
 
-#include <algorithm>
-
 #include "SjisPath.h"
 #include "Win32Handle.h"
 
@@ -55,8 +53,7 @@ void PackSelection::Add(const std::string& relative, const std::string& diskPath
     std::string stored = StoredName(relative);
     if (stored.empty() || Excluded(stored)) return;
     std::string key = FoldName(stored);
-    if (std::find(keys_.begin(), keys_.end(), key) != keys_.end()) return;
-    keys_.push_back(key);
+    if (!keys_.insert(std::move(key)).second) return;
     PackItem item;
     item.storedName = stored;
     item.diskPath = diskPath;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "Command.h"
@@ -40,7 +41,7 @@ class PackSelection {
     std::string base_;
     std::string archiveKey_;
     std::vector<PackItem> items_;
-    std::vector<std::string> keys_;  // folded stored names, to drop duplicates
+    std::unordered_set<std::string> keys_;  // folded stored names, to drop duplicates
     std::vector<std::string> missing_;
 };
 
