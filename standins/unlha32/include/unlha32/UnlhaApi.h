@@ -21,7 +21,7 @@ typedef BOOL(CALLBACK* UnlhaOwnerCallback)(HWND, UINT, UINT, LPVOID);
 #define UNLHA_API extern "C" __declspec(dllimport)
 #endif
 
-// Runs one command line (words u a f d x e t s; see CommandLine.h). Text output goes to
+// Runs one command line (words u a f d x e t s; see Command.h). Text output goes to
 // outputBuffer (at most size bytes, NUL included) when size is not 0.
 UNLHA_API int WINAPI Unlha(HWND window, LPCSTR commandLine, LPSTR outputBuffer, DWORD size);
 // Nonzero when name is an LHA archive; mode bits UNLHA_CHECK_*.
