@@ -8,21 +8,18 @@
 
 namespace unlha {
 
-namespace {
-
-std::uint64_t SearchLimit(const std::string& path) {
+lha::ReaderOptions ReaderOptionsFor(const std::string& path) {
+    lha::ReaderOptions o;
     std::string ext = FoldName(path.substr(path.size() >= 4 ? path.size() - 4 : 0));
-    return ext == ".exe" ? 1024 * 1024 : 0;
+    if (ext == ".exe") o.search_limit = 1024 * 1024;
+    return o;
 }
-
-}  // namespace
 
 bool ArchiveCheck::Check(const std::string& name, int mode) {
     try {
         std::string path = FullPath(name);
         Win32FileSource src(path);
-        lha::ReaderOptions opts;
-        opts.search_limit = SearchLimit(path);
+        lha::ReaderOptions opts = ReaderOptionsFor(path);
         if (!lha::looks_like_archive(src, opts.search_limit)) return false;
         src.seek(0);
         lha::Reader reader(src, opts);
@@ -48,7 +45,8 @@ int ArchiveCheck::Type(const std::string& name) {
     try {
         std::string path = FullPath(name);
         Win32FileSource src(path);
-        return lha::looks_like_archive(src, SearchLimit(path)) ? UNLHA_TYPE_LHA : UNLHA_TYPE_UNKNOWN;
+        return lha::looks_like_archive(src, ReaderOptionsFor(path).search_limit) ? UNLHA_TYPE_LHA
+                                                                                 : UNLHA_TYPE_UNKNOWN;
     } catch (...) {
         return UNLHA_TYPE_UNKNOWN;
     }

@@ -1,5 +1,6 @@
 #include "ArchiveCursor.h"
 
+#include "ArchiveCheck.h"
 #include "FileTimes.h"
 #include "Records.h"
 #include "SjisPath.h"
@@ -11,7 +12,7 @@ namespace unlha {
 namespace {
 
 Win32FileSource& Checked(Win32FileSource& s) {
-    if (!lha::looks_like_archive(s))
+    if (!lha::looks_like_archive(s, ReaderOptionsFor(s.path()).search_limit))
         throw UnlhaError(UNLHA_ERR_NOT_ARCHIVE, "LHA 書庫ではありません: " + s.path());
     s.seek(0);
     return s;
@@ -19,7 +20,8 @@ Win32FileSource& Checked(Win32FileSource& s) {
 
 }  // namespace
 
-ArchiveCursor::ArchiveCursor(const std::string& path) : source_(path), reader_(Checked(source_)) {}
+ArchiveCursor::ArchiveCursor(const std::string& path)
+    : source_(path), reader_(Checked(source_), ReaderOptionsFor(path)) {}
 
 int ArchiveCursor::Advance(UnlhaEntryInfo* info) {
     haveCurrent_ = false;

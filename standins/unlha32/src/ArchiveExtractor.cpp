@@ -3,8 +3,10 @@
 #include <lha/lha.h>
 
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
+#include "ArchiveCheck.h"
 #include "DirectoryMaker.h"
 #include "EntryFilter.h"
 #include "FileTimes.h"
@@ -21,14 +23,6 @@ namespace unlha {
 
 namespace {
 
-lha::ReaderOptions ReaderOptionsFor(const std::string& archive) {
-    lha::ReaderOptions o;
-    // Self-extractors carry their archive after a program; other files must begin with it.
-    std::string ext = FoldName(archive.substr(archive.size() >= 4 ? archive.size() - 4 : 0));
-    if (ext == ".exe") o.search_limit = 1024 * 1024;
-    return o;
-}
-
 // Opens the archive and checks that it is one.
 Win32FileSource OpenArchiveFile(const std::string& archive) {
     Win32FileSource src(archive);
@@ -42,6 +36,113 @@ struct PendingFile {
     TempFile temp;
     std::string target;
     DWORD attributes;
+};
+
+// Puts the decoded files in their places, all of them or none: a target that exists is first
+// renamed aside (beside itself, so the rename cannot fail for want of room), and when a later
+// file cannot take its place, every earlier one is taken back and the old files return.
+// Until Finish, going out of scope undoes what was placed.
+class Placement {
+  public:
+    // targets: the folded full names of every file to be placed.
+    Placement(OutputReport& report, const std::unordered_set<std::string>& targets)
+        : report_(report), targets_(targets) {}
+    ~Placement() {
+        if (!finished_) Undo();
+    }
+    Placement(const Placement&) = delete;
+    Placement& operator=(const Placement&) = delete;
+
+    void Place(PendingFile& p) {
+        Placed entry{p.target, std::nullopt, false};
+        if (::GetFileAttributesA(p.target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            // The old file must not sit under a name that a later file of the archive takes.
+            std::vector<TempFile> unfit;
+            entry.backup.emplace(DirectoryPart(p.target));
+            while (targets_.count(FoldName(entry.backup->path()))) {
+                unfit.push_back(std::move(*entry.backup));
+                entry.backup.emplace(DirectoryPart(p.target));
+            }
+            if (!::MoveFileExA(p.target.c_str(), entry.backup->path().c_str(), MOVEFILE_REPLACE_EXISTING))
+                throw UnlhaError(UNLHA_ERR_WRITE, "ファイルを置き換えられません: " + p.target);
+        }
+        placed_.push_back(std::move(entry));
+        p.temp.Commit(p.target);
+        placed_.back().newFile = true;
+    }
+    // The old files are deleted (with their temporary names).
+    void Finish() {
+        finished_ = true;
+        placed_.clear();
+    }
+
+  private:
+    struct Placed {
+        std::string target;
+        std::optional<TempFile> backup;  // what the target held before
+        bool newFile;
+    };
+
+    void Undo() noexcept {
+        for (auto it = placed_.rbegin(); it != placed_.rend(); ++it) {
+            if (it->newFile) {
+                ::SetFileAttributesA(it->target.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA(it->target.c_str());
+            }
+            if (it->backup && !it->backup->MoveTo(it->target)) {
+                // Never lose the old file: it stays under its temporary name.
+                it->backup->Keep();
+                try {
+                    report_.Line("元のファイルを戻せません。" + it->backup->path() +
+                                 " に残しました: " + it->target);
+                } catch (...) {
+                }
+            }
+        }
+        placed_.clear();
+    }
+
+    OutputReport& report_;
+    const std::unordered_set<std::string>& targets_;
+    std::vector<Placed> placed_;
+    bool finished_ = false;
+};
+
+// Folded relative names of the files and folders an extraction makes. A name that is a file in
+// one entry and a folder in another cannot be extracted as a whole: the clash is found while
+// decoding, before anything is put in place.
+class TargetNames {
+  public:
+    void AddFile(const std::string& rel) {
+        std::string key = FoldName(rel);
+        if (folders_.count(key)) Clash(rel);
+        AddParents(rel, key);
+        files_.insert(std::move(key));
+    }
+    void AddFolder(const std::string& rel) {
+        std::string key = FoldName(rel);
+        if (files_.count(key)) Clash(rel);
+        AddParents(rel, key);
+        folders_.insert(std::move(key));
+    }
+
+  private:
+    void AddParents(const std::string& rel, const std::string& key) {
+        // Folded names keep the byte positions of the original, so one split serves both.
+        std::size_t cut = FileNamePosition(rel);
+        while (cut > 0) {
+            std::string parent = key.substr(0, cut - 1);
+            if (files_.count(parent)) Clash(rel);
+            if (!folders_.insert(parent).second) break;  // its own parents are there already
+            cut = FileNamePosition(rel.substr(0, cut - 1));
+        }
+    }
+    [[noreturn]] static void Clash(const std::string& rel) {
+        throw UnlhaError(UNLHA_ERR_WRITE,
+                         "同じ名前のファイルとフォルダが書庫にあるため展開できません: " + rel);
+    }
+
+    std::unordered_set<std::string> files_, folders_;
 };
 
 DWORD FileAttributesOf(const lha::Entry& e) {
@@ -70,6 +171,7 @@ int ArchiveExtractor::Run() {
     OperationMonitor monitor(window_, cmd_.switches.showDialog,
                              testing ? "書庫を検査しています" : "書庫を展開しています");
     DirectoryMaker dirs;
+    TargetNames names;
     std::vector<PendingFile> pending;
     unsigned matched = 0;
     lha::Entry e;
@@ -99,9 +201,11 @@ int ArchiveExtractor::Run() {
             continue;
         }
         if (e.is_directory) {
+            names.AddFolder(*rel);
             dirs.Ensure(target);
             continue;
         }
+        names.AddFile(*rel);
         DWORD existing = ::GetFileAttributesA(target.c_str());
         if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY))
             throw UnlhaError(UNLHA_ERR_WRITE, "同じ名前のフォルダがあるため展開できません: " + target);
@@ -124,11 +228,18 @@ int ArchiveExtractor::Run() {
         Note(UNLHA_ERR_NO_MATCH);
         return result_;
     }
-    // Everything decoded and checked: now the files take their places.
-    for (PendingFile& p : pending) {
-        p.temp.Commit(p.target);
-        ::SetFileAttributesA(p.target.c_str(), p.attributes);
-    }
+    // Everything decoded and checked: now the files take their places. A failure undoes the
+    // placement first and then (dirs goes after it) the folders made.
+    std::unordered_set<std::string> targets;
+    for (const PendingFile& p : pending) targets.insert(FoldName(p.target));
+    for (const PendingFile& p : pending)
+        if (targets.count(FoldName(p.temp.path())))
+            throw UnlhaError(UNLHA_ERR_WRITE,
+                             "作業ファイルの名前が展開するファイルと重なりました: " + p.temp.path());
+    Placement placement(report_, targets);
+    for (PendingFile& p : pending) placement.Place(p);
+    placement.Finish();
+    for (const PendingFile& p : pending) ::SetFileAttributesA(p.target.c_str(), p.attributes);
     dirs.Keep();
     if (testing)
         report_.Line(std::to_string(matched) + " 個のファイルを検査しました。");

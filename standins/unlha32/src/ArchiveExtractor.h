@@ -3,9 +3,11 @@
 //
 // Extraction is all or nothing: every file is first decoded into a temporary file beside its
 // final place and its CRC checked; only when the whole archive went through are they renamed
-// over their final names (existing files are replaced) and the time stamps and attributes set.
-// A broken archive, a CRC error or a cancel removes the temporary files and the folders made
-// for them, so the destination stays as it was. Entries whose names would leave the
+// to their final names (existing files are renamed aside first and deleted at the end) and the
+// time stamps and attributes set. A broken archive, a CRC error, a cancel, an archive that
+// holds a file and a folder of the same name, or a rename that fails (a file in use) removes
+// the temporary files and the folders made for them and puts back the files already replaced,
+// so the destination stays as it was. Entries whose names would leave the
 // destination (".."), and entries of methods this library cannot decode, are left out and
 // noted in the result; the others are still extracted.
 #pragma once

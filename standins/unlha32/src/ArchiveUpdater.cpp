@@ -12,6 +12,7 @@
 #include "SjisPath.h"
 #include "TempFile.h"
 #include "UnlhaError.h"
+#include "Win32Handle.h"
 #include "Win32FileSink.h"
 #include "Win32FileSource.h"
 #include "unlha32/UnlhaResult.h"
@@ -33,7 +34,30 @@ bool FileIsNewer(const PackItem& item, const lha::Entry& e) {
     return file > stored + slack;
 }
 
+// Copies from to the (existing, empty) file to and puts the copy on the disk.
+void CopyAndFlush(const std::string& from, const std::string& to) {
+    if (!::CopyFileA(from.c_str(), to.c_str(), FALSE))
+        throw UnlhaError(UNLHA_ERR_WRITE, "作業ファイルを書庫のフォルダへ複写できません: " + to);
+    FileHandle copy(::CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!copy || !::FlushFileBuffers(copy.get()))
+        throw UnlhaError(UNLHA_ERR_WRITE, "作業ファイルを書庫のフォルダへ複写できません: " + to);
+}
+
 }  // namespace
+
+// The old archive is only ever replaced by a rename within its own folder, which either happens
+// or does not. A work folder (-w) on another volume cannot be renamed across: the new archive is
+// first copied beside the old one, and that copy is renamed.
+void ArchiveUpdater::ReplaceArchive(TempFile& temp, const std::string& archive) {
+    if (temp.MoveTo(archive, true)) return;
+    if (::GetLastError() != ERROR_NOT_SAME_DEVICE)
+        throw UnlhaError(UNLHA_ERR_WRITE, "書庫を置き換えられません: " + archive);
+    TempFile beside(DirectoryPart(archive));
+    CopyAndFlush(temp.path(), beside.path());
+    if (!beside.MoveTo(archive, true))
+        throw UnlhaError(UNLHA_ERR_WRITE, "書庫を置き換えられません: " + archive);
+    report_.Line("作業フォルダから書庫のフォルダへ複写して置き換えました。");
+}
 
 ArchiveUpdater::ArchiveUpdater(HWND window, const Command& cmd, OutputReport& report)
     : window_(window), cmd_(cmd), report_(report) {}
@@ -194,7 +218,7 @@ int ArchiveUpdater::Run() {
         report_.Line("すべてのファイルを削除したので書庫を削除しました。");
         return result_;
     }
-    temp.Commit(archive, !cmd_.switches.workDir.empty(), true);
+    ReplaceArchive(temp, archive);
     if (deleting)
         report_.Line(std::to_string(deleted) + " 個のファイルを削除しました。");
     else

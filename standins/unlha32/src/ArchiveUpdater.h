@@ -22,6 +22,7 @@ class Writer;
 namespace unlha {
 
 class OperationMonitor;
+class TempFile;
 struct PackItem;
 
 class ArchiveUpdater {
@@ -33,6 +34,7 @@ class ArchiveUpdater {
     // False when the file could not be opened (it is left out and noted).
     bool PackOne(lha::Writer& writer, const PackItem& item, OperationMonitor& monitor);
     void Note(int code);
+    void ReplaceArchive(TempFile& temp, const std::string& archive);
 
     HWND window_;
     const Command& cmd_;

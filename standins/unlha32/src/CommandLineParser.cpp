@@ -78,6 +78,11 @@ bool WordTakesDirectory(const std::string& w) {
     return w == "u" || w == "a" || w == "f" || w == "x" || w == "e" || w == "s";
 }
 
+// Words whose names select files on disk, relative to the base folder.
+bool WordTakesFilesFromDisk(const std::string& w) {
+    return w == "u" || w == "a" || w == "f";
+}
+
 bool KnownWord(const std::string& w) {
     static const std::array<const char*, 8> kWords = {"u", "a", "f", "d", "x", "e", "t", "s"};
     for (const char* k : kWords)
@@ -140,7 +145,7 @@ void CommandLineParser::ApplySwitch(const std::string& item, Switches& s) {
             s.recurse = *v;
             break;
         case 'z':
-            s.method = lha::Method::Lh0;
+            if (*v != 0) s.method = lha::Method::Lh0;
             break;
         case 'h':
             if (*v <= 2)
@@ -185,6 +190,19 @@ void CommandLineParser::ReadResponseFile(const std::string& path, std::vector<st
     }
 }
 
+bool CommandLineParser::IsResponseFile(const Command& cmd, const std::string& item) {
+    if (WordTakesFilesFromDisk(cmd.word)) {
+        // A file or folder of that name in the base folder is what the caller means.
+        WIN32_FIND_DATAA fd;
+        FindHandle found(::FindFirstFileA((FolderOrCurrent(cmd.directory) + item).c_str(), &fd));
+        return !found;
+    }
+    // The names are entries of the archive, which the parser cannot see: a response file that
+    // is there wins, anything else is an entry name.
+    DWORD a = ::GetFileAttributesA(item.substr(1).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 Command CommandLineParser::Parse(std::string_view line) {
     std::vector<Item> items = Tokenize(line);
     Command cmd;
@@ -200,11 +218,11 @@ Command CommandLineParser::Parse(std::string_view line) {
     for (; i < items.size(); ++i) {
         const Item& it = items[i];
         if (it.text.empty()) continue;
-        if (it.text[0] == '-') {
-            ApplySwitch(it.text, cmd.switches);
-            continue;
-        }
         if (!haveArchive) {
+            if (it.text[0] == '-') {
+                ApplySwitch(it.text, cmd.switches);
+                continue;
+            }
             cmd.archive = it.text;
             haveArchive = true;
             continue;
@@ -216,7 +234,7 @@ Command CommandLineParser::Parse(std::string_view line) {
                 continue;
             }
         }
-        if (it.text[0] == '@' && it.text.size() > 1)
+        if (it.text[0] == '@' && it.text.size() > 1 && IsResponseFile(cmd, it.text))
             ReadResponseFile(it.text.substr(1), cmd.names);
         else
             cmd.names.push_back(it.text);

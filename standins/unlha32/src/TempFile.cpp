@@ -19,24 +19,36 @@ TempFile::TempFile(const std::string& folder) {
 }
 
 TempFile::~TempFile() {
-    if (owned_ && !path_.empty()) ::DeleteFileA(path_.c_str());
+    if (!owned_ || path_.empty()) return;
+    if (!::DeleteFileA(path_.c_str())) {
+        // A file moved aside keeps its attributes, and a read-only one refuses to go.
+        ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(path_.c_str());
+    }
 }
 
 TempFile::TempFile(TempFile&& o) noexcept
     : path_(std::move(o.path_)), owned_(std::exchange(o.owned_, false)) {}
 
-void TempFile::Commit(const std::string& target, bool copyAllowed, bool writeThrough) {
+bool TempFile::MoveTo(const std::string& target, bool writeThrough) {
     DWORD attrs = ::GetFileAttributesA(target.c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
         ::SetFileAttributesA(target.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
-    DWORD flags = MOVEFILE_REPLACE_EXISTING | (copyAllowed ? MOVEFILE_COPY_ALLOWED : 0) |
-                  (writeThrough ? MOVEFILE_WRITE_THROUGH : 0);
+    DWORD flags = MOVEFILE_REPLACE_EXISTING | (writeThrough ? MOVEFILE_WRITE_THROUGH : 0);
     if (!::MoveFileExA(path_.c_str(), target.c_str(), flags)) {
+        DWORD error = ::GetLastError();
         if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
             ::SetFileAttributesA(target.c_str(), attrs);
-        throw UnlhaError(UNLHA_ERR_WRITE, "ファイルを置き換えられません: " + target);
+        ::SetLastError(error);
+        return false;
     }
     owned_ = false;
+    return true;
+}
+
+void TempFile::Commit(const std::string& target, bool writeThrough) {
+    if (!MoveTo(target, writeThrough))
+        throw UnlhaError(UNLHA_ERR_WRITE, "ファイルを置き換えられません: " + target);
 }
 
 }  // namespace unlha

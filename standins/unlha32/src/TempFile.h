@@ -1,5 +1,5 @@
 // A temporary file made with GetTempFileNameA in a given folder. It is deleted when the object
-// goes, unless Commit moved it to its final name first.
+// goes (read-only or not), unless it was moved to its final name first or is to be kept.
 #pragma once
 
 #include <string>
@@ -17,10 +17,16 @@ class TempFile {
     TempFile& operator=(const TempFile&) = delete;
 
     const std::string& path() const { return path_; }
-    // Moves the file over target (replacing it); the file is then no longer ours to delete.
-    // copyAllowed lets the move cross volumes (only the archive's work folder needs that);
+    // Renames the file over target (replacing it); the file is then no longer ours to delete.
+    // A rename never crosses volumes: it fails with ERROR_NOT_SAME_DEVICE instead, because a
+    // copy over target that broke off half-way would destroy what target held.
     // writeThrough waits until the move is on the disk (for the archive, not for every file).
-    void Commit(const std::string& target, bool copyAllowed = false, bool writeThrough = false);
+    // False, with GetLastError() telling why, when the rename failed.
+    bool MoveTo(const std::string& target, bool writeThrough = false);
+    // MoveTo that throws UnlhaError(UNLHA_ERR_WRITE) on failure.
+    void Commit(const std::string& target, bool writeThrough = false);
+    // The file is kept when the object goes (it holds something that must not be lost).
+    void Keep() { owned_ = false; }
 
   private:
     std::string path_;

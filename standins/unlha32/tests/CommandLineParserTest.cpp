@@ -54,6 +54,30 @@ TEST(CommandLineParserTest, SwitchValuesAndTextSwitches) {
     EXPECT_TRUE(CommandLineParser::Parse("u -n a.lzh").switches.showDialog == false);
 }
 
+TEST(CommandLineParserTest, AfterTheArchiveItemsBeginningWithADashAreNames) {
+    // Backed-up files may be called so; the back-end writes every switch before the archive.
+    Command c = CommandLineParser::Parse(
+        "u -+ -a1 -n1 -jso1  \"C:\\Arc\\a.lzh\" \"C:\\Base\\\" \"-x-\\a.txt\" \"-n0\" \"-wD:\\\" -z ");
+    EXPECT_EQ("C:\\Arc\\a.lzh", c.archive);
+    EXPECT_EQ("C:\\Base\\", c.directory);
+    EXPECT_EQ((std::vector<std::string>{"-x-\\a.txt", "-n0", "-wD:\\", "-z"}), c.names);
+    EXPECT_EQ(1, c.switches.attributes);
+    EXPECT_FALSE(c.switches.showDialog);
+    EXPECT_EQ("", c.switches.workDir);
+    EXPECT_EQ(lha::Method::Lh5, c.switches.method);
+    // Without a directory the first such item is a name as well.
+    Command d = CommandLineParser::Parse("d -jso1  \"a.lzh\" \"-r2\" ");
+    EXPECT_EQ(0, d.switches.recurse);
+    EXPECT_EQ((std::vector<std::string>{"-r2"}), d.names);
+}
+
+TEST(CommandLineParserTest, ZeroValueOfZLeavesTheMethodAlone) {
+    EXPECT_EQ(lha::Method::Lh5, CommandLineParser::Parse("u -z0 a.lzh").switches.method);
+    EXPECT_EQ(lha::Method::Lh7, CommandLineParser::Parse("u -jm4 -z0 a.lzh").switches.method);
+    EXPECT_EQ(lha::Method::Lh0, CommandLineParser::Parse("u -jm4 -z a.lzh").switches.method);
+    EXPECT_EQ(lha::Method::Lh0, CommandLineParser::Parse("u -z1 a.lzh").switches.method);
+}
+
 TEST(CommandLineParserTest, ExtractMemAndDeleteLinesHaveNoDirectory) {
     Command m = CommandLineParser::Parse(" -+ -jso1  \"C:\\p.lzh\" \"dir\\\" ");
     EXPECT_EQ("", m.word);

@@ -106,6 +106,27 @@ TEST_F(PackListTest, FindFirstWildcardsSelectByWholeName) {
     EXPECT_EQ((std::vector<std::string>{"b.doc"}), names(ListArchive(arc, "B.DOC")));
 }
 
+TEST_F(PackListTest, SelfExtractorsAreOpenedAndListedWhereTheyAreChecked) {
+    WriteBytes(dir / "in\\a.txt", RepetitiveText(20000));
+    WriteBytes(dir / "in\\b.txt", "b");
+    std::string arc = dir / "plain.lzh";
+    ASSERT_EQ(0, lib.Run(BackendLine("u", {"-n1", "-jso1"}, arc, dir / "in", {"a.txt", "b.txt"})));
+    // A program in front of the archive, as self-extractors have it.
+    std::string prefixed = "MZ" + RepetitiveText(30000) + ReadBytes(arc);
+    std::string sfx = dir / "setup.exe", data = dir / "prefixed.lzh";
+    WriteBytes(sfx, prefixed);
+    WriteBytes(data, prefixed);
+    EXPECT_NE(0, lib.CheckArchive(sfx.c_str(), 16));
+    std::vector<Listed> listed = ListArchive(sfx);
+    ASSERT_EQ(2u, listed.size());
+    EXPECT_EQ("a.txt", listed[0].name);
+    EXPECT_EQ(20000u, listed[0].originalSize);
+    EXPECT_EQ("b.txt", listed[1].name);
+    // Any other file must begin with the archive, for opening as for checking.
+    EXPECT_EQ(0, lib.CheckArchive(data.c_str(), 16));
+    EXPECT_EQ(nullptr, lib.OpenArchive(nullptr, data.c_str(), 0x800002));
+}
+
 TEST_F(PackListTest, ArchiveChecksAndHandlesRefuseWhatIsNoArchive) {
     WriteBytes(dir / "in\\a.txt", RepetitiveText(20000));
     std::string arc = dir / "ok.lzh";

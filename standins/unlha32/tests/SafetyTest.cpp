@@ -56,6 +56,36 @@ TEST_F(SafetyTest, AbsoluteNamesDriveLettersDevicesAndStreamsStayInside) {
     EXPECT_EQ("absolute path from jlha\n", ReadBytes(out2 + "tmp\\unlha32-fixture\\abs.txt"));
 }
 
+TEST_F(SafetyTest, AFileAndAFolderOfTheSameNameAreRefusedBeforeAnythingIsReplaced) {
+    std::string out = dir / "out\\";
+    WriteBytes(out + "x.txt", "was here before");
+    int r = 0;
+    std::string report = Extract(Fixture("handmade-file-and-folder.lzh"), out, &r);
+    EXPECT_EQ(UNLHA_ERR_WRITE, r) << report;
+    EXPECT_EQ((std::vector<std::string>{"x.txt"}), FilesBelow(out));
+    EXPECT_EQ("was here before", ReadBytes(out + "x.txt"));
+    EXPECT_FALSE(FileExists(out + "a"));
+}
+
+// A file held open by another program, which does not let it be deleted or renamed meanwhile.
+class FileInUse {
+  public:
+    explicit FileInUse(const std::string& path)
+        : h_(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {
+    }
+    ~FileInUse() { Close(); }
+    FileInUse(const FileInUse&) = delete;
+    FileInUse& operator=(const FileInUse&) = delete;
+    bool open() const { return h_ != INVALID_HANDLE_VALUE; }
+    void Close() {
+        if (open()) ::CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+    }
+
+  private:
+    HANDLE h_;
+};
+
 class BrokenArchiveTest : public SafetyTest {
   protected:
     void SetUp() override {
@@ -87,6 +117,28 @@ TEST_F(BrokenArchiveTest, DataErrorInTheLastEntryUndoesTheWholeExtraction) {
     ExpectDestinationUntouched();
     EXPECT_EQ(0, lib.CheckArchive((dir / "bad.lzh").c_str(), 24));
     EXPECT_NE(0, lib.CheckArchive((dir / "bad.lzh").c_str(), 16));  // its headers are sound
+}
+
+TEST_F(BrokenArchiveTest, AFileInUseStopsTheExtractionAndPutsBackWhatWasReplaced) {
+    // first.txt comes first in the archive and is replaced before second.bin is reached.
+    ::SetFileAttributesA((out + "first.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteBytes(out + "second.bin", "in use");
+    FileInUse inUse(out + "second.bin");
+    ASSERT_TRUE(inUse.open());
+    int r = 0;
+    std::string report = Extract(good, out, &r);
+    EXPECT_EQ(UNLHA_ERR_WRITE, r) << report;
+    inUse.Close();
+    EXPECT_EQ((std::vector<std::string>{"first.txt", "second.bin"}), FilesBelow(out));
+    EXPECT_TRUE(ReadBytes(out + "first.txt") == "was here before");
+    EXPECT_TRUE(::GetFileAttributesA((out + "first.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ("in use", ReadBytes(out + "second.bin"));
+    // Once the file is free, the same command goes through.
+    report = Extract(good, out, &r);
+    EXPECT_EQ(0, r) << report;
+    EXPECT_TRUE(ReadBytes(out + "first.txt") == ReadBytes(dir / "in\\first.txt"));
+    EXPECT_TRUE(ReadBytes(out + "second.bin") == ReadBytes(dir / "in\\second.bin"));
+    EXPECT_EQ((std::vector<std::string>{"first.txt", "second.bin"}), FilesBelow(out));
 }
 
 TEST_F(BrokenArchiveTest, TruncatedArchivesAndBrokenHeadersGiveErrorsNotFiles) {
