@@ -4,17 +4,6 @@
 
 namespace arc {
 
-std::string ExpandFileName(const std::string& fileName) {
-    if (fileName.empty()) return fileName;
-    DWORD size = ::GetFullPathNameA(fileName.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return fileName;
-    std::string full(size, '\0');
-    DWORD n = ::GetFullPathNameA(fileName.c_str(), size, full.data(), nullptr);
-    if (n == 0 || n >= size) return fileName;
-    full.resize(n);
-    return full;
-}
-
 void TArchiver::LoadDLL() {
     throw EArchiver("Abstract method 'TArchiver.LoadDLL' was called");
 }

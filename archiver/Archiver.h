@@ -12,11 +12,12 @@
 #include "ArchiverOptions.h"
 #include "CmdOpt.h"
 #include "FileList.h"
+#include "FileSystem.h"
 
 namespace arc {
 
 // The full path of a file name, relative names taken from the current directory.
-std::string ExpandFileName(const std::string& fileName);
+using ostra::ExpandFileName;
 
 class TArchiver {
   public:

@@ -60,8 +60,9 @@ bool IsRootFolder(const std::string& folder) {
 void DeleteBaseFolder(const std::string& baseFolder, HWND owner, bool confirm, bool progressDialog,
                       bool recycleBin, bool showErrors) {
     // "C:\.", "D:\Backup\.." and "C:\Backup/.." are roots too: judge the resolved path.
-    const std::string target = RemoveBackslash(FullLongPath(RemoveBackslash(baseFolder)));
-    const bool safe = IsAbsolutePath(AddBackslash(RemoveBackslash(baseFolder))) && !IsRootFolder(target) &&
+    const std::string given = RemoveBackslash(baseFolder);
+    const std::string target = RemoveBackslash(FullLongPath(given));
+    const bool safe = IsAbsolutePath(AddBackslash(given)) && !IsRootFolder(target) &&
                       target.find_first_of("*?") == std::string::npos;
     if (safe && DirectoryExists(target)) {
         std::string from = target;

@@ -34,13 +34,22 @@ bool ForceDirectories(const std::string& path) {
     return CreateDir(dir) || DirectoryExists(dir);
 }
 
+std::string ExpandFileName(const std::string& fileName) {
+    if (fileName.empty()) return fileName;
+    DWORD size = ::GetFullPathNameA(fileName.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return fileName;
+    std::string full(size, '\0');
+    DWORD n = ::GetFullPathNameA(fileName.c_str(), size, full.data(), nullptr);
+    if (n == 0 || n >= size) return fileName;
+    full.resize(n);
+    return full;
+}
+
 std::string FullLongPath(const std::string& path) {
-    if (path.empty()) return path;
+    std::string full = ExpandFileName(path);
+    if (full.empty()) return full;
     char buf[MAX_PATH];
-    std::string full = path;
-    DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, buf, nullptr);
-    if (n > 0 && n < MAX_PATH) full.assign(buf, n);
-    n = ::GetLongPathNameA(full.c_str(), buf, MAX_PATH);  // only for a path that exists
+    const DWORD n = ::GetLongPathNameA(full.c_str(), buf, MAX_PATH);  // only for a path that exists
     if (n > 0 && n < MAX_PATH) full.assign(buf, n);
     return full;
 }

@@ -15,6 +15,10 @@ bool CreateDir(const std::string& path);
 // Creates the folder with every missing level above it; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
 
+// The full path of a file name, relative names taken from the current directory ("." and ".."
+// resolved, "/" turned into "\"); the name as it is when it cannot be resolved.
+std::string ExpandFileName(const std::string& fileName);
+
 // The path in full ("." and ".." resolved, "/" turned into "\") and, where it exists, in its long
 // form, so that two spellings of one place compare alike; letter case is kept. Returns the path
 // as it is when it cannot be resolved.

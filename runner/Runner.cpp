@@ -34,18 +34,18 @@ TRunnerSettings ReadSettings(const std::string& iniPath) {
     return r;
 }
 
-bool Inside(const std::string& path, const std::string& folder) {
-    return !path.empty() && IsInsideFolder(ComparablePath(path), ComparablePath(folder));
-}
-
 // Emptying the base folder must never remove originals, the configuration or the archives.
 bool MayEmptyBaseFolder(const TRunnerSettings& s, const std::string& appDir, const TStrings& files,
                         const TStrings& folderLines) {
-    if (Inside(appDir, s.BaseDir) || Inside(s.ArcDir, s.BaseDir)) return false;
+    const std::string base = ComparablePath(s.BaseDir);
+    auto inside = [&base](const std::string& path) {
+        return !path.empty() && IsInsideFolder(ComparablePath(path), base);
+    };
+    if (inside(appDir) || inside(s.ArcDir)) return false;
     for (const std::string& f : files)
-        if (Inside(f, s.BaseDir)) return false;
+        if (inside(f)) return false;
     for (const std::string& line : folderLines)
-        if (Inside(ParseFolderEntry(line).folder, s.BaseDir)) return false;
+        if (inside(ParseFolderEntry(line).folder)) return false;
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <lha/lha.h>
 
 #include "SjisPath.h"
+#include "UnlhaError.h"
 #include "Win32FileSource.h"
 #include "unlha32/UnlhaResult.h"
 
@@ -13,6 +14,13 @@ lha::ReaderOptions ReaderOptionsFor(const std::string& path) {
     std::string ext = FoldName(path.substr(path.size() >= 4 ? path.size() - 4 : 0));
     if (ext == ".exe") o.search_limit = 1024 * 1024;
     return o;
+}
+
+Win32FileSource& CheckedArchive(Win32FileSource& src) {
+    if (!lha::looks_like_archive(src, ReaderOptionsFor(src.path()).search_limit))
+        throw UnlhaError(UNLHA_ERR_NOT_ARCHIVE, "LHA 書庫ではありません: " + src.path());
+    src.seek(0);
+    return src;
 }
 
 bool ArchiveCheck::Check(const std::string& name, int mode) {

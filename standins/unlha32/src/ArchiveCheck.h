@@ -5,11 +5,16 @@
 
 #include <string>
 
+#include "Win32FileSource.h"
+
 namespace unlha {
 
 // Self-extractors (".exe") carry their archive after a program, within the first MiB; other
 // files must begin with a header. Checking, listing and extracting all read archives so.
 lha::ReaderOptions ReaderOptionsFor(const std::string& path);
+
+// The archive file src, read from its start; UnlhaError(UNLHA_ERR_NOT_ARCHIVE) when it is none.
+Win32FileSource& CheckedArchive(Win32FileSource& src);
 
 class ArchiveCheck {
   public:

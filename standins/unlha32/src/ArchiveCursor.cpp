@@ -9,19 +9,8 @@
 
 namespace unlha {
 
-namespace {
-
-Win32FileSource& Checked(Win32FileSource& s) {
-    if (!lha::looks_like_archive(s, ReaderOptionsFor(s.path()).search_limit))
-        throw UnlhaError(UNLHA_ERR_NOT_ARCHIVE, "LHA 書庫ではありません: " + s.path());
-    s.seek(0);
-    return s;
-}
-
-}  // namespace
-
 ArchiveCursor::ArchiveCursor(const std::string& path)
-    : source_(path), reader_(Checked(source_), ReaderOptionsFor(path)) {}
+    : source_(path), reader_(CheckedArchive(source_), ReaderOptionsFor(path)) {}
 
 int ArchiveCursor::Advance(UnlhaEntryInfo* info) {
     haveCurrent_ = false;

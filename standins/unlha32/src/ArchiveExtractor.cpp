@@ -26,9 +26,7 @@ namespace {
 // Opens the archive and checks that it is one.
 Win32FileSource OpenArchiveFile(const std::string& archive) {
     Win32FileSource src(archive);
-    if (!lha::looks_like_archive(src, ReaderOptionsFor(archive).search_limit))
-        throw UnlhaError(UNLHA_ERR_NOT_ARCHIVE, "LHA 書庫ではありません: " + archive);
-    src.seek(0);
+    CheckedArchive(src);
     return src;
 }
 
