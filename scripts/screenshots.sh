@@ -2,7 +2,7 @@
 # Screenshots of every screen the programs show, as PNG files in build/screens/ (or $1):
 #   ostrun-error-box.png     ostrun's error box when UNLHA32.DLL is missing
 #   unlha32-progress.png     UNLHA32.DLL's progress dialog while it packs with -n0
-# Each screen is shown on the X display :99 inside a Wine desktop of its own (so that Wine draws
+# Each screen is shown on the test X display (:99 unless PELMIRA_DISPLAY says) inside a Wine desktop of its own (so that Wine draws
 # the window frames), photographed, then closed. Nothing waits for a person: every wait is bounded.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,7 +12,7 @@ bash "$top/scripts/build.sh" i686 --target ostrun unlha32 unlha-run >/dev/null
 build=$top/build/i686
 . "$top/scripts/display.sh"
 display_start
-export DISPLAY=:99 WINEPREFIX=$build/wineprefix-display LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all
+export DISPLAY=:$PELMIRA_DISPLAY WINEPREFIX=$build/wineprefix-display LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
 wineserver -k >/dev/null 2>&1 || true  # no window of an earlier session may be taken for ours

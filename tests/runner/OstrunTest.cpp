@@ -65,8 +65,8 @@ TEST_F(OstrunTest, SecondRunnerWhileOneIsRunningTouchesNothing) {
 }
 
 TEST_F(OstrunTest, MissingArchiverLibraryShowsTheErrorBoxAndEndsWithStatusOne) {
-    // The box needs a display; the test command provides one at :99.
-    ASSERT_TRUE(testing_support::HasTestDisplay()) << "no X display :99 (start Xvfb :99)";
+    // The box needs a display; the test command provides one.
+    ASSERT_TRUE(testing_support::HasTestDisplay()) << "no test X display (start Xvfb, see scripts/display.sh)";
     std::atomic<bool> done{false};
     std::string boxText;
     bool markedWhileBoxShown = false;

@@ -55,11 +55,14 @@ class TempDir {
     std::string path_;
 };
 
-// True when the X display :99 that the test command starts is there (Z: is the Unix root).
-// Wine gives a socket no attributes, but lists it.
+// True when the X display that the test command starts is there (Z: is the Unix root). Wine gives
+// a socket no attributes, but lists it. The build names the display (PELMIRA_TEST_DISPLAY).
+#ifndef PELMIRA_TEST_DISPLAY
+#define PELMIRA_TEST_DISPLAY "99"
+#endif
 inline bool HasTestDisplay() {
     WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileA("Z:\\tmp\\.X11-unix\\X99", &fd);
+    HANDLE h = ::FindFirstFileA("Z:\\tmp\\.X11-unix\\X" PELMIRA_TEST_DISPLAY, &fd);
     if (h == INVALID_HANDLE_VALUE) return false;
     ::FindClose(h);
     return true;

@@ -63,7 +63,7 @@ class Answerer {
 class DeleteConfirmationTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(testing_support::HasTestDisplay()) << "no X display :99 (start Xvfb :99)";
+        ASSERT_TRUE(testing_support::HasTestDisplay()) << "no test X display (start Xvfb, see scripts/display.sh)";
         base = dir / "base\\";
         ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryA((base + "backup").c_str(), nullptr));
