@@ -1,0 +1,94 @@
+#include "ListBox.h"
+
+namespace widgets {
+
+bool TListBox::Create(HWND parent, bool multiSelect) {
+    multi_ = multiSelect;
+    DWORD style = WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    if (multiSelect) style |= LBS_EXTENDEDSEL;
+    if (!CreateControl(WS_EX_CLIENTEDGE, "LISTBOX", "", style, parent)) return false;
+    HookKeys();
+    return true;
+}
+
+int TListBox::Count() const { return static_cast<int>(::SendMessageA(Handle(), LB_GETCOUNT, 0, 0)); }
+
+std::string TListBox::Item(int index) const {
+    LRESULT n = ::SendMessageA(Handle(), LB_GETTEXTLEN, index, 0);
+    if (n == LB_ERR) return std::string();
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    n = ::SendMessageA(Handle(), LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(n == LB_ERR ? 0 : static_cast<size_t>(n));
+    return text;
+}
+
+std::vector<std::string> TListBox::Items() const {
+    std::vector<std::string> items;
+    for (int i = 0, n = Count(); i < n; ++i) items.push_back(Item(i));
+    return items;
+}
+
+void TListBox::SetItems(const std::vector<std::string>& items) {
+    ::SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+    Clear();
+    for (const auto& s : items) Add(s);
+    ::SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+int TListBox::Add(const std::string& text) {
+    return static_cast<int>(::SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+}
+
+void TListBox::Insert(int index, const std::string& text) {
+    ::SendMessageA(Handle(), LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TListBox::Delete(int index) { ::SendMessageA(Handle(), LB_DELETESTRING, index, 0); }
+void TListBox::Clear() { ::SendMessageA(Handle(), LB_RESETCONTENT, 0, 0); }
+
+int TListBox::ItemIndex() const {
+    LRESULT i = ::SendMessageA(Handle(), multi_ ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0);
+    if (i == LB_ERR || i >= Count()) return -1;
+    return static_cast<int>(i);
+}
+
+void TListBox::SetItemIndex(int index) {
+    if (multi_) {
+        ::SendMessageA(Handle(), LB_SETSEL, FALSE, -1);
+        if (index >= 0) ::SendMessageA(Handle(), LB_SETSEL, TRUE, index);
+        ::SendMessageA(Handle(), LB_SETCARETINDEX, index, FALSE);
+    } else {
+        ::SendMessageA(Handle(), LB_SETCURSEL, index, 0);
+    }
+}
+
+int TListBox::SelectedCount() const {
+    if (!multi_) return ItemIndex() >= 0 ? 1 : 0;
+    LRESULT n = ::SendMessageA(Handle(), LB_GETSELCOUNT, 0, 0);
+    return n == LB_ERR ? 0 : static_cast<int>(n);
+}
+
+bool TListBox::Selected(int index) const { return ::SendMessageA(Handle(), LB_GETSEL, index, 0) > 0; }
+
+void TListBox::SetSelected(int index, bool selected) {
+    if (multi_)
+        ::SendMessageA(Handle(), LB_SETSEL, selected, index);
+    else
+        ::SendMessageA(Handle(), LB_SETCURSEL, selected ? index : -1, 0);
+}
+
+bool TListBox::HandleCommand(WPARAM wp) {
+    switch (HIWORD(wp)) {
+        case LBN_SELCHANGE:
+            if (OnClick) OnClick();
+            return true;
+        case LBN_DBLCLK:
+            if (OnDblClick) OnDblClick();
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace widgets
