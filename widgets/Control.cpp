@@ -1,5 +1,6 @@
 #include "Control.h"
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include <exception>

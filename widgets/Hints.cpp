@@ -1,5 +1,6 @@
 #include "Hints.h"
 
+#include <windows.h>
 #include <commctrl.h>
 
 namespace widgets {

@@ -1,6 +1,7 @@
 // A report-style list view: columns, rows with a caption, sub-item texts and a small image.
 #pragma once
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include <string>

@@ -1,5 +1,6 @@
 #include "PageControl.h"
 
+#include <windows.h>
 #include <commctrl.h>
 
 namespace widgets {

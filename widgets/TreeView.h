@@ -1,6 +1,7 @@
 // A tree view of text nodes with images; the nodes are the control's own items.
 #pragma once
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include <string>

@@ -1,5 +1,6 @@
 #include "Window.h"
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include <exception>
