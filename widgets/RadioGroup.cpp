@@ -2,6 +2,11 @@
 
 namespace widgets {
 
+int ClampItemIndex(int index, int count) {
+    if (index < -1) return -1;
+    return index >= count ? count - 1 : index;
+}
+
 bool TRadioGroup::TRadioButton::Create(HWND parent, const std::string& caption, bool first,
                                        TRadioGroup* group) {
     group_ = group;
@@ -35,6 +40,7 @@ int TRadioGroup::ItemIndex() const {
 }
 
 void TRadioGroup::SetItemIndex(int index) {
+    index = ClampItemIndex(index, ItemCount());
     for (size_t i = 0; i < buttons_.size(); ++i)
         ::SendMessageA(buttons_[i]->Handle(), BM_SETCHECK,
                        static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);

@@ -9,12 +9,15 @@
 
 namespace widgets {
 
+// A value above the last item chooses the last one, a value below -1 chooses none (-1).
+int ClampItemIndex(int index, int count);
+
 class TRadioGroup : public TControl {
   public:
     bool Create(HWND parent, const std::string& caption, const std::vector<std::string>& items, int columns);
 
     int ItemIndex() const;
-    // Sets the choice without raising OnClick; an index outside the items chooses none.
+    // Sets the choice without raising OnClick; see ClampItemIndex for values out of range.
     void SetItemIndex(int index);
     int ItemCount() const { return static_cast<int>(buttons_.size()); }
     // The radio buttons, for hints and tests.
