@@ -17,7 +17,12 @@ bool TTabSheet::Create(HWND tabControl) {
 }
 
 bool TPageControl::Create(HWND parent) {
-    return CreateControl(WS_EX_CONTROLPARENT, WC_TABCONTROLA, "", WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, parent);
+    if (!CreateControl(WS_EX_CONTROLPARENT, WC_TABCONTROLA, "", WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                       parent))
+        return false;
+    // Narrow margins beside the captions, so that five tabs fit the smallest window side by side.
+    ::SendMessageA(Handle(), TCM_SETPADDING, 0, MAKELPARAM(4, 3));
+    return true;
 }
 
 TTabSheet& TPageControl::AddPage(const std::string& caption) {
