@@ -1,0 +1,136 @@
+// Helpers for window tests: bounded message pumping, and a watchdog that closes the boxes and
+// dialogs the code under test shows, keeping what they said. Nothing here waits for a person:
+// every wait has a time limit.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <iterator>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+// Handles this thread's pending messages for ms milliseconds.
+inline void PumpFor(DWORD ms) {
+    const ULONGLONG until = ::GetTickCount64() + ms;
+    do {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::Sleep(5);
+    } while (::GetTickCount64() < until);
+}
+
+// Pumps messages until done() holds; false when it did not within timeoutMs.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+    const ULONGLONG until = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (done()) return true;
+        if (::GetTickCount64() > until) return false;
+        PumpFor(10);
+    }
+}
+
+// What one box or dialog showed: its caption and the texts of its static controls, in order.
+struct ShownBox {
+    std::string title;
+    std::string text;  // the message of a message box (its static control 0xFFFF)
+    std::vector<std::string> statics;
+    bool hasStopIcon = false;
+};
+
+// Presses `button` in every dialog window (class #32770) that this process shows, from a thread
+// of its own, and keeps what each showed. Gives up after timeoutMs.
+class BoxWatchdog {
+  public:
+    explicit BoxWatchdog(int button = IDOK, DWORD timeoutMs = 60000)
+        : button_(button), thread_([this, timeoutMs] { Watch(timeoutMs); }) {}
+    ~BoxWatchdog() { Stop(); }
+    BoxWatchdog(const BoxWatchdog&) = delete;
+    BoxWatchdog& operator=(const BoxWatchdog&) = delete;
+
+    void Stop() {
+        done_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    std::vector<ShownBox> Boxes() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return boxes_;
+    }
+    // Waits (pumping this thread's messages) until n boxes were seen.
+    bool WaitForBoxes(size_t n, DWORD timeoutMs = 10000) const {
+        return PumpUntil([&] { return Boxes().size() >= n; }, timeoutMs);
+    }
+
+  private:
+    static std::string TextOf(HWND w) {
+        char buf[4096] = {};
+        ::GetWindowTextA(w, buf, sizeof buf);
+        return buf;
+    }
+    static BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
+        char cls[64] = {};
+        ::GetClassNameA(child, cls, sizeof cls);
+        auto* box = reinterpret_cast<ShownBox*>(param);
+        if (lstrcmpiA(cls, "Static") == 0) {
+            if (::SendMessageA(child, STM_GETICON, 0, 0) == reinterpret_cast<LRESULT>(::LoadIcon(nullptr, IDI_HAND)))
+                box->hasStopIcon = true;
+            std::string t = TextOf(child);
+            if (!t.empty()) box->statics.push_back(t);
+        }
+        return TRUE;
+    }
+    struct Search {
+        DWORD pid;
+        std::vector<HWND> found;
+    };
+    static BOOL CALLBACK FindDialogs(HWND w, LPARAM param) {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(w, &pid);
+        char cls[64] = {};
+        ::GetClassNameA(w, cls, sizeof cls);
+        if (pid == s->pid && ::IsWindowVisible(w) && lstrcmpA(cls, "#32770") == 0) s->found.push_back(w);
+        return TRUE;
+    }
+    void Watch(DWORD timeoutMs) {
+        const ULONGLONG until = ::GetTickCount64() + timeoutMs;
+        std::set<HWND> pressed;
+        while (!done_ && ::GetTickCount64() < until) {
+            for (auto it = pressed.begin(); it != pressed.end();) it = ::IsWindow(*it) ? std::next(it) : pressed.erase(it);
+            Search s{::GetCurrentProcessId(), {}};
+            ::EnumWindows(&FindDialogs, reinterpret_cast<LPARAM>(&s));
+            for (HWND w : s.found) {
+                if (pressed.count(w)) continue;
+                ::Sleep(100);  // let the dialog finish its set-up (a browse dialog selects its folder)
+                ShownBox box;
+                box.title = TextOf(w);
+                box.text = TextOf(::GetDlgItem(w, 0xFFFF));
+                ::EnumChildWindows(w, &CollectStatic, reinterpret_cast<LPARAM>(&box));
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    boxes_.push_back(box);
+                }
+                pressed.insert(w);
+                ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
+            }
+            ::Sleep(30);
+        }
+    }
+
+    int button_;
+    std::atomic<bool> done_{false};
+    mutable std::mutex mutex_;
+    std::vector<ShownBox> boxes_;
+    std::thread thread_;
+};
+
+}  // namespace testing_support
