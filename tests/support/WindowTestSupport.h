@@ -39,6 +39,29 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000
     }
 }
 
+// Puts this thread's windows (and those of the programs it starts, see DesktopName) on a Wine
+// desktop of their own: a virtual desktop, where Wine itself manages the windows' places and
+// sizes, so that a size set is the size read back (on the bare X server a late answer of the X
+// server can still move a window). Call it before the thread makes any window.
+inline bool UseOwnDesktop(const char* name = "PelmiraTests") {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                          &key, nullptr) == ERROR_SUCCESS) {
+        ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>("1024x768"), 9);
+        ::RegCloseKey(key);
+    }
+    HDESK desktop = ::CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    return desktop && ::SetThreadDesktop(desktop);
+}
+
+// The name of this thread's desktop, for a program started to show its windows beside ours.
+inline std::string DesktopName() {
+    char name[256] = {};
+    DWORD needed = 0;
+    ::GetUserObjectInformationA(::GetThreadDesktop(::GetCurrentThreadId()), UOI_NAME, name, sizeof name, &needed);
+    return name;
+}
+
 // What one box or dialog showed: its caption and the texts of its static controls, in order.
 struct ShownBox {
     std::string title;
@@ -52,7 +75,10 @@ struct ShownBox {
 class BoxWatchdog {
   public:
     explicit BoxWatchdog(int button = IDOK, DWORD timeoutMs = 60000)
-        : button_(button), thread_([this, timeoutMs] { Watch(timeoutMs); }) {}
+        : button_(button), desktop_(::GetThreadDesktop(::GetCurrentThreadId())), thread_([this, timeoutMs] {
+              ::SetThreadDesktop(desktop_);  // the boxes appear on the desktop of the thread that shows them
+              Watch(timeoutMs);
+          }) {}
     ~BoxWatchdog() { Stop(); }
     BoxWatchdog(const BoxWatchdog&) = delete;
     BoxWatchdog& operator=(const BoxWatchdog&) = delete;
@@ -127,6 +153,7 @@ class BoxWatchdog {
     }
 
     int button_;
+    HDESK desktop_;
     std::atomic<bool> done_{false};
     mutable std::mutex mutex_;
     std::vector<ShownBox> boxes_;
