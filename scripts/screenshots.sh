@@ -2,13 +2,17 @@
 # Screenshots of every screen the programs show, as PNG files in build/screens/ (or $1):
 #   ostrun-error-box.png     ostrun's error box when UNLHA32.DLL is missing
 #   unlha32-progress.png     UNLHA32.DLL's progress dialog while it packs with -n0
+#   ostra-files.png, ostra-folders.png, ostra-registry.png, ostra-settings.png, ostra-archives.png
+#                            ostra's main window on each of its five tabs, at its smallest size, with
+#                            the example configuration (examples/) and one archive made by ostrun
+#   ostra-settings-hint.png  the settings tab with the hint of a check box shown
 # Each screen is shown on the test X display (:99 unless PELMIRA_DISPLAY says) inside a Wine desktop of its own (so that Wine draws
 # the window frames), photographed, then closed. Nothing waits for a person: every wait is bounded.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$top/build/screens}
 bash "$top/scripts/setup.sh" >/dev/null
-bash "$top/scripts/build.sh" i686 --target ostrun unlha32 unlha-run >/dev/null
+bash "$top/scripts/build.sh" i686 --target ostrun ostra unlha32 unlha-run >/dev/null
 build=$top/build/i686
 . "$top/scripts/display.sh"
 display_start
@@ -16,6 +20,9 @@ export DISPLAY=:$PELMIRA_DISPLAY WINEPREFIX=$build/wineprefix-display LC_ALL=ja_
 export WINEDLLOVERRIDES="mscoree,mshtml="
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
 wineserver -k >/dev/null 2>&1 || true  # no window of an earlier session may be taken for ours
+. "$top/scripts/wine-display-prefix.sh"
+wine_display_fonts
+wineserver -w
 work=$(mktemp -d "$top/build/screens-work.XXXXXX")
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 mkdir -p "$out"
@@ -69,4 +76,48 @@ wine explorer /desktop=progress,520x200 "$work/unlha-run.exe" \
   "a -n0 -jm2 $(win "$work/large.lzh") $(win "$work/pack/") large.bin" >/dev/null 2>&1 &
 find_window "書庫を作成しています" 30 >/dev/null || true
 shoot progress unlha32-progress.png
+wait
+
+# ostra on each tab. The example configuration in a program folder of its own, with one archive
+# that ostrun makes from it, so that every tab has something to show.
+prog=$work/ostra
+mkdir -p "$prog" "$work/obase" "$work/oarc"
+cp -r "$top/examples/data" "$work/odata"
+cp "$build/bin/ostra.exe" "$build/bin/ostrun.exe" "$build/bin/UNLHA32.DLL" "$prog/"
+zpath() { echo "Z:$1" | sed 's|/|\\\\|g'; }
+example_config() {  # writes the example configuration with the page index $1
+  for f in "$top/examples/config/"*.ini; do
+    sed -e "s|@DATA@|$(zpath "$work/odata")|g" -e "s|@BASE@|$(zpath "$work/obase")|g" \
+        -e "s|@ARC@|$(zpath "$work/oarc")|g" "$f" | sed 's/$/\r/' | iconv -f UTF-8 -t CP932 > "$prog/$(basename "$f")"
+  done
+  printf 'Index=%s\r\n' "$1" >> "$prog/ostra.ini"
+}
+example_config 3
+wine "$prog/ostrun.exe" >/dev/null 2>&1 || true
+# close_ostra DESKTOP: asks ostra to close as the user would (taskkill sends WM_CLOSE; it must run
+# on the program's desktop), then waits for it.
+close_ostra() {
+  wine explorer /desktop=$1,400x420 taskkill /im ostra.exe >/dev/null 2>&1 || true
+  for _ in $(seq 100); do
+    xdotool search --name "^Pelmira : 0.0.9.5\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+}
+index=0
+for tab in files folders registry settings archives; do
+  example_config $index
+  wine explorer /desktop=ostra$index,400x420 "$prog/ostra.exe" >/dev/null 2>&1 &
+  find_window "Pelmira : 0.0.9.5" 30 >/dev/null
+  shoot ostra$index ostra-$tab.png
+  if [ $tab = settings ]; then
+    # The pointer rests on the progress-dialog check box: its hint appears after 100 ms.
+    desk=$(find_window "ostra$index - Wine desktop" 10)
+    xdotool mousemove --window "$desk" 60 290 sleep 0.3 mousemove --window "$desk" 62 291
+    sleep 1
+    import -window "$desk" "$out/ostra-settings-hint.png"
+    echo "  $out/ostra-settings-hint.png"
+  fi
+  close_ostra ostra$index
+  index=$((index + 1))
+done
 wait

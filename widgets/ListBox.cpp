@@ -37,15 +37,33 @@ void TListBox::SetItems(const std::vector<std::string>& items) {
 }
 
 int TListBox::Add(const std::string& text) {
+    FitExtent(text);
     return static_cast<int>(::SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
 
 void TListBox::Insert(int index, const std::string& text) {
+    FitExtent(text);
     ::SendMessageA(Handle(), LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void TListBox::FitExtent(const std::string& text) {
+    HDC dc = ::GetDC(Handle());
+    if (!dc) return;
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(Handle(), WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(Handle(), dc);
+    const int width = size.cx + 8;
+    if (width > static_cast<int>(::SendMessageA(Handle(), LB_GETHORIZONTALEXTENT, 0, 0)))
+        ::SendMessageA(Handle(), LB_SETHORIZONTALEXTENT, width, 0);
+}
+
 void TListBox::Delete(int index) { ::SendMessageA(Handle(), LB_DELETESTRING, index, 0); }
-void TListBox::Clear() { ::SendMessageA(Handle(), LB_RESETCONTENT, 0, 0); }
+void TListBox::Clear() {
+    ::SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
+    ::SendMessageA(Handle(), LB_SETHORIZONTALEXTENT, 0, 0);
+}
 
 int TListBox::ItemIndex() const {
     LRESULT i = ::SendMessageA(Handle(), multi_ ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0);

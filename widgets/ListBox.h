@@ -33,6 +33,8 @@ class TListBox : public TControl {
     bool HandleCommand(WPARAM wp) override;
 
   private:
+    // Widens the horizontal scroll range to the widest row, so that a long path can be read.
+    void FitExtent(const std::string& text);
     bool multi_ = true;
 };
 
