@@ -13,9 +13,8 @@ TApplication::TApplication() {
                                              ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
     comInitialized_ = SUCCEEDED(::OleInitialize(nullptr));
-    widgets::TWindow::SetExceptionHandler([](const std::string& message) {
-        ShowErrorBox(::GetActiveWindow(), message);
-    });
+    widgets::TWindow::SetExceptionHandler(
+        [](const std::string& message) { ShowErrorBox(::GetActiveWindow(), message); });
 }
 
 TApplication::~TApplication() {

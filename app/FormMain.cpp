@@ -30,15 +30,19 @@ HFONT CreateWindowFont(const std::string& face) {
 
 }  // namespace
 
-TFormMain::TFormMain(std::string appDir) : AppDir(std::move(appDir)), BrowseFolder(&widgets::BrowseForFolder) {}
+TFormMain::TFormMain(std::string appDir)
+    : AppDir(std::move(appDir)), BrowseFolder(&widgets::BrowseForFolder) {}
 
 // FolderEntries goes with the form, not with the close query: a close query can be followed by
 // a cancelled session end, and the window must keep its rows until it is really gone.
-TFormMain::~TFormMain() { DestroyHandle(); }
+TFormMain::~TFormMain() {
+    DestroyHandle();
+}
 
 bool TFormMain::Create() {
     if (!CreateHandle(kFormClass, WS_EX_ACCEPTFILES | WS_EX_CONTROLPARENT,
-                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kMainCaption, 0, 0, 300, 350, nullptr, menu_.Bar()))
+                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kMainCaption, 0, 0, 300, 350, nullptr,
+                      menu_.Bar()))
         return false;
     menu_.Attached();
     FormCreate();
@@ -69,7 +73,8 @@ void TFormMain::FormCreate() {
     tb97Main.Add({tbDetailId, kGlyphDetail, "", "詳細表示ウィンドウを開く", widgets::TToolKind::Toggle});
     tb97Main.Add({tbOnTopId, kGlyphOnTop, "", "ウィンドウを常に最前面に", widgets::TToolKind::Toggle});
     tb97Main.Add({0, -1, "", "", widgets::TToolKind::Separator});
-    tb97Main.Add({tbStopId, kGlyphStop, "", "バックアップ処理中止", widgets::TToolKind::Button, kStopIdleWidth});
+    tb97Main.Add(
+        {tbStopId, kGlyphStop, "", "バックアップ処理中止", widgets::TToolKind::Button, kStopIdleWidth});
     tb97Main.SetButtonEnabled(tbStopId, false);
     BindEvents();
 
@@ -110,7 +115,9 @@ void TFormMain::ApplySettings(const TMainSettings& s) {
     CheckDeleteFilesClick();
 }
 
-void TFormMain::LoadSettings() { ApplySettings(LoadMainSettings(TSettingsFile(AppDir + kIniFile))); }
+void TFormMain::LoadSettings() {
+    ApplySettings(LoadMainSettings(TSettingsFile(AppDir + kIniFile)));
+}
 
 void TFormMain::BindEvents() {
     On(WM_SIZE, [this](WPARAM wp, LPARAM) -> LRESULT {
@@ -150,29 +157,51 @@ void TFormMain::BindEvents() {
     });
 
     const std::pair<UINT, void (TFormMain::*)()> commands[] = {
-        {cmAddFile, &TFormMain::mAddFileClick},       {cmAddFolder, &TFormMain::mAddFolderClick},
-        {cmFolUpdate, &TFormMain::mFolUpdateClick},   {cmBackup, &TFormMain::mBackupClick},
-        {cmClose, &TFormMain::mCloseClick},           {cmProjectMake, &TFormMain::mProjectMakeClick},
-        {cmProjectSave, &TFormMain::mProjectSaveClick}, {cmReadini, &TFormMain::mReadiniClick},
-        {cmWriteini, &TFormMain::mWriteiniClick},     {cmExplore, &TFormMain::mExploreClick},
-        {cmRegEdit, &TFormMain::mRegEditClick},       {cmHelpEx, &TFormMain::mHelpExClick},
-        {cmAbout, &TFormMain::mAboutClick},           {cmDelete, &TFormMain::mDeleteClick},
-        {cmClear, &TFormMain::mClearClick},           {cmSort, &TFormMain::mSortClick},
-        {cmRegGet, &TFormMain::mRegGetClick},         {cmAssociate, &TFormMain::mAssociateClick},
-        {cmArchiver, &TFormMain::mArchiverClick},     {cmExplor, &TFormMain::mExplorClick},
-        {cmFolder, &TFormMain::mFolderClick},         {cmDeleteFile, &TFormMain::mDeleteFileClick},
+        {cmAddFile, &TFormMain::mAddFileClick},
+        {cmAddFolder, &TFormMain::mAddFolderClick},
+        {cmFolUpdate, &TFormMain::mFolUpdateClick},
+        {cmBackup, &TFormMain::mBackupClick},
+        {cmClose, &TFormMain::mCloseClick},
+        {cmProjectMake, &TFormMain::mProjectMakeClick},
+        {cmProjectSave, &TFormMain::mProjectSaveClick},
+        {cmReadini, &TFormMain::mReadiniClick},
+        {cmWriteini, &TFormMain::mWriteiniClick},
+        {cmExplore, &TFormMain::mExploreClick},
+        {cmRegEdit, &TFormMain::mRegEditClick},
+        {cmHelpEx, &TFormMain::mHelpExClick},
+        {cmAbout, &TFormMain::mAboutClick},
+        {cmDelete, &TFormMain::mDeleteClick},
+        {cmClear, &TFormMain::mClearClick},
+        {cmSort, &TFormMain::mSortClick},
+        {cmRegGet, &TFormMain::mRegGetClick},
+        {cmAssociate, &TFormMain::mAssociateClick},
+        {cmArchiver, &TFormMain::mArchiverClick},
+        {cmExplor, &TFormMain::mExplorClick},
+        {cmFolder, &TFormMain::mFolderClick},
+        {cmDeleteFile, &TFormMain::mDeleteFileClick},
         {cmRefresh, &TFormMain::mRefreshClick},
     };
     for (const auto& [id, handler] : commands) OnCommand(id, [this, h = handler] { (this->*h)(); });
 
     tb97Main.OnClick = [this](int id) {
         switch (id) {
-            case tbBackupId: mBackupClick(); break;
-            case tbCloseId: mCloseClick(); break;
-            case tbDetailId: tbDetailClick(); break;
-            case tbOnTopId: tbOnTopClick(); break;
-            case tbStopId: tbStopClick(); break;
-            default: break;
+            case tbBackupId:
+                mBackupClick();
+                break;
+            case tbCloseId:
+                mCloseClick();
+                break;
+            case tbDetailId:
+                tbDetailClick();
+                break;
+            case tbOnTopId:
+                tbOnTopClick();
+                break;
+            case tbStopId:
+                tbStopClick();
+                break;
+            default:
+                break;
         }
     };
     Pages.OnChange = [this] { TabChange(); };
@@ -198,7 +227,9 @@ void TFormMain::Show(int cmdShow) {
     FormShow();
 }
 
-void TFormMain::FormShow() { SetWindowTextA(Handle(), kMainCaption); }
+void TFormMain::FormShow() {
+    SetWindowTextA(Handle(), kMainCaption);
+}
 
 void TFormMain::FormResize() {
     if (resizing_) return;
@@ -207,7 +238,8 @@ void TFormMain::FormResize() {
     const TMainSize s = MainResizeRule(r.right - r.left, r.bottom - r.top);
     if (s.Width != r.right - r.left || s.Height != r.bottom - r.top) {
         resizing_ = true;
-        ::SetWindowPos(Handle(), nullptr, 0, 0, s.Width, s.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(Handle(), nullptr, 0, 0, s.Width, s.Height,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         resizing_ = false;
     }
     Page(TabReg).Layout().SetAlignedSize(RegView, s.TreeHeight);
@@ -261,19 +293,23 @@ TRunOptions TFormMain::CurrentRunOptions() const {
     return o;
 }
 
-TMainLists TFormMain::CurrentLists() const { return {ListFiles.Items(), FolderEntries, ListReg.Items()}; }
+TMainLists TFormMain::CurrentLists() const {
+    return {ListFiles.Items(), FolderEntries, ListReg.Items()};
+}
 
 void TFormMain::SaveSettings() {
     // The detail window's geometry joins in once that window exists.
-    const std::vector<std::string> errors =
-        SaveMainSettings(AppDir, CurrentWindowState(), nullptr, ProjectMode, CurrentRunOptions(), CurrentLists());
+    const std::vector<std::string> errors = SaveMainSettings(
+        AppDir, CurrentWindowState(), nullptr, ProjectMode, CurrentRunOptions(), CurrentLists());
     if (errors.empty()) return;
     std::string text;
     for (const auto& e : errors) text += (text.empty() ? "" : "\r\n") + e;
     ShowErrorBox(Handle(), text);
 }
 
-void TFormMain::mCloseClick() { ::PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+void TFormMain::mCloseClick() {
+    ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+}
 
 void TFormMain::tbOnTopClick() {
     if (tb97Main.Down(tbOnTopId))
@@ -326,11 +362,19 @@ void TFormMain::ChooseFolder(widgets::TEllipsisEdit& edit, const char* title) {
     CheckArchiveFolder(EditBaseDir.Text(), EditArcDir.Text());
 }
 
-void TFormMain::EditBaseDirEllipsisClick() { ChooseFolder(EditBaseDir, "基準（バックアップ先）フォルダの指定"); }
-void TFormMain::EditArcDirEllipsisClick() { ChooseFolder(EditArcDir, "圧縮ファイル保存先フォルダの指定"); }
+void TFormMain::EditBaseDirEllipsisClick() {
+    ChooseFolder(EditBaseDir, "基準（バックアップ先）フォルダの指定");
+}
+void TFormMain::EditArcDirEllipsisClick() {
+    ChooseFolder(EditArcDir, "圧縮ファイル保存先フォルダの指定");
+}
 
-void TFormMain::EditBaseDirChange() { Hints.Set(EditBaseDir.Handle(), EditBaseDir.Text()); }
-void TFormMain::EditArcDirChange() { Hints.Set(EditArcDir.Handle(), EditArcDir.Text()); }
+void TFormMain::EditBaseDirChange() {
+    Hints.Set(EditBaseDir.Handle(), EditBaseDir.Text());
+}
+void TFormMain::EditArcDirChange() {
+    Hints.Set(EditArcDir.Handle(), EditArcDir.Text());
+}
 
 void TFormMain::CheckDeleteFilesClick() {
     const bool on = CheckDeleteFiles.Checked();
@@ -353,7 +397,8 @@ void TFormMain::RefreshArchiveList() {
         if (!archiveIcons_) {
             SHFILEINFOA info{};
             const std::string path = dir + fd.cFileName;
-            if (::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) && info.hIcon) {
+            if (::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) &&
+                info.hIcon) {
                 archiveIcons_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0));
                 ImageList_AddIcon(archiveIcons_.get(), info.hIcon);
                 ::DestroyIcon(info.hIcon);

@@ -45,7 +45,8 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     bool DetailVisible = false;
 
     // The folder-browse dialog the ellipsis buttons open; tests put their own choice here.
-    std::function<std::optional<std::string>(HWND owner, const std::string& title, const std::string& initial)>
+    std::function<std::optional<std::string>(HWND owner, const std::string& title,
+                                             const std::string& initial)>
         BrowseFolder;
 
     // Start, sizing, closing.

@@ -11,7 +11,9 @@ namespace {
 constexpr int W = 359;  // page width at the smallest window
 constexpr int H = 283;  // page height at the smallest window
 
-void Hint(TMainControls& c, HWND control, const char* text) { c.Hints.Set(control, text); }
+void Hint(TMainControls& c, HWND control, const char* text) {
+    c.Hints.Set(control, text);
+}
 
 void BuildFilesPage(TMainControls& c, HFONT font) {
     TTabSheet& page = c.Page(TabBackup);
@@ -34,8 +36,9 @@ void BuildFolderPage(TMainControls& c, HFONT font, HICON updateGlyph) {
     ::SendMessageA(c.tbFolUpdate.Handle(), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(updateGlyph));
     Hint(c, c.tbFolUpdate.Handle(), "フォルダの設定更新");
     c.ListFol.Create(p);
-    for (TControl* ctl : std::initializer_list<TControl*>{&c.grpFolderSetting, &c.lblTitle, &c.EditTitle, &c.lblFilter,
-                                                           &c.EditFilter, &c.CheckSubFol, &c.ListFol})
+    for (TControl* ctl :
+         std::initializer_list<TControl*>{&c.grpFolderSetting, &c.lblTitle, &c.EditTitle, &c.lblFilter,
+                                          &c.EditFilter, &c.CheckSubFol, &c.ListFol})
         ctl->SetFont(font);
     TAnchorLayout& l = page.Layout();
     l.SetDesignSize(W, H);
@@ -96,7 +99,8 @@ void BuildSettingsPage(TMainControls& c, HFONT font) {
     Hint(c, c.CheckTimestamp.Handle(),
          "バックアップ元とパックアップ先ファイルのタイムスタンプを比較し、\r\n"
          "バックアップ元の方が更新日時が新しいときのみファイルのコピーを行います");
-    const char* archiveHint = "数値が大きいほど圧縮率が高くなります\r\n一般的にはlh5が利用されることが多いです";
+    const char* archiveHint =
+        "数値が大きいほど圧縮率が高くなります\r\n一般的にはlh5が利用されることが多いです";
     const char* nameHint =
         "ファイル名はアーカイブ作成日時で付けられます\r\n\r\n  ・簡易    2005_0101_000.lzh\r\n\r\n"
         "  ・詳細    2005年01月01日00時00分.lzh|";
@@ -105,14 +109,16 @@ void BuildSettingsPage(TMainControls& c, HFONT font) {
     Hint(c, c.RadioArcName.Handle(), nameHint);
     for (int i = 0; i < c.RadioArcName.ItemCount(); ++i) Hint(c, c.RadioArcName.ButtonHandle(i), nameHint);
     Hint(c, c.CheckArcProgress.Handle(),
-         "圧縮処理時、処理の進捗ダイアログを表示します\r\n\r\n圧縮処理のキャンセルは進捗ダイアログ上でしか行えません\r\n"
+         "圧縮処理時、処理の進捗ダイアログを表示します\r\n\r\n圧縮処理のキャンセルは進捗ダイアログ上でしか行"
+         "えません\r\n"
          "圧縮のキャンセルを可能にしたい方はチェックして下さい|");
     Hint(c, c.CheckDeleteFiles.Handle(),
          "アーカイブ作成後、基準フォルダ内のファイルを全て削除します\r\n\r\n"
          "ファイルの削除が伴いますので、内容を理解した上で設定してください|");
     Hint(c, c.chkDelConfirm.Handle(), "削除実行前に、削除処理を行うか確認を行います|");
     Hint(c, c.chkDelUseRecycleBin.Handle(), "削除の際、ごみ箱を利用します。\r|");
-    Hint(c, c.chkDelShowDialog.Handle(), "削除処理進捗ダイアログを表示します。\r進捗ダイアログより削除処理のキャンセルが可能です。|");
+    Hint(c, c.chkDelShowDialog.Handle(),
+         "削除処理進捗ダイアログを表示します。\r進捗ダイアログより削除処理のキャンセルが可能です。|");
 
     TAnchorLayout& l = page.Layout();
     l.SetDesignSize(W, H);
@@ -144,11 +150,13 @@ void BuildArchivePage(TMainControls& c, HFONT font) {
     HWND p = page.Handle();
     c.ListView.Create(p);
     c.ListView.AddColumn("ファイル名", kMinWidth - 30);
-    c.RadioArcCtrl.Create(p, "ダブルクリック時の動作", {"関連づけ", "アーカイバ", "エクスプローラ", "フォルダを開く"}, 2);
+    c.RadioArcCtrl.Create(p, "ダブルクリック時の動作",
+                          {"関連づけ", "アーカイバ", "エクスプローラ", "フォルダを開く"}, 2);
     c.RadioArcCtrl.SetItemIndex(0);
     c.grpArchiver.Create(p, "アーカイバの設定");
     c.EditArchiver.Create(p);
-    for (TControl* ctl : std::initializer_list<TControl*>{&c.ListView, &c.RadioArcCtrl, &c.grpArchiver, &c.EditArchiver})
+    for (TControl* ctl :
+         std::initializer_list<TControl*>{&c.ListView, &c.RadioArcCtrl, &c.grpArchiver, &c.EditArchiver})
         ctl->SetFont(font);
     TAnchorLayout& l = page.Layout();
     l.SetDesignSize(W, H);
@@ -168,7 +176,8 @@ void BuildMainLayout(TMainControls& c, HWND form, HFONT font, HICON folderUpdate
     c.tb97Main.SetFont(font);
     c.Pages.Create(form);
     c.Pages.SetFont(font);
-    for (const char* caption : {"ファイル登録", "フォルダ登録", "レジストリ登録", "設定", "アーカイブ"}) c.Pages.AddPage(caption);
+    for (const char* caption : {"ファイル登録", "フォルダ登録", "レジストリ登録", "設定", "アーカイブ"})
+        c.Pages.AddPage(caption);
     BuildFilesPage(c, font);
     BuildFolderPage(c, font, folderUpdateGlyph);
     BuildRegistryPage(c, font);

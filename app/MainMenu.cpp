@@ -4,7 +4,7 @@ namespace ostra {
 
 const std::vector<TShortcut>& MainShortcuts() {
     static const std::vector<TShortcut> shortcuts = {
-        {cmAddFile, 'F'}, {cmAddFolder, 'D'},   {cmBackup, 'B'},  {cmClose, 'Q'},
+        {cmAddFile, 'F'},     {cmAddFolder, 'D'},   {cmBackup, 'B'},  {cmClose, 'Q'},
         {cmProjectMake, 'N'}, {cmProjectSave, 'S'}, {cmExplore, 'E'}, {cmRegEdit, 'R'},
     };
     return shortcuts;
@@ -22,7 +22,9 @@ void Item(HMENU menu, UINT command, const char* caption) {
     ::AppendMenuA(menu, MF_STRING, command, WithShortcut(caption, command).c_str());
 }
 
-void Separator(HMENU menu) { ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr); }
+void Separator(HMENU menu) {
+    ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+}
 
 }  // namespace
 
@@ -75,7 +77,8 @@ TMainMenu::TMainMenu() {
 
     std::vector<ACCEL> table;
     for (const auto& s : MainShortcuts())
-        table.push_back({static_cast<BYTE>(FVIRTKEY | FCONTROL), static_cast<WORD>(s.key), static_cast<WORD>(s.command)});
+        table.push_back(
+            {static_cast<BYTE>(FVIRTKEY | FCONTROL), static_cast<WORD>(s.key), static_cast<WORD>(s.command)});
     accelerators_.reset(::CreateAcceleratorTableA(table.data(), static_cast<int>(table.size())));
 }
 

@@ -56,8 +56,8 @@ void LoadMainLists(const std::string& appDir, TMainLists& lists) {
 
 namespace {
 
-void WriteIni(const std::string& appDir, const TWindowState& w, const TDetailGeometry* detail, bool projectMode,
-              const TRunOptions& o) {
+void WriteIni(const std::string& appDir, const TWindowState& w, const TDetailGeometry* detail,
+              bool projectMode, const TRunOptions& o) {
     TSettingsFile ini(appDir + kIniFile);
     const char* opt = kSectionOption;
     ini.WriteInteger(opt, "Top", w.Top);

@@ -6,8 +6,10 @@ std::string ErrorBoxText(const std::string& message) {
     if (message.empty()) return message;
     // The last character: a double-byte one starts with a lead byte, which sorts after ".".
     size_t last = 0;
-    for (size_t i = 0; i < message.size(); i += (::IsDBCSLeadByte(static_cast<BYTE>(message[i])) ? 2 : 1)) last = i;
-    return static_cast<unsigned char>(message[last]) > static_cast<unsigned char>('.') ? message + "." : message;
+    for (size_t i = 0; i < message.size(); i += (::IsDBCSLeadByte(static_cast<BYTE>(message[i])) ? 2 : 1))
+        last = i;
+    return static_cast<unsigned char>(message[last]) > static_cast<unsigned char>('.') ? message + "."
+                                                                                       : message;
 }
 
 void ShowErrorBox(HWND owner, const std::string& message) {

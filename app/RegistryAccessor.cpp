@@ -42,13 +42,14 @@ TStrings TRegistryAccessor::GetKeyNames() const {
     TStrings names;
     if (!key_) return names;
     DWORD count = 0, maxLen = 0;
-    if (::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, &count, &maxLen, nullptr, nullptr, nullptr, nullptr,
-                           nullptr, nullptr) != ERROR_SUCCESS)
+    if (::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, &count, &maxLen, nullptr, nullptr, nullptr,
+                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return names;
     std::vector<char> buf(maxLen + 2);
     for (DWORD i = 0; i < count; ++i) {
         DWORD len = static_cast<DWORD>(buf.size());
-        if (::RegEnumKeyExA(key_.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        if (::RegEnumKeyExA(key_.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS)
             names.emplace_back(buf.data(), len);
     }
     return names;
@@ -58,13 +59,14 @@ TStrings TRegistryAccessor::GetValueNames() const {
     TStrings names;
     if (!key_) return names;
     DWORD count = 0, maxLen = 0;
-    if (::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxLen, nullptr,
-                           nullptr, nullptr) != ERROR_SUCCESS)
+    if (::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxLen,
+                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return names;
     std::vector<char> buf(maxLen + 2);
     for (DWORD i = 0; i < count; ++i) {
         DWORD len = static_cast<DWORD>(buf.size());
-        if (::RegEnumValueA(key_.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        if (::RegEnumValueA(key_.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS)
             names.emplace_back(buf.data(), len);
     }
     return names;
@@ -72,8 +74,8 @@ TStrings TRegistryAccessor::GetValueNames() const {
 
 TRegDataInfo TRegistryAccessor::GetDataInfo(const std::string& name) const {
     TRegDataInfo info;
-    if (!key_ ||
-        ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &info.Type, nullptr, &info.Size) != ERROR_SUCCESS)
+    if (!key_ || ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &info.Type, nullptr, &info.Size) !=
+                     ERROR_SUCCESS)
         throw ReadError(name);
     return info;
 }
@@ -81,8 +83,8 @@ TRegDataInfo TRegistryAccessor::GetDataInfo(const std::string& name) const {
 int TRegistryAccessor::ReadInteger(const std::string& name) const {
     DWORD type = 0, value = 0, size = sizeof value;
     if (!key_ ||
-        ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS ||
+        ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                           &size) != ERROR_SUCCESS ||
         type != REG_DWORD)
         throw ReadError(name);
     return static_cast<int>(value);
@@ -93,8 +95,8 @@ std::string TRegistryAccessor::ReadString(const std::string& name) const {
     if (info.Type != REG_SZ && info.Type != REG_EXPAND_SZ) throw ReadError(name);
     std::vector<char> buf(info.Size + 1);
     DWORD size = info.Size, type = 0;
-    if (::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) !=
-        ERROR_SUCCESS)
+    if (::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
+                           &size) != ERROR_SUCCESS)
         throw ReadError(name);
     std::string s(buf.data(), size);
     while (!s.empty() && s.back() == '\0') s.pop_back();

@@ -10,11 +10,11 @@
 
 namespace ostra {
 
-const char* const TRegistryTreeView::kRootNames[kRootCount] = {
-    "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE",
-    "HKEY_USERS",        "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
-const HKEY TRegistryTreeView::kRootKeys[kRootCount] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER,   HKEY_LOCAL_MACHINE,
-                                                       HKEY_USERS,        HKEY_CURRENT_CONFIG, HKEY_DYN_DATA};
+const char* const TRegistryTreeView::kRootNames[kRootCount] = {"HKEY_CLASSES_ROOT",   "HKEY_CURRENT_USER",
+                                                               "HKEY_LOCAL_MACHINE",  "HKEY_USERS",
+                                                               "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
+const HKEY TRegistryTreeView::kRootKeys[kRootCount] = {
+    HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG, HKEY_DYN_DATA};
 
 namespace {
 
@@ -71,8 +71,9 @@ void TRegistryTreeView::AddKeyNodes(HKEY root, const std::string& keyName, bool 
     registry_.SetRootKey(root);
     if (registry_.OpenKey(keyName)) names = registry_.GetKeyNames();
     registry_.CloseKey();
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return ::lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return ::lstrcmpiA(a.c_str(), b.c_str()) < 0;
+    });
     for (const auto& name : names) {
         TTreeNode node = AddChild(parent, name, kImageKey, kImageSelectedKey);
         if (recurse) AddKeyNodes(root, keyName + "\\" + name, false, node);

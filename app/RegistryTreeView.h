@@ -16,8 +16,8 @@ namespace ostra {
 using widgets::TTreeNode;
 
 class TRegistryTreeView;
-using TRegistryTreeViewEvent =
-    std::function<void(TRegistryTreeView& sender, TTreeNode selectNode, HKEY hkey, const std::string& keyName)>;
+using TRegistryTreeViewEvent = std::function<void(TRegistryTreeView& sender, TTreeNode selectNode, HKEY hkey,
+                                                  const std::string& keyName)>;
 
 class TRegistryTreeView : public widgets::TTreeView {
   public:

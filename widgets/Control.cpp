@@ -67,11 +67,21 @@ void TControl::SetHeight(int height) {
     SetBounds(r.left, r.top, r.right - r.left, height);
 }
 
-void TControl::SetVisible(bool visible) { ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
-bool TControl::Visible() const { return (::GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
-void TControl::SetEnabled(bool enabled) { ::EnableWindow(hwnd_, enabled); }
-bool TControl::Enabled() const { return ::IsWindowEnabled(hwnd_) != 0; }
-void TControl::SetFont(HFONT font) { ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+void TControl::SetVisible(bool visible) {
+    ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+}
+bool TControl::Visible() const {
+    return (::GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+void TControl::SetEnabled(bool enabled) {
+    ::EnableWindow(hwnd_, enabled);
+}
+bool TControl::Enabled() const {
+    return ::IsWindowEnabled(hwnd_) != 0;
+}
+void TControl::SetFont(HFONT font) {
+    ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
 
 std::string TControl::Text() const {
     int n = ::GetWindowTextLengthA(hwnd_);
@@ -80,11 +90,19 @@ std::string TControl::Text() const {
     return std::string(buf.data(), got > 0 ? static_cast<size_t>(got) : 0);
 }
 
-void TControl::SetText(const std::string& text) { ::SetWindowTextA(hwnd_, text.c_str()); }
-void TControl::SetFocus() { ::SetFocus(hwnd_); }
+void TControl::SetText(const std::string& text) {
+    ::SetWindowTextA(hwnd_, text.c_str());
+}
+void TControl::SetFocus() {
+    ::SetFocus(hwnd_);
+}
 
-bool TControl::HandleCommand(WPARAM) { return false; }
-bool TControl::HandleNotify(NMHDR*, LRESULT&) { return false; }
+bool TControl::HandleCommand(WPARAM) {
+    return false;
+}
+bool TControl::HandleNotify(NMHDR*, LRESULT&) {
+    return false;
+}
 
 void TControl::HookKeys() {
     if (hooked_ || !hwnd_) return;

@@ -9,7 +9,8 @@ namespace {
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
     if (message == BFFM_INITIALIZED && data) {
         const auto* initial = reinterpret_cast<const std::string*>(data);
-        if (!initial->empty()) ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(initial->c_str()));
+        if (!initial->empty())
+            ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(initial->c_str()));
     }
     return 0;
 }
@@ -34,7 +35,8 @@ std::string SelectionPath(const std::string& folder) {
 
 }  // namespace
 
-std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title, const std::string& initialFolder) {
+std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title,
+                                           const std::string& initialFolder) {
     PIDLIST_ABSOLUTE drives = nullptr;
     ::SHGetSpecialFolderLocation(owner, CSIDL_DRIVES, &drives);
     const std::string initial = SelectionPath(initialFolder);

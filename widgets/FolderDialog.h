@@ -9,6 +9,7 @@
 
 namespace widgets {
 
-std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title, const std::string& initialFolder);
+std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title,
+                                           const std::string& initialFolder);
 
 }  // namespace widgets

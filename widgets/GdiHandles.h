@@ -34,8 +34,12 @@ class UniqueGdi {
     H h_ = nullptr;
 };
 
-inline BOOL WINAPI DeleteFontObject(HFONT h) { return ::DeleteObject(h); }
-inline BOOL WINAPI DeleteBitmapObject(HBITMAP h) { return ::DeleteObject(h); }
+inline BOOL WINAPI DeleteFontObject(HFONT h) {
+    return ::DeleteObject(h);
+}
+inline BOOL WINAPI DeleteBitmapObject(HBITMAP h) {
+    return ::DeleteObject(h);
+}
 
 using FontHandle = UniqueGdi<HFONT, DeleteFontObject>;
 using BitmapHandle = UniqueGdi<HBITMAP, DeleteBitmapObject>;

@@ -24,7 +24,8 @@ std::string ShortHint(const std::string& hint) {
         shown += c;
     }
     // A break at the very end opens no empty line.
-    while (shown.size() >= 2 && shown.compare(shown.size() - 2, 2, "\r\n") == 0) shown.resize(shown.size() - 2);
+    while (shown.size() >= 2 && shown.compare(shown.size() - 2, 2, "\r\n") == 0)
+        shown.resize(shown.size() - 2);
     return shown;
 }
 

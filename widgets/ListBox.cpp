@@ -11,7 +11,9 @@ bool TListBox::Create(HWND parent, bool multiSelect) {
     return true;
 }
 
-int TListBox::Count() const { return static_cast<int>(::SendMessageA(Handle(), LB_GETCOUNT, 0, 0)); }
+int TListBox::Count() const {
+    return static_cast<int>(::SendMessageA(Handle(), LB_GETCOUNT, 0, 0));
+}
 
 std::string TListBox::Item(int index) const {
     LRESULT n = ::SendMessageA(Handle(), LB_GETTEXTLEN, index, 0);
@@ -38,7 +40,8 @@ void TListBox::SetItems(const std::vector<std::string>& items) {
 
 int TListBox::Add(const std::string& text) {
     FitExtent(text);
-    return static_cast<int>(::SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    return static_cast<int>(
+        ::SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
 
 void TListBox::Insert(int index, const std::string& text) {
@@ -59,7 +62,9 @@ void TListBox::FitExtent(const std::string& text) {
         ::SendMessageA(Handle(), LB_SETHORIZONTALEXTENT, width, 0);
 }
 
-void TListBox::Delete(int index) { ::SendMessageA(Handle(), LB_DELETESTRING, index, 0); }
+void TListBox::Delete(int index) {
+    ::SendMessageA(Handle(), LB_DELETESTRING, index, 0);
+}
 void TListBox::Clear() {
     ::SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
     ::SendMessageA(Handle(), LB_SETHORIZONTALEXTENT, 0, 0);
@@ -87,7 +92,9 @@ int TListBox::SelectedCount() const {
     return n == LB_ERR ? 0 : static_cast<int>(n);
 }
 
-bool TListBox::Selected(int index) const { return ::SendMessageA(Handle(), LB_GETSEL, index, 0) > 0; }
+bool TListBox::Selected(int index) const {
+    return ::SendMessageA(Handle(), LB_GETSEL, index, 0) > 0;
+}
 
 void TListBox::SetSelected(int index, bool selected) {
     if (multi_)

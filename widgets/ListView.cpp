@@ -5,7 +5,8 @@
 namespace widgets {
 
 bool TListView::Create(HWND parent, bool multiSelect) {
-    DWORD style = WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | (multiSelect ? 0 : LVS_SINGLESEL);
+    DWORD style =
+        WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | (multiSelect ? 0 : LVS_SINGLESEL);
     if (!CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", style, parent)) return false;
     ListView_SetExtendedListViewStyle(Handle(), LVS_EX_FULLROWSELECT);
     HookKeys();
@@ -27,11 +28,19 @@ void TListView::SetColumnCaption(int column, const std::string& caption) {
     ::SendMessageA(Handle(), LVM_SETCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
 }
 
-int TListView::ColumnWidth(int column) const { return ListView_GetColumnWidth(Handle(), column); }
-void TListView::SetColumnWidth(int column, int width) { ListView_SetColumnWidth(Handle(), column, width); }
-void TListView::SetSmallImages(HIMAGELIST images) { ListView_SetImageList(Handle(), images, LVSIL_SMALL); }
+int TListView::ColumnWidth(int column) const {
+    return ListView_GetColumnWidth(Handle(), column);
+}
+void TListView::SetColumnWidth(int column, int width) {
+    ListView_SetColumnWidth(Handle(), column, width);
+}
+void TListView::SetSmallImages(HIMAGELIST images) {
+    ListView_SetImageList(Handle(), images, LVSIL_SMALL);
+}
 
-int TListView::Count() const { return ListView_GetItemCount(Handle()); }
+int TListView::Count() const {
+    return ListView_GetItemCount(Handle());
+}
 
 int TListView::Add(const std::string& caption, int image) {
     LVITEMA item{};
@@ -60,9 +69,15 @@ std::string TListView::SubItem(int row, int column) const {
     return text;
 }
 
-std::string TListView::Caption(int row) const { return SubItem(row, 0); }
-void TListView::Delete(int row) { ListView_DeleteItem(Handle(), row); }
-void TListView::Clear() { ListView_DeleteAllItems(Handle()); }
+std::string TListView::Caption(int row) const {
+    return SubItem(row, 0);
+}
+void TListView::Delete(int row) {
+    ListView_DeleteItem(Handle(), row);
+}
+void TListView::Clear() {
+    ListView_DeleteAllItems(Handle());
+}
 
 void TListView::SortByCaption() {
     struct Ctx {
@@ -76,14 +91,20 @@ void TListView::SortByCaption() {
                    }));
 }
 
-int TListView::SelectedCount() const { return static_cast<int>(ListView_GetSelectedCount(Handle())); }
-bool TListView::Selected(int row) const { return ListView_GetItemState(Handle(), row, LVIS_SELECTED) != 0; }
+int TListView::SelectedCount() const {
+    return static_cast<int>(ListView_GetSelectedCount(Handle()));
+}
+bool TListView::Selected(int row) const {
+    return ListView_GetItemState(Handle(), row, LVIS_SELECTED) != 0;
+}
 
 void TListView::SetSelected(int row, bool selected) {
     ListView_SetItemState(Handle(), row, selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
 }
 
-int TListView::ItemIndex() const { return ListView_GetNextItem(Handle(), -1, LVNI_FOCUSED); }
+int TListView::ItemIndex() const {
+    return ListView_GetNextItem(Handle(), -1, LVNI_FOCUSED);
+}
 
 bool TListView::HandleNotify(NMHDR* nm, LRESULT& result) {
     switch (nm->code) {

@@ -28,9 +28,13 @@ bool TMemo::Create(HWND parent, bool readOnly) {
     return true;
 }
 
-std::vector<std::string> TMemo::Lines() const { return TextToLines(Text()); }
+std::vector<std::string> TMemo::Lines() const {
+    return TextToLines(Text());
+}
 
-void TMemo::SetLines(const std::vector<std::string>& lines) { SetText(LinesToText(lines)); }
+void TMemo::SetLines(const std::vector<std::string>& lines) {
+    SetText(LinesToText(lines));
+}
 
 void TMemo::AddLine(const std::string& line) {
     const int end = ::GetWindowTextLengthA(Handle());
@@ -40,6 +44,8 @@ void TMemo::AddLine(const std::string& line) {
     ::SendMessageA(Handle(), EM_SCROLLCARET, 0, 0);
 }
 
-void TMemo::Clear() { SetText(""); }
+void TMemo::Clear() {
+    SetText("");
+}
 
 }  // namespace widgets

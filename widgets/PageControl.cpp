@@ -6,8 +6,8 @@
 namespace widgets {
 
 bool TTabSheet::Create(HWND tabControl) {
-    if (!CreateHandle("PelmiraTabSheet", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, "", 0, 0,
-                      0, 0, tabControl))
+    if (!CreateHandle("PelmiraTabSheet", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                      "", 0, 0, 0, 0, tabControl))
         return false;
     On(WM_SIZE, [this](WPARAM, LPARAM lp) -> LRESULT {
         layout_.Apply(LOWORD(lp), HIWORD(lp));
@@ -17,8 +17,8 @@ bool TTabSheet::Create(HWND tabControl) {
 }
 
 bool TPageControl::Create(HWND parent) {
-    if (!CreateControl(WS_EX_CONTROLPARENT, WC_TABCONTROLA, "", WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                       parent))
+    if (!CreateControl(WS_EX_CONTROLPARENT, WC_TABCONTROLA, "",
+                       WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, parent))
         return false;
     // Narrow margins beside the captions, so that five tabs fit the smallest window side by side.
     ::SendMessageA(Handle(), TCM_SETPADDING, 0, MAKELPARAM(4, 3));
@@ -47,7 +47,9 @@ std::string TPageControl::PageCaption(int index) const {
     return buf;
 }
 
-int TPageControl::ActivePageIndex() const { return TabCtrl_GetCurSel(Handle()); }
+int TPageControl::ActivePageIndex() const {
+    return TabCtrl_GetCurSel(Handle());
+}
 
 void TPageControl::SetActivePageIndex(int index) {
     if (index < 0 || index >= PageCount()) return;

@@ -10,8 +10,8 @@ int ClampItemIndex(int index, int count) {
 bool TRadioGroup::TRadioButton::Create(HWND parent, const std::string& caption, bool first,
                                        TRadioGroup* group) {
     group_ = group;
-    return CreateControl(0, "BUTTON", caption, WS_VISIBLE | BS_AUTORADIOBUTTON | (first ? WS_GROUP | WS_TABSTOP : 0),
-                         parent);
+    return CreateControl(0, "BUTTON", caption,
+                         WS_VISIBLE | BS_AUTORADIOBUTTON | (first ? WS_GROUP | WS_TABSTOP : 0), parent);
 }
 
 bool TRadioGroup::TRadioButton::HandleCommand(WPARAM wp) {
@@ -35,7 +35,8 @@ bool TRadioGroup::Create(HWND parent, const std::string& caption, const std::vec
 
 int TRadioGroup::ItemIndex() const {
     for (size_t i = 0; i < buttons_.size(); ++i)
-        if (::SendMessageA(buttons_[i]->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED) return static_cast<int>(i);
+        if (::SendMessageA(buttons_[i]->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED)
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -55,7 +56,8 @@ void TRadioGroup::SetBounds(int x, int y, int width, int height) {
     const int rowHeight = (height - top - 4) / rows;
     for (size_t i = 0; i < buttons_.size(); ++i) {
         const int col = static_cast<int>(i) % columns_, row = static_cast<int>(i) / columns_;
-        buttons_[i]->SetBounds(x + pad + col * cell, y + top + row * rowHeight, cell - 2, rowHeight > 20 ? 20 : rowHeight);
+        buttons_[i]->SetBounds(x + pad + col * cell, y + top + row * rowHeight, cell - 2,
+                               rowHeight > 20 ? 20 : rowHeight);
     }
 }
 

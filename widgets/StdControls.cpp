@@ -21,7 +21,9 @@ bool TCheckBox::Create(HWND parent, const std::string& caption, bool multiLine) 
                          WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX | (multiLine ? BS_MULTILINE : 0), parent);
 }
 
-bool TCheckBox::Checked() const { return ::SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool TCheckBox::Checked() const {
+    return ::SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void TCheckBox::SetChecked(bool checked) {
     ::SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);

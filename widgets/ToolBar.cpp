@@ -14,12 +14,13 @@ constexpr int kRowHeight = 26;
 
 bool TToolBar::Create(HWND parent, THints& hints, const char* glyphs) {
     hints_ = &hints;
-    const DWORD style = WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN;
+    const DWORD style =
+        WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN;
     if (!CreateControl(0, TOOLBARCLASSNAMEA, "", style, parent)) return false;
     ::SendMessageA(Handle(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     ::SendMessageA(Handle(), TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
-    glyphs_.reset(ImageList_LoadImageA(ProgramInstance(), glyphs, kGlyphSize, 0, RGB(255, 0, 255), IMAGE_BITMAP,
-                                       LR_CREATEDIBSECTION));
+    glyphs_.reset(ImageList_LoadImageA(ProgramInstance(), glyphs, kGlyphSize, 0, RGB(255, 0, 255),
+                                       IMAGE_BITMAP, LR_CREATEDIBSECTION));
     if (glyphs_) ::SendMessageA(Handle(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(glyphs_.get()));
     ::SendMessageA(Handle(), TB_SETBITMAPSIZE, 0, MAKELPARAM(kGlyphSize, kGlyphSize));
     return true;
@@ -49,14 +50,22 @@ void TToolBar::Add(const TToolButton& button) {
     }
     ::SendMessageA(Handle(), TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&b));
     buttons_.push_back(button);
-    if (button.kind != TToolKind::Separator && button.caption.empty()) SetButtonWidth(button.id, button.width);
-    if (button.kind != TToolKind::Separator && hints_) hints_->SetPart(Handle(), button.id, ButtonRect(button.id), button.hint);
+    if (button.kind != TToolKind::Separator && button.caption.empty())
+        SetButtonWidth(button.id, button.width);
+    if (button.kind != TToolKind::Separator && hints_)
+        hints_->SetPart(Handle(), button.id, ButtonRect(button.id), button.hint);
     UpdateHintRects();
 }
 
-bool TToolBar::Down(int id) const { return ::SendMessageA(Handle(), TB_ISBUTTONCHECKED, id, 0) != 0; }
-void TToolBar::SetDown(int id, bool down) { ::SendMessageA(Handle(), TB_CHECKBUTTON, id, MAKELPARAM(down, 0)); }
-bool TToolBar::ButtonEnabled(int id) const { return ::SendMessageA(Handle(), TB_ISBUTTONENABLED, id, 0) != 0; }
+bool TToolBar::Down(int id) const {
+    return ::SendMessageA(Handle(), TB_ISBUTTONCHECKED, id, 0) != 0;
+}
+void TToolBar::SetDown(int id, bool down) {
+    ::SendMessageA(Handle(), TB_CHECKBUTTON, id, MAKELPARAM(down, 0));
+}
+bool TToolBar::ButtonEnabled(int id) const {
+    return ::SendMessageA(Handle(), TB_ISBUTTONENABLED, id, 0) != 0;
+}
 
 void TToolBar::SetButtonEnabled(int id, bool enabled) {
     ::SendMessageA(Handle(), TB_ENABLEBUTTON, id, MAKELPARAM(enabled, 0));
@@ -69,7 +78,8 @@ std::string TToolBar::ButtonCaption(int id) const {
     info.dwMask = TBIF_TEXT;
     info.pszText = buf;
     info.cchText = sizeof buf;
-    if (::SendMessageA(Handle(), TB_GETBUTTONINFOA, id, reinterpret_cast<LPARAM>(&info)) < 0) return std::string();
+    if (::SendMessageA(Handle(), TB_GETBUTTONINFOA, id, reinterpret_cast<LPARAM>(&info)) < 0)
+        return std::string();
     return buf;
 }
 
@@ -113,7 +123,9 @@ RECT TToolBar::ButtonRect(int id) const {
     return r;
 }
 
-int TToolBar::RowHeight() const { return kRowHeight; }
+int TToolBar::RowHeight() const {
+    return kRowHeight;
+}
 
 void TToolBar::SetBounds(int x, int y, int width, int height) {
     TControl::SetBounds(x, y, width, height);

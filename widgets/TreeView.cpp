@@ -5,12 +5,15 @@
 namespace widgets {
 
 bool TTreeView::Create(HWND parent, DWORD style) {
-    if (!CreateControl(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "", WS_VISIBLE | WS_TABSTOP | style, parent)) return false;
+    if (!CreateControl(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "", WS_VISIBLE | WS_TABSTOP | style, parent))
+        return false;
     HookKeys();
     return true;
 }
 
-void TTreeView::SetImages(HIMAGELIST images) { TreeView_SetImageList(Handle(), images, TVSIL_NORMAL); }
+void TTreeView::SetImages(HIMAGELIST images) {
+    TreeView_SetImageList(Handle(), images, TVSIL_NORMAL);
+}
 
 TTreeNode TTreeView::AddChild(TTreeNode parent, const std::string& text, int image, int selectedImage) {
     TVINSERTSTRUCTA ins{};
@@ -20,10 +23,13 @@ TTreeNode TTreeView::AddChild(TTreeNode parent, const std::string& text, int ima
     ins.item.pszText = const_cast<char*>(text.c_str());
     ins.item.iImage = image;
     ins.item.iSelectedImage = selectedImage;
-    return reinterpret_cast<TTreeNode>(::SendMessageA(Handle(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+    return reinterpret_cast<TTreeNode>(
+        ::SendMessageA(Handle(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
 }
 
-void TTreeView::Clear() { TreeView_DeleteAllItems(Handle()); }
+void TTreeView::Clear() {
+    TreeView_DeleteAllItems(Handle());
+}
 
 std::string TTreeView::NodeText(TTreeNode node) const {
     char buf[1024] = {};
@@ -32,7 +38,8 @@ std::string TTreeView::NodeText(TTreeNode node) const {
     item.hItem = node;
     item.pszText = buf;
     item.cchTextMax = sizeof buf;
-    if (!node || !::SendMessageA(Handle(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return std::string();
+    if (!node || !::SendMessageA(Handle(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return std::string();
     return buf;
 }
 
@@ -44,9 +51,15 @@ void TTreeView::SetNodeText(TTreeNode node, const std::string& text) {
     ::SendMessageA(Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-TTreeNode TTreeView::Parent(TTreeNode node) const { return node ? TreeView_GetParent(Handle(), node) : nullptr; }
-TTreeNode TTreeView::FirstChild(TTreeNode node) const { return TreeView_GetChild(Handle(), node); }
-TTreeNode TTreeView::NextSibling(TTreeNode node) const { return TreeView_GetNextSibling(Handle(), node); }
+TTreeNode TTreeView::Parent(TTreeNode node) const {
+    return node ? TreeView_GetParent(Handle(), node) : nullptr;
+}
+TTreeNode TTreeView::FirstChild(TTreeNode node) const {
+    return TreeView_GetChild(Handle(), node);
+}
+TTreeNode TTreeView::NextSibling(TTreeNode node) const {
+    return TreeView_GetNextSibling(Handle(), node);
+}
 
 int TTreeView::Level(TTreeNode node) const {
     int level = -1;
@@ -70,24 +83,38 @@ int TTreeView::SelectedImageIndex(TTreeNode node) const {
     return item.iSelectedImage;
 }
 
-TTreeNode TTreeView::TopNode() const { return TreeView_GetRoot(Handle()); }
-TTreeNode TTreeView::Selected() const { return TreeView_GetSelection(Handle()); }
-void TTreeView::Select(TTreeNode node) { TreeView_SelectItem(Handle(), node); }
-void TTreeView::Expand(TTreeNode node) { TreeView_Expand(Handle(), node, TVE_EXPAND); }
-void TTreeView::Collapse(TTreeNode node) { TreeView_Expand(Handle(), node, TVE_COLLAPSE); }
+TTreeNode TTreeView::TopNode() const {
+    return TreeView_GetRoot(Handle());
+}
+TTreeNode TTreeView::Selected() const {
+    return TreeView_GetSelection(Handle());
+}
+void TTreeView::Select(TTreeNode node) {
+    TreeView_SelectItem(Handle(), node);
+}
+void TTreeView::Expand(TTreeNode node) {
+    TreeView_Expand(Handle(), node, TVE_EXPAND);
+}
+void TTreeView::Collapse(TTreeNode node) {
+    TreeView_Expand(Handle(), node, TVE_COLLAPSE);
+}
 
 bool TTreeView::Expanded(TTreeNode node) const {
     return (TreeView_GetItemState(Handle(), node, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
-void TTreeView::BeginUpdate() { ::SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0); }
+void TTreeView::BeginUpdate() {
+    ::SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+}
 
 void TTreeView::EndUpdate() {
     ::SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-bool TTreeView::CanExpand(TTreeNode) { return true; }
+bool TTreeView::CanExpand(TTreeNode) {
+    return true;
+}
 void TTreeView::Change(TTreeNode) {}
 void TTreeView::Click() {}
 void TTreeView::DblClick() {}

@@ -18,9 +18,13 @@ std::function<void(const std::string&)>& ExceptionHandler() {
 
 }  // namespace
 
-HINSTANCE ProgramInstance() { return ::GetModuleHandleA(nullptr); }
+HINSTANCE ProgramInstance() {
+    return ::GetModuleHandleA(nullptr);
+}
 
-TWindow::~TWindow() { DestroyHandle(); }
+TWindow::~TWindow() {
+    DestroyHandle();
+}
 
 void TWindow::DestroyHandle() {
     if (hwnd_) {
@@ -63,9 +67,13 @@ void TWindow::ReportException(const std::string& message) {
         ::MessageBoxA(nullptr, message.c_str(), nullptr, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
-void TWindow::On(UINT message, THandler handler) { handlers_[message] = std::move(handler); }
+void TWindow::On(UINT message, THandler handler) {
+    handlers_[message] = std::move(handler);
+}
 
-void TWindow::OnCommand(UINT id, std::function<void()> handler) { commands_[id] = std::move(handler); }
+void TWindow::OnCommand(UINT id, std::function<void()> handler) {
+    commands_[id] = std::move(handler);
+}
 
 LRESULT TWindow::DefaultProc(UINT message, WPARAM wp, LPARAM lp) {
     return ::DefWindowProcA(hwnd_, message, wp, lp);

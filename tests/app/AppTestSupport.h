@@ -27,10 +27,13 @@ inline std::vector<std::string> IniKeys(const std::string& path) {
 // appended to its section.
 inline const std::vector<std::string>& FirstCloseKeys() {
     static const std::vector<std::string> keys = {
-        "Option.Top",       "Option.Left",        "Option.Width",       "Option.Height",     "Option.Index",
-        "Option.DblClick",  "Option.Archiver",    "Option.BaseDir",     "Option.ArcDir",     "Option.Timestamp",
-        "Option.Archive",   "Option.Lha",         "Option.ArcName",     "Option.ArcProgress", "Option.DeleteFiles",
-        "Option.DelConfirm", "Option.DelShowDialog", "Option.DelUseRecycleBin", "Key.Visible"};
+        "Option.Top",        "Option.Left",          "Option.Width",
+        "Option.Height",     "Option.Index",         "Option.DblClick",
+        "Option.Archiver",   "Option.BaseDir",       "Option.ArcDir",
+        "Option.Timestamp",  "Option.Archive",       "Option.Lha",
+        "Option.ArcName",    "Option.ArcProgress",   "Option.DeleteFiles",
+        "Option.DelConfirm", "Option.DelShowDialog", "Option.DelUseRecycleBin",
+        "Key.Visible"};
     return keys;
 }
 

@@ -29,7 +29,8 @@ namespace {
 class FormMainTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(testing_support::HasTestDisplay()) << "no test X display (start Xvfb, see scripts/display.sh)";
+        ASSERT_TRUE(testing_support::HasTestDisplay())
+            << "no test X display (start Xvfb, see scripts/display.sh)";
         prog = dir.Path();
     }
     std::unique_ptr<TFormMain> Start() {
@@ -84,14 +85,16 @@ TEST_F(FormMainTest, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(form->tb97Main.ButtonCaption(tbBackupId), "バックアップ");
     EXPECT_TRUE(Close(*form));
     EXPECT_EQ(app_test::IniKeys(prog + "ostra.ini"), app_test::FirstCloseKeys());
-    for (const char* list : {"backup.ini", "backfol.ini", "backreg.ini"}) EXPECT_EQ(ReadFileBytes(prog + list), "");
+    for (const char* list : {"backup.ini", "backfol.ini", "backreg.ini"})
+        EXPECT_EQ(ReadFileBytes(prog + list), "");
 }
 
 TEST_F(FormMainTest, SettingsAndListsAreShownAsStored) {
-    ASSERT_TRUE(WriteFileBytes(prog + "ostra.ini",
-                               "[Option]\r\nTop=20\r\nLeft=30\r\nWidth=420\r\nHeight=450\r\nBaseDir=C:\\base\\\r\n"
-                               "Archive=1\r\nDeleteFiles=1\r\nDelConfirm=0\r\nlha=9\r\nArcName=1\r\nDblClick=3\r\n"
-                               "Archiver=C:\\tools\\lhaca.exe\r\nIndex=1\r\n"));
+    ASSERT_TRUE(
+        WriteFileBytes(prog + "ostra.ini",
+                       "[Option]\r\nTop=20\r\nLeft=30\r\nWidth=420\r\nHeight=450\r\nBaseDir=C:\\base\\\r\n"
+                       "Archive=1\r\nDeleteFiles=1\r\nDelConfirm=0\r\nlha=9\r\nArcName=1\r\nDblClick=3\r\n"
+                       "Archiver=C:\\tools\\lhaca.exe\r\nIndex=1\r\n"));
     ASSERT_TRUE(WriteFileBytes(prog + "backfol.ini", "C:\\Data,Data,*.txt,1\r\nC:\\Mail,*.*,0\r\n"));
     ASSERT_TRUE(WriteFileBytes(prog + "backup.ini", "C:\\a.txt\r\nC:\\b.txt\r\n"));
     auto form = Start();
@@ -212,9 +215,11 @@ TEST_F(FormMainTest, DeletionOptionsAreEnabledExactlyWhenDeletionIsChecked) {
     auto form = Start();
     SendMessageA(form->CheckDeleteFiles.Handle(), BM_CLICK, 0, 0);
     EXPECT_TRUE(form->CheckDeleteFiles.Checked());
-    for (auto* c : {&form->chkDelConfirm, &form->chkDelUseRecycleBin, &form->chkDelShowDialog}) EXPECT_TRUE(c->Enabled());
+    for (auto* c : {&form->chkDelConfirm, &form->chkDelUseRecycleBin, &form->chkDelShowDialog})
+        EXPECT_TRUE(c->Enabled());
     SendMessageA(form->CheckDeleteFiles.Handle(), BM_CLICK, 0, 0);
-    for (auto* c : {&form->chkDelConfirm, &form->chkDelUseRecycleBin, &form->chkDelShowDialog}) EXPECT_FALSE(c->Enabled());
+    for (auto* c : {&form->chkDelConfirm, &form->chkDelUseRecycleBin, &form->chkDelShowDialog})
+        EXPECT_FALSE(c->Enabled());
 }
 
 TEST_F(FormMainTest, EllipsisTakesTheChosenFolderAndRefusesAnArchiveFolderInsideTheBase) {
@@ -248,7 +253,9 @@ TEST_F(FormMainTest, EllipsisTakesTheChosenFolderAndRefusesAnArchiveFolderInside
         ok.Stop();
         ASSERT_EQ(ok.Boxes().size(), 1u);
         EXPECT_EQ(ok.Boxes()[0].title, "Pelmira");
-        EXPECT_EQ(ok.Boxes()[0].text.rfind("圧縮先フォルダが基準フォルダと同フォルダ、もしくは下位フォルダになっています", 0), 0u)
+        EXPECT_EQ(ok.Boxes()[0].text.rfind(
+                      "圧縮先フォルダが基準フォルダと同フォルダ、もしくは下位フォルダになっています", 0),
+                  0u)
             << ok.Boxes()[0].text;
     }
     EXPECT_EQ(askedTitle, "圧縮ファイル保存先フォルダの指定");
@@ -289,7 +296,8 @@ TEST_F(FormMainTest, HintsOfTheSettingsPageAndTheToolbar) {
 LRESULT CALLBACK RecordZOrder(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
     if (msg == WM_WINDOWPOSCHANGING) {
         auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
-        if (!(pos->flags & SWP_NOZORDER)) reinterpret_cast<std::vector<HWND>*>(data)->push_back(pos->hwndInsertAfter);
+        if (!(pos->flags & SWP_NOZORDER))
+            reinterpret_cast<std::vector<HWND>*>(data)->push_back(pos->hwndInsertAfter);
     }
     return DefSubclassProc(hwnd, msg, wp, lp);
 }

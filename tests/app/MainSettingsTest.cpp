@@ -46,9 +46,9 @@ TEST(MainSettings, TheOpenDetailWindowAddsItsGeometryAfterTheWindowState) {
     TDetailGeometry g{300, 250, 100, 90};
     SaveMainSettings(dir.Path(), TWindowState{}, &g, true, SomeOptions(), {});
     EXPECT_EQ(IniKeys(dir / "ostra.ini"),
-              (std::vector<std::string>{"Option.Top", "Option.Left", "Option.Width", "Option.Height", "Option.Index",
-                                        "Option.DblClick", "Option.Archiver", "Key.Visible", "Key.Width", "Key.Height",
-                                        "Key.Name", "Key.Data"}));
+              (std::vector<std::string>{"Option.Top", "Option.Left", "Option.Width", "Option.Height",
+                                        "Option.Index", "Option.DblClick", "Option.Archiver", "Key.Visible",
+                                        "Key.Width", "Key.Height", "Key.Name", "Key.Data"}));
     EXPECT_EQ(LoadDetailGeometry(TSettingsFile(dir / "ostra.ini")).Name, 100);
 }
 
@@ -62,7 +62,8 @@ TEST(MainSettings, ProjectModeLeavesTheBaseOptionsAndListsAsTheyWere) {
     w.Index = 1;
     w.Archiver = "C:\\lhaca.exe";
     w.DblClick = 2;
-    EXPECT_TRUE(SaveMainSettings(dir.Path(), w, nullptr, true, SomeOptions(), {{"C:\\other.txt"}, {}, {}}).empty());
+    EXPECT_TRUE(
+        SaveMainSettings(dir.Path(), w, nullptr, true, SomeOptions(), {{"C:\\other.txt"}, {}, {}}).empty());
     TSettingsFile f(dir / "ostra.ini");
     EXPECT_EQ(f.ReadString("Option", "BaseDir", ""), "C:\\keep\\");
     EXPECT_FALSE(f.ReadBool("Option", "Archive", true));

@@ -31,7 +31,8 @@ BOOL CALLBACK FindMainWindow(HWND w, LPARAM param) {
 }
 
 TEST(OstraProgram, StartedWithoutSettingsAndClosedAtOnceWritesTheSettingsAndTheThreeLists) {
-    ASSERT_TRUE(testing_support::HasTestDisplay()) << "no test X display (start Xvfb, see scripts/display.sh)";
+    ASSERT_TRUE(testing_support::HasTestDisplay())
+        << "no test X display (start Xvfb, see scripts/display.sh)";
     TempDir dir;
     const std::string prog = dir.Path();
     ASSERT_TRUE(CopyFileA((ostra::AppDir() + "ostra.exe").c_str(), (prog + "ostra.exe").c_str(), FALSE));
@@ -41,7 +42,8 @@ TEST(OstraProgram, StartedWithoutSettingsAndClosedAtOnceWritesTheSettingsAndTheT
     si.lpDesktop = desktop.data();
     PROCESS_INFORMATION pi{};
     std::string cmd = "\"" + prog + "ostra.exe\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &si, &pi));
+    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(),
+                               &si, &pi));
     Found f{pi.dwProcessId, nullptr};
     for (ULONGLONG until = GetTickCount64() + 30000; !f.window && GetTickCount64() < until; Sleep(50))
         EnumWindows(&FindMainWindow, reinterpret_cast<LPARAM>(&f));
@@ -56,7 +58,8 @@ TEST(OstraProgram, StartedWithoutSettingsAndClosedAtOnceWritesTheSettingsAndTheT
     ASSERT_TRUE(ended);
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(app_test::IniKeys(prog + "ostra.ini"), app_test::FirstCloseKeys());
-    for (const char* list : {"backup.ini", "backfol.ini", "backreg.ini"}) EXPECT_EQ(ReadFileBytes(prog + list), "") << list;
+    for (const char* list : {"backup.ini", "backfol.ini", "backreg.ini"})
+        EXPECT_EQ(ReadFileBytes(prog + list), "") << list;
     const std::string ini = ReadFileBytes(prog + "ostra.ini");
     EXPECT_NE(ini.find("Width=375\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("Index=3\r\n"), std::string::npos) << ini;

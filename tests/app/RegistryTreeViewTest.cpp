@@ -19,10 +19,13 @@ constexpr const char* kTestKey = "Software\\PelmiraTreeTest";
 class RegistryTreeViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(testing_support::HasTestDisplay()) << "no test X display (start Xvfb, see scripts/display.sh)";
+        ASSERT_TRUE(testing_support::HasTestDisplay())
+            << "no test X display (start Xvfb, see scripts/display.sh)";
         ::RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
         HKEY k = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), 0);
+        ASSERT_EQ(
+            RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+            0);
         DWORD ten = 10;
         RegSetValueExA(k, "B", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&ten), sizeof ten);
         RegSetValueExA(k, "A", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
@@ -46,7 +49,8 @@ class RegistryTreeViewTest : public ::testing::Test {
     }
     std::vector<std::string> ChildTexts(TTreeNode parent) {
         std::vector<std::string> texts;
-        for (TTreeNode n = tree.FirstChild(parent); n; n = tree.NextSibling(n)) texts.push_back(tree.NodeText(n));
+        for (TTreeNode n = tree.FirstChild(parent); n; n = tree.NextSibling(n))
+            texts.push_back(tree.NodeText(n));
         return texts;
     }
     // The node of HKCU\Software\PelmiraTreeTest, expanded level by level as a user would.
@@ -69,8 +73,9 @@ TEST_F(RegistryTreeViewTest, MyComputerShowsTheSixRootKeysInTableOrder) {
     EXPECT_EQ(tree.ImageIndex(top), 0);
     EXPECT_EQ(tree.SelectedImageIndex(top), 0);
     EXPECT_TRUE(tree.Expanded(top));
-    EXPECT_EQ(ChildTexts(top), (std::vector<std::string>{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
-                                                        "HKEY_USERS", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"}));
+    EXPECT_EQ(ChildTexts(top),
+              (std::vector<std::string>{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+                                        "HKEY_USERS", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"}));
     TTreeNode hkcu = Child(top, "HKEY_CURRENT_USER");
     EXPECT_EQ(tree.ImageIndex(hkcu), 1);
     EXPECT_EQ(tree.SelectedImageIndex(hkcu), 2);
@@ -105,8 +110,8 @@ TEST_F(RegistryTreeViewTest, SubkeysLoadSortedOneLevelAheadAndOnlyOnce) {
     EXPECT_EQ(ChildTexts(Child(test, "gamma")), (std::vector<std::string>{"deeper"}));
     // Added after its parent was read: not shown until the tree is built again.
     HKEY k = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\PelmiraTreeTest\\delta", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                    nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\PelmiraTreeTest\\delta", 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &k, nullptr);
     RegCloseKey(k);
     tree.Collapse(test);
     tree.Expand(test);
@@ -122,9 +127,15 @@ TEST_F(RegistryTreeViewTest, ChangeClickAndDoubleClickEvents) {
         std::string name;
     };
     std::vector<Event> changes, clicks, dbl;
-    tree.OnChange = [&](TRegistryTreeView&, TTreeNode n, HKEY k, const std::string& s) { changes.push_back({n, k, s}); };
-    tree.OnClick = [&](TRegistryTreeView&, TTreeNode n, HKEY k, const std::string& s) { clicks.push_back({n, k, s}); };
-    tree.OnDblClick = [&](TRegistryTreeView&, TTreeNode n, HKEY k, const std::string& s) { dbl.push_back({n, k, s}); };
+    tree.OnChange = [&](TRegistryTreeView&, TTreeNode n, HKEY k, const std::string& s) {
+        changes.push_back({n, k, s});
+    };
+    tree.OnClick = [&](TRegistryTreeView&, TTreeNode n, HKEY k, const std::string& s) {
+        clicks.push_back({n, k, s});
+    };
+    tree.OnDblClick = [&](TRegistryTreeView&, TTreeNode n, HKEY k, const std::string& s) {
+        dbl.push_back({n, k, s});
+    };
     TTreeNode top = tree.TopNode();
     TTreeNode software = Child(Child(top, "HKEY_CURRENT_USER"), "Software");
     tree.Select(software);

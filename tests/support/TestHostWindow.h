@@ -9,8 +9,8 @@ namespace testing_support {
 class TestHostWindow : public widgets::TWindow {
   public:
     bool Create(int width = 400, int height = 300) {
-        if (!CreateHandle("PelmiraTestHost", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, "test host",
-                          0, 0, width, height, nullptr))
+        if (!CreateHandle("PelmiraTestHost", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                          "test host", 0, 0, width, height, nullptr))
             return false;
         ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
         return true;

@@ -45,8 +45,8 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000
 // server can still move a window). Call it before the thread makes any window.
 inline bool UseOwnDesktop(const char* name = "PelmiraTests") {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                          &key, nullptr) == ERROR_SUCCESS) {
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0,
+                          KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
         ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>("1024x768"), 9);
         ::RegCloseKey(key);
     }
@@ -58,7 +58,8 @@ inline bool UseOwnDesktop(const char* name = "PelmiraTests") {
 inline std::string DesktopName() {
     char name[256] = {};
     DWORD needed = 0;
-    ::GetUserObjectInformationA(::GetThreadDesktop(::GetCurrentThreadId()), UOI_NAME, name, sizeof name, &needed);
+    ::GetUserObjectInformationA(::GetThreadDesktop(::GetCurrentThreadId()), UOI_NAME, name, sizeof name,
+                                &needed);
     return name;
 }
 
@@ -107,7 +108,8 @@ class BoxWatchdog {
         ::GetClassNameA(child, cls, sizeof cls);
         auto* box = reinterpret_cast<ShownBox*>(param);
         if (lstrcmpiA(cls, "Static") == 0) {
-            if (::SendMessageA(child, STM_GETICON, 0, 0) == reinterpret_cast<LRESULT>(::LoadIcon(nullptr, IDI_HAND)))
+            if (::SendMessageA(child, STM_GETICON, 0, 0) ==
+                reinterpret_cast<LRESULT>(::LoadIcon(nullptr, IDI_HAND)))
                 box->hasStopIcon = true;
             std::string t = TextOf(child);
             if (!t.empty()) box->statics.push_back(t);
@@ -131,7 +133,8 @@ class BoxWatchdog {
         const ULONGLONG until = ::GetTickCount64() + timeoutMs;
         std::set<HWND> pressed;
         while (!done_ && ::GetTickCount64() < until) {
-            for (auto it = pressed.begin(); it != pressed.end();) it = ::IsWindow(*it) ? std::next(it) : pressed.erase(it);
+            for (auto it = pressed.begin(); it != pressed.end();)
+                it = ::IsWindow(*it) ? std::next(it) : pressed.erase(it);
             Search s{::GetCurrentProcessId(), {}};
             ::EnumWindows(&FindDialogs, reinterpret_cast<LPARAM>(&s));
             for (HWND w : s.found) {

@@ -155,7 +155,8 @@ TEST_F(ControlsTest, MemoKeepsItsLinesAndEmptyLinesBetween) {
     memo.AddLine("C:\\a.txt");
     memo.AddLine("");
     memo.AddLine("バックアップ終了");
-    EXPECT_EQ(memo.Lines(), (std::vector<std::string>{"バックアップファイル一覧", "", "C:\\a.txt", "", "バックアップ終了"}));
+    EXPECT_EQ(memo.Lines(), (std::vector<std::string>{"バックアップファイル一覧", "", "C:\\a.txt", "",
+                                                      "バックアップ終了"}));
     memo.Clear();
     EXPECT_TRUE(memo.Lines().empty());
     EXPECT_EQ(TextToLines("a\r\n\r\nb\nc\r"), (std::vector<std::string>{"a", "", "b", "c"}));

@@ -21,7 +21,8 @@ TEST(FolderDialog, ShowsTheTitleStartsAtTheInitialFolderAndReturnsTheChoice) {
     ok.Stop();
     ASSERT_EQ(ok.Boxes().size(), 1u);
     const auto statics = ok.Boxes()[0].statics;
-    EXPECT_NE(std::find(statics.begin(), statics.end(), "基準（バックアップ先）フォルダの指定"), statics.end());
+    EXPECT_NE(std::find(statics.begin(), statics.end(), "基準（バックアップ先）フォルダの指定"),
+              statics.end());
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(lstrcmpiA(chosen->c_str(), folder.c_str()), 0) << *chosen;
 }

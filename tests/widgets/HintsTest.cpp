@@ -10,7 +10,8 @@
 using widgets::ShortHint;
 
 TEST(ShortHint, TheShortPartEndsAtTheBarAndLineBreaksStay) {
-    EXPECT_EQ(ShortHint("数値が大きいほど\r\n一般的には"), "数値が大きいほど\r\n一般的には");  // no bar: whole text
+    EXPECT_EQ(ShortHint("数値が大きいほど\r\n一般的には"),
+              "数値が大きいほど\r\n一般的には");  // no bar: whole text
     EXPECT_EQ(ShortHint("削除実行前に確認を行います|"), "削除実行前に確認を行います");
     EXPECT_EQ(ShortHint("short|long part"), "short");
     EXPECT_EQ(ShortHint("a\r\n\r\nb|"), "a\r\n\r\nb");

@@ -9,7 +9,9 @@ using namespace widgets;
 
 namespace {
 
-RECT R(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
+RECT R(int l, int t, int r, int b) {
+    return RECT{l, t, r, b};
+}
 
 void ExpectRect(const RECT& got, const RECT& want) {
     EXPECT_EQ(got.left, want.left);
@@ -22,9 +24,9 @@ TEST(AnchoredRect, EachAnchorKeepsItsEdgeDistance) {
     const RECT d = R(10, 20, 110, 40);
     const SIZE from{200, 100}, to{260, 150};  // 60 wider, 50 taller
     ExpectRect(AnchoredRect(d, from, to, akTopLeft), d);
-    ExpectRect(AnchoredRect(d, from, to, akTopWide), R(10, 20, 170, 40));           // stretches
-    ExpectRect(AnchoredRect(d, from, to, akRight | akTop), R(70, 20, 170, 40));     // moves right
-    ExpectRect(AnchoredRect(d, from, to, akLeft | akBottom), R(10, 70, 110, 90));   // moves down
+    ExpectRect(AnchoredRect(d, from, to, akTopWide), R(10, 20, 170, 40));          // stretches
+    ExpectRect(AnchoredRect(d, from, to, akRight | akTop), R(70, 20, 170, 40));    // moves right
+    ExpectRect(AnchoredRect(d, from, to, akLeft | akBottom), R(10, 70, 110, 90));  // moves down
     ExpectRect(AnchoredRect(d, from, to, akAll), R(10, 20, 170, 90));
 }
 
