@@ -185,8 +185,9 @@ class TClassBinding : public TBindingHolder {
   public:
     // The standard binding of one library.
     TClassBinding(std::string description, std::string dllName, std::string prefix)
-        : TBindingHolder({[=] { return std::unique_ptr<TCustomArchiverDll>(new T(description, dllName, prefix)); }},
-                         std::string()) {}
+        : TBindingHolder(
+              {[=] { return std::unique_ptr<TCustomArchiverDll>(new T(description, dllName, prefix)); }},
+              std::string()) {}
     // One binding made by make (for one over several libraries, say).
     explicit TClassBinding(TFactory make) : TBindingHolder({std::move(make)}, std::string()) {}
     // Alternatives tried in order; noneLoadedMessage when none loads.

@@ -33,11 +33,11 @@ struct TFormatBackEnd {
     std::unique_ptr<TArchiver> (*Create)();
 };
 const TFormatBackEnd kBackEnds[] = {
-    {TArchiverType::atLha, &Make<TLha32>},   {TArchiverType::atZip, &Make<TZip32>},
-    {TArchiverType::atCab, &Make<TCab32>},   {TArchiverType::atArj, &Make<TArj32>},
-    {TArchiverType::atTar, &Make<TTar32>},   {TArchiverType::atTgz, &Make<TTgz32>},
-    {TArchiverType::atBZ2, &Make<TBZ232>},   {TArchiverType::atRar, &Make<TRar32>},
-    {TArchiverType::atBga, &Make<TBGA32>},   {TArchiverType::atYz1, &Make<TYZ1>},
+    {TArchiverType::atLha, &Make<TLha32>},     {TArchiverType::atZip, &Make<TZip32>},
+    {TArchiverType::atCab, &Make<TCab32>},     {TArchiverType::atArj, &Make<TArj32>},
+    {TArchiverType::atTar, &Make<TTar32>},     {TArchiverType::atTgz, &Make<TTgz32>},
+    {TArchiverType::atBZ2, &Make<TBZ232>},     {TArchiverType::atRar, &Make<TRar32>},
+    {TArchiverType::atBga, &Make<TBGA32>},     {TArchiverType::atYz1, &Make<TYZ1>},
     {TArchiverType::at7z, &Make<TSevenZip32>},
 };
 

@@ -29,8 +29,8 @@ void TBGA32::FreeDLL() {
 }
 
 std::string TBGA32::BuildCommand(const std::string& word, const std::string& archiveFileName,
-                                 const TArchiverOptions& options, const std::string& dir, const TFileList& files,
-                                 bool useResponseFile) {
+                                 const TArchiverOptions& options, const std::string& dir,
+                                 const TFileList& files, bool useResponseFile) {
     TCmdOpt cmd;
     cmd.AddFlag("a", options.a > 0);
     cmd.Add(options.c > 0 ? "-o" : "-n");
@@ -61,7 +61,8 @@ std::string TBGA32::DeleteCommand(HWND, const std::string& archiveFileName, cons
 
 std::string TBGA32::SfxCommand(HWND, const std::string& archiveFileName, const TArchiverOptions& options,
                                const std::string& dirOrName) {
-    return BuildCommand("s", archiveFileName, options, dirOrName, TFileList{}, RemovesWithResponseFile(options));
+    return BuildCommand("s", archiveFileName, options, dirOrName, TFileList{},
+                        RemovesWithResponseFile(options));
 }
 
 bool IsBgaArchive(const std::string& fileName) {

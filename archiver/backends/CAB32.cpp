@@ -28,8 +28,8 @@ void TCab32::FreeDLL() {
 }
 
 std::string TCab32::BuildCommand(const std::string& word, const std::string& archiveFileName,
-                                 const TArchiverOptions& options, const std::string& dir, const TFileList& files,
-                                 bool useResponseFile) {
+                                 const TArchiverOptions& options, const std::string& dir,
+                                 const TFileList& files, bool useResponseFile) {
     TCmdOpt cmd;
     if (options.c == 1) cmd.Add("-o");
     if (options.n > 0 || OwnerWindowSet()) cmd.Add("-i");

@@ -24,8 +24,8 @@ void TRar32::FreeDLL() {
 }
 
 std::string TRar32::BuildCommand(const std::string& word, const std::string& archiveFileName,
-                                 const TArchiverOptions& options, const std::string& dir, const TFileList& files,
-                                 bool useResponseFile) {
+                                 const TArchiverOptions& options, const std::string& dir,
+                                 const TFileList& files, bool useResponseFile) {
     TCmdOpt cmd;
     if (options.c < 1) cmd.Add("-u");
     if (options.m > 0) cmd.Add("-y");

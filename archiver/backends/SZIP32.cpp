@@ -25,7 +25,8 @@ std::string SevenZipFolder() {
     ostra::RegKey owned(key);
     char value[MAX_PATH + 1] = {};
     DWORD size = MAX_PATH, type = 0;
-    if (::RegQueryValueExA(key, "Path", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
+    if (::RegQueryValueExA(key, "Path", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+            ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::string();
     value[size < sizeof value ? size : sizeof value - 1] = '\0';
@@ -81,8 +82,9 @@ std::string TSevenZip32::ExtractCommand(HWND, const std::string& archiveFileName
     return BuildCommand("x", archiveFileName, options, dir, files, Uses(options, TResFileUse::ruOnUnpack));
 }
 
-std::string TSevenZip32::PackCommand(HWND, const std::string& archiveFileName, const TArchiverOptions& options,
-                                     const std::string& dir, const TFileList& files, bool) {
+std::string TSevenZip32::PackCommand(HWND, const std::string& archiveFileName,
+                                     const TArchiverOptions& options, const std::string& dir,
+                                     const TFileList& files, bool) {
     return BuildCommand("u", archiveFileName, options, dir, files, Uses(options, TResFileUse::ruOnPack));
 }
 

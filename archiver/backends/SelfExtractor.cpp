@@ -39,8 +39,9 @@ bool SameFile(const std::string& a, const std::string& b) {
         CSTR_EQUAL)
         return true;
     auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-        ostra::FileHandle h(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        ostra::FileHandle h(::CreateFileA(path.c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         return h && ::GetFileInformationByHandle(h.get(), &info);
     };
     BY_HANDLE_FILE_INFORMATION ia, ib;
@@ -52,7 +53,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 void WriteAll(HANDLE out, const char* data, DWORD size, const std::string& path) {
     while (size > 0) {
         DWORD written = 0;
-        if (!::WriteFile(out, data, size, &written, nullptr) || written == 0) RaiseFileError("Cannot write file", path);
+        if (!::WriteFile(out, data, size, &written, nullptr) || written == 0)
+            RaiseFileError("Cannot write file", path);
         data += written;
         size -= written;
     }
@@ -73,8 +75,8 @@ void CopyAll(HANDLE in, const std::string& inPath, HANDLE out, const std::string
 
 std::string FindSfxStub(const std::string& name, const std::string& folder) {
     char buffer[kSearchBufferSize];
-    DWORD n = ::SearchPathA(folder.empty() ? nullptr : folder.c_str(), name.c_str(), nullptr, kSearchBufferSize,
-                            buffer, nullptr);
+    DWORD n = ::SearchPathA(folder.empty() ? nullptr : folder.c_str(), name.c_str(), nullptr,
+                            kSearchBufferSize, buffer, nullptr);
     if (n == 0 || n >= kSearchBufferSize) return std::string();
     return std::string(buffer, n);
 }
@@ -89,8 +91,8 @@ std::string SfxOutputName(const std::string& archiveFileName, const std::string&
     return ostra::AddBackslash(outputDir) + ostra::ExtractFileName(name);
 }
 
-void WriteSelfExtractor(const std::string& stub, const std::string& archiveFileName, const std::string& output,
-                        TSfxTrailer trailer) {
+void WriteSelfExtractor(const std::string& stub, const std::string& archiveFileName,
+                        const std::string& output, TSfxTrailer trailer) {
     // Creating the output would empty the very file it is to be made from.
     if (SameFile(output, archiveFileName) || SameFile(output, stub))
         throw EArchiver("自己解凍書庫の出力先 " + output + " は元の書庫ファイルと同じです。");

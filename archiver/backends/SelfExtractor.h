@@ -25,7 +25,7 @@ enum class TSfxTrailer {
 // An output that is the archive or the stub itself is refused (EArchiver) before anything is
 // opened for writing; so is an archive too large for a 4-byte trailer. When reading or writing
 // fails, std::system_error is raised and the partial output file is removed.
-void WriteSelfExtractor(const std::string& stub, const std::string& archiveFileName, const std::string& output,
-                        TSfxTrailer trailer);
+void WriteSelfExtractor(const std::string& stub, const std::string& archiveFileName,
+                        const std::string& output, TSfxTrailer trailer);
 
 }  // namespace arc

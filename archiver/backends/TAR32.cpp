@@ -29,8 +29,8 @@ void TTar32::FreeDLL() {
 }
 
 std::string TTar32::BuildCommand(const std::string& word, const std::string& archiveFileName,
-                                 const TArchiverOptions& options, const std::string& dir, const TFileList& files,
-                                 bool useResponseFile) {
+                                 const TArchiverOptions& options, const std::string& dir,
+                                 const TFileList& files, bool useResponseFile) {
     TCmdOpt cmd;
     cmd.SeparateValue = true;
     if (options.a > 0)

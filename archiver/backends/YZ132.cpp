@@ -18,9 +18,14 @@ constexpr DWORD kPasswordSize = 256;
 
 TClassBinding<TYZ1Dll>& Binding() {
     static TClassBinding<TYZ1Dll> binding(
-        {[] { return std::unique_ptr<TCustomArchiverDll>(new TYZ1Dll(kDescription, kLibraryNames[0], "Yz1")); },
-         [] { return std::unique_ptr<TCustomArchiverDll>(new TYZ1Dll(kDescription, kLibraryNames[1], "Yz1")); }},
-        std::string("Yz1 形式書庫を扱うには ") + kLibraryNames[0] + " か " + kLibraryNames[1] + " が必要です。");
+        {[] {
+             return std::unique_ptr<TCustomArchiverDll>(new TYZ1Dll(kDescription, kLibraryNames[0], "Yz1"));
+         },
+         [] {
+             return std::unique_ptr<TCustomArchiverDll>(new TYZ1Dll(kDescription, kLibraryNames[1], "Yz1"));
+         }},
+        std::string("Yz1 形式書庫を扱うには ") + kLibraryNames[0] + " か " + kLibraryNames[1] +
+            " が必要です。");
     return binding;
 }
 
@@ -70,7 +75,8 @@ int TYZ1Dll::FindFirst(HARC archive, const std::string& wildcard, TEntryRecord& 
                          : -1;
         if (answer < 0) break;
         password[kPasswordSize - 1] = '\0';
-        if (Resolve(SetDefaultPasswordEntry, "SetDefaultPassword", false)) SetDefaultPasswordEntry(archive, password);
+        if (Resolve(SetDefaultPasswordEntry, "SetDefaultPassword", false))
+            SetDefaultPasswordEntry(archive, password);
     }
     // No copy of the password outlives the search.
     ::SecureZeroMemory(password, sizeof password);
@@ -90,8 +96,8 @@ void TYZ1::FreeDLL() {
 }
 
 std::string TYZ1::BuildCommand(const std::string& word, const std::string& archiveFileName,
-                               const TArchiverOptions& options, const std::string& dir, const TFileList& files,
-                               bool useResponseFile) {
+                               const TArchiverOptions& options, const std::string& dir,
+                               const TFileList& files, bool useResponseFile) {
     int c = options.c;
     const int y = YFromM(options.m);
     if (y == 2) c = 2;
@@ -130,7 +136,8 @@ int TYZ1::MakeSfx(HWND, const std::string& archiveFileName, const TArchiverOptio
         stub = FindSfxStub("yzw32cui.sfx");
         if (stub.empty()) stub = FindSfxStub("yzdec.exe");
         if (stub.empty())
-            throw EArchiver("yz1 書庫からのWin32自己解凍書庫の作成には yzw32cui.sfx か yzdec.exe が必要です。");
+            throw EArchiver(
+                "yz1 書庫からのWin32自己解凍書庫の作成には yzw32cui.sfx か yzdec.exe が必要です。");
     }
     WriteSelfExtractor(stub, archiveFileName, SfxOutputName(archiveFileName, outputDir, ".exe"),
                        TSfxTrailer::BigEndianSize);

@@ -53,7 +53,8 @@ bool TZipDll::ResolveZipEntry(F& slot, const char* name, bool required, HMODULE 
             return true;
         }
     }
-    if (required) throw EEntryNotFound(FormatPlaceholders("%0:s のエントリが DLL に見つかりませんでした。", name));
+    if (required)
+        throw EEntryNotFound(FormatPlaceholders("%0:s のエントリが DLL に見つかりませんでした。", name));
     return false;
 }
 

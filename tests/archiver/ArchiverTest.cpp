@@ -20,7 +20,7 @@ class TTestArchiver : public TArchiver {
     TTestArchiver() : TArchiver(Binding()) {}
     static TClassBinding<>& Binding() {
         static TClassBinding<> binding("テスト形式書庫", Lean ? testdll::LeanDll() : testdll::FullDll(),
-                                     "Tarc");
+                                       "Tarc");
         return binding;
     }
     std::string ExtractCommand(HWND, const std::string& archive, const TArchiverOptions& options,
@@ -57,7 +57,8 @@ class TPackingArchiver : public TArchiver {
   public:
     TPackingArchiver() : TArchiver(RoutingBinding()) { Routing().Packed.clear(); }
     static TClassBinding<TRoutingDll>& RoutingBinding() {
-        static TClassBinding<TRoutingDll> binding([] { return std::unique_ptr<TCustomArchiverDll>(new TRoutingDll); });
+        static TClassBinding<TRoutingDll> binding(
+            [] { return std::unique_ptr<TCustomArchiverDll>(new TRoutingDll); });
         return binding;
     }
     TRoutingDll& Routing() { return RoutingBinding().Dll(); }

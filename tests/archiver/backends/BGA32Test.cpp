@@ -61,5 +61,6 @@ TEST_F(BgaTest, ProbeAsksNothingForAMissingFile) {
     EXPECT_FALSE(IsBgaArchive(temp / "missing.gza"));
     EXPECT_EQ("", library.Log());
     EXPECT_TRUE(IsBgaArchive(temp / "a.gza"));
-    EXPECT_EQ("OpenArchive|window=null|" + temp.Path() + "a.gza|mode=8388610\nCloseArchive|set\n", library.Log());
+    EXPECT_EQ("OpenArchive|window=null|" + temp.Path() + "a.gza|mode=8388610\nCloseArchive|set\n",
+              library.Log());
 }

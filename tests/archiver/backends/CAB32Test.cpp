@@ -52,7 +52,8 @@ TEST_F(CabRarTest, CabResponseFileFollowsResFileUsage) {
     TArchiverOptions o;
     o.ResFileName = temp / "resp.txt";
     o.ResFileUsage = {TResFileUse::ruOnPack};
-    EXPECT_EQ("-x  \"C:\\a.cab\" \"x.txt\" ", cab.ExtractCommand(nullptr, "C:\\a.cab", o, "", {"x.txt"}, true));
+    EXPECT_EQ("-x  \"C:\\a.cab\" \"x.txt\" ",
+              cab.ExtractCommand(nullptr, "C:\\a.cab", o, "", {"x.txt"}, true));
     EXPECT_EQ("-a  \"C:\\a.cab\" \"@" + o.ResFileName + "\" ",
               cab.PackCommand(nullptr, "C:\\a.cab", o, "", {"x.txt"}, false));
     EXPECT_EQ("\"x.txt\"\r\n", testing_support::ReadFileBytes(o.ResFileName));
@@ -61,9 +62,11 @@ TEST_F(CabRarTest, CabResponseFileFollowsResFileUsage) {
 TEST_F(CabRarTest, RarExtractsWithXOrWithoutFoldersWithEAndBuildsNothingElse) {
     TRar32 rar;
     TArchiverOptions o;
-    EXPECT_EQ("-x -u  \"C:\\a.rar\" \"D:\\x\\\" ", rar.ExtractCommand(nullptr, "C:\\a.rar", o, "D:\\x", {}, false));
+    EXPECT_EQ("-x -u  \"C:\\a.rar\" \"D:\\x\\\" ",
+              rar.ExtractCommand(nullptr, "C:\\a.rar", o, "D:\\x", {}, false));
     o.x = 0;
-    EXPECT_EQ("-e -u  \"C:\\a.rar\" \"D:\\x\\\" ", rar.ExtractCommand(nullptr, "C:\\a.rar", o, "D:\\x", {}, false));
+    EXPECT_EQ("-e -u  \"C:\\a.rar\" \"D:\\x\\\" ",
+              rar.ExtractCommand(nullptr, "C:\\a.rar", o, "D:\\x", {}, false));
     o.x = 1, o.c = 1, o.m = 1, o.p = 1;
     EXPECT_EQ("-x -y -s  \"C:\\a.rar\" ", rar.ExtractCommand(nullptr, "C:\\a.rar", o, "", {}, false));
     EXPECT_EQ(" -y -s  \"C:\\a.rar\" \"e.txt\" ", rar.ExtractMemCommand(nullptr, "C:\\a.rar", o, "e.txt"));
@@ -75,7 +78,8 @@ TEST_F(CabRarTest, RarExtractsWithXOrWithoutFoldersWithEAndBuildsNothingElse) {
     std::string cmdLine, output;
     o.x = 0;
     rar.Extract(nullptr, "C:\\a.rar", o, "D:\\x", {}, false, cmdLine, output);
-    EXPECT_EQ("Unrar|window=null|cmd=-e -y -s  \"C:\\a.rar\" \"D:\\x\\\" |output=null|size=0\n", library.Log());
+    EXPECT_EQ("Unrar|window=null|cmd=-e -y -s  \"C:\\a.rar\" \"D:\\x\\\" |output=null|size=0\n",
+              library.Log());
 }
 
 TEST_F(CabRarTest, ProbesOpenTheFullNameAndNeverRaise) {
@@ -89,7 +93,8 @@ TEST_F(CabRarTest, ProbesOpenTheFullNameAndNeverRaise) {
     unrar.Clear();
     ASSERT_TRUE(testdll::WriteArchive(temp / "a.bin", {}, " only=UNRAR32"));
     EXPECT_TRUE(IsRarArchive(temp / "a.bin"));
-    EXPECT_EQ("OpenArchive|window=null|" + temp.Path() + "a.bin|mode=8388610\nCloseArchive|set\n", unrar.Log());
+    EXPECT_EQ("OpenArchive|window=null|" + temp.Path() + "a.bin|mode=8388610\nCloseArchive|set\n",
+              unrar.Log());
 
     TCab32::FreeDLL();
     TRar32::FreeDLL();

@@ -21,8 +21,9 @@ using testing_support::TempDir;
 namespace {
 
 void FreeAll() {
-    for (void (*free)() : {&TLha32::FreeDLL, &TArj32::FreeDLL, &TZip32::FreeDLL, &TCab32::FreeDLL, &TRar32::FreeDLL,
-                           &TBGA32::FreeDLL, &TTar32::FreeDLL, &TYZ1::FreeDLL, &TSevenZip32::FreeDLL})
+    for (void (*free)() :
+         {&TLha32::FreeDLL, &TArj32::FreeDLL, &TZip32::FreeDLL, &TCab32::FreeDLL, &TRar32::FreeDLL,
+          &TBGA32::FreeDLL, &TTar32::FreeDLL, &TYZ1::FreeDLL, &TSevenZip32::FreeDLL})
         free();
 }
 
@@ -40,8 +41,9 @@ class FormatDetectionTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(FormatDetectionTest, TheLastProbeThatAcceptsWins) {
-    Libs.emplace(std::initializer_list<std::string>{"UNLHA32.DLL", "CAB32.DLL", "YZ1.DLL", "BGA32.DLL", "UNZIP32.DLL",
-                                                    "UNARJ32J.DLL", "UNRAR32.DLL", "TAR32.DLL", "7-zip32.dll"});
+    Libs.emplace(std::initializer_list<std::string>{"UNLHA32.DLL", "CAB32.DLL", "YZ1.DLL", "BGA32.DLL",
+                                                    "UNZIP32.DLL", "UNARJ32J.DLL", "UNRAR32.DLL", "TAR32.DLL",
+                                                    "7-zip32.dll"});
     ASSERT_TRUE(Libs->Ready());
     const struct {
         const char* accepting;
@@ -78,19 +80,20 @@ TEST_F(FormatDetectionTest, TheLastProbeThatAcceptsWins) {
 }
 
 TEST_F(FormatDetectionTest, EveryFormatsBackEndLoadsItsOwnLibraryAgainWhenItPacks) {
-    Libs.emplace(std::initializer_list<std::string>{"UNLHA32.DLL", "CAB32.DLL", "YZ1.DLL", "BGA32.DLL", "UNZIP32.DLL",
-                                                    "UNARJ32J.DLL", "UNRAR32.DLL", "TAR32.DLL", "7-zip32.dll"});
+    Libs.emplace(std::initializer_list<std::string>{"UNLHA32.DLL", "CAB32.DLL", "YZ1.DLL", "BGA32.DLL",
+                                                    "UNZIP32.DLL", "UNARJ32J.DLL", "UNRAR32.DLL", "TAR32.DLL",
+                                                    "7-zip32.dll"});
     ASSERT_TRUE(Libs->Ready());
     const struct {
         const char* name;
         void (*free)();
         const char* library;
     } formats[] = {
-        {"a.lzh", &TLha32::FreeDLL, "UNLHA32.DLL"}, {"a.zip", &TZip32::FreeDLL, "UNZIP32.DLL"},
-        {"a.cab", &TCab32::FreeDLL, "CAB32.DLL"},   {"a.arj", &TArj32::FreeDLL, "UNARJ32J.DLL"},
-        {"a.tar", &TTar32::FreeDLL, "TAR32.DLL"},   {"a.tgz", &TTar32::FreeDLL, "TAR32.DLL"},
-        {"a.bz2", &TTar32::FreeDLL, "TAR32.DLL"},   {"a.rar", &TRar32::FreeDLL, "UNRAR32.DLL"},
-        {"a.gza", &TBGA32::FreeDLL, "BGA32.DLL"},   {"a.yz1", &TYZ1::FreeDLL, "YZ1.DLL"},
+        {"a.lzh", &TLha32::FreeDLL, "UNLHA32.DLL"},     {"a.zip", &TZip32::FreeDLL, "UNZIP32.DLL"},
+        {"a.cab", &TCab32::FreeDLL, "CAB32.DLL"},       {"a.arj", &TArj32::FreeDLL, "UNARJ32J.DLL"},
+        {"a.tar", &TTar32::FreeDLL, "TAR32.DLL"},       {"a.tgz", &TTar32::FreeDLL, "TAR32.DLL"},
+        {"a.bz2", &TTar32::FreeDLL, "TAR32.DLL"},       {"a.rar", &TRar32::FreeDLL, "UNRAR32.DLL"},
+        {"a.gza", &TBGA32::FreeDLL, "BGA32.DLL"},       {"a.yz1", &TYZ1::FreeDLL, "YZ1.DLL"},
         {"a.7z", &TSevenZip32::FreeDLL, "7-zip32.dll"},
     };
     for (const auto& f : formats) {

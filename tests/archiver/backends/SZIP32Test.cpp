@@ -32,7 +32,8 @@ TEST_F(SevenZipTest, ExtractionWithoutFoldersBecomesEAndOverwriteModesFollowMJnC
     TSevenZip32 sz;
     TArchiverOptions o;
     o.x = 0, o.c = 1;
-    EXPECT_EQ("e -aoa -ms=off \"-oD:\\x\\\"  \"C:\\a.7z\" ", sz.ExtractCommand(nullptr, "C:\\a.7z", o, "D:\\x", {}, false));
+    EXPECT_EQ("e -aoa -ms=off \"-oD:\\x\\\"  \"C:\\a.7z\" ",
+              sz.ExtractCommand(nullptr, "C:\\a.7z", o, "D:\\x", {}, false));
     o.jn = 1;
     EXPECT_EQ("e -aos -ms=off  \"C:\\a.7z\" ", sz.ExtractCommand(nullptr, "C:\\a.7z", o, "", {}, false));
     o.m = 2;
@@ -51,7 +52,8 @@ TEST_F(SevenZipTest, PackingItemsInTheirOrder) {
     TSevenZip32 sz;
     TArchiverOptions o;
     o.c = 1, o.x = 0;  // overwrite modes and "e" belong to extraction only
-    EXPECT_EQ("u -ms=off \"-oC:\\B\\\"  \"C:\\a.7z\" \"f\" ", sz.PackCommand(nullptr, "C:\\a.7z", o, "C:\\B", {"f"}, false));
+    EXPECT_EQ("u -ms=off \"-oC:\\B\\\"  \"C:\\a.7z\" \"f\" ",
+              sz.PackCommand(nullptr, "C:\\a.7z", o, "C:\\B", {"f"}, false));
     o.r = 0;
     EXPECT_EQ("u -ms=off -r-  \"C:\\a.7z\" ", sz.PackCommand(nullptr, "C:\\a.7z", o, "", {}, false));
     o.r = 1;

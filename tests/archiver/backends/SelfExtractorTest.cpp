@@ -43,8 +43,8 @@ TEST(SelfExtractorTest, AnOutputThatIsTheArchiveIsRefusedAndTheArchiveKept) {
     ASSERT_TRUE(WriteFileBytes(temp / "kmtarsef.exe", "MZ"));
     TTar32 tar;
     std::string cmdLine, output;
-    EXPECT_NE("<none>",
-              ArchiverMessage([&] { tar.MakeSfx(nullptr, archive, TArchiverOptions(), "", cmdLine, output); }));
+    EXPECT_NE("<none>", ArchiverMessage(
+                            [&] { tar.MakeSfx(nullptr, archive, TArchiverOptions(), "", cmdLine, output); }));
     EXPECT_EQ("archive", ReadFileBytes(archive));
     TTar32::FreeDLL();
     ::SetDllDirectoryA(nullptr);
@@ -63,7 +63,8 @@ TEST(SelfExtractorTest, ACopyThatFailsHalfWayLeavesNoOutput) {
     EXPECT_FALSE(Exists(out));
 
     // A missing stub: nothing is created either.
-    EXPECT_THROW(WriteSelfExtractor(temp / "missing.sfx", archive, out, TSfxTrailer::None), std::system_error);
+    EXPECT_THROW(WriteSelfExtractor(temp / "missing.sfx", archive, out, TSfxTrailer::None),
+                 std::system_error);
     EXPECT_FALSE(Exists(out));
     WriteSelfExtractor(stub, archive, out, TSfxTrailer::None);
     EXPECT_EQ(170000u, ReadFileBytes(out).size());

@@ -33,7 +33,8 @@ TEST_F(TarTest, ExtractionLineCarriesTheArchiveAsFAndTheDirectoryAsO) {
     TTar32 tar;
     TArchiverOptions o;
     o.a = 0;
-    EXPECT_EQ("x -I  -f \"C:\\t.tar\" -o \"D:\\x\\\" ", tar.ExtractCommand(nullptr, "C:\\t.tar", o, "D:\\x", {}, false));
+    EXPECT_EQ("x -I  -f \"C:\\t.tar\" -o \"D:\\x\\\" ",
+              tar.ExtractCommand(nullptr, "C:\\t.tar", o, "D:\\x", {}, false));
     o.a = 1, o.n = 1, o.o = 1, o.p = 0, o.x = 1;
     EXPECT_EQ("c -AH --display-dialog=0 -g --check-all-path=0 --use-directory=1  -f \"C:\\t.tar\" \"a b\" ",
               tar.PackCommand(nullptr, "C:\\t.tar", o, "", {"a b"}, false));

@@ -132,7 +132,8 @@ TEST_F(Yz1Test, SelfExtractorEndsWithTheArchiveSizeBigEndian) {
     ASSERT_TRUE(WriteFileBytes(stubs / "yzdec.exe", "DEC"));
     backend_test::SearchPathFirst path(stubs.Path());
     EXPECT_EQ(0, yz1.MakeSfx(nullptr, archive, o, "", cmdLine, output));
-    EXPECT_EQ("DEC" + std::string(1000, 'y') + std::string("\x00\x00\x03\xE8", 4), ReadFileBytes(temp / "a.exe"));
+    EXPECT_EQ("DEC" + std::string(1000, 'y') + std::string("\x00\x00\x03\xE8", 4),
+              ReadFileBytes(temp / "a.exe"));
     ASSERT_TRUE(WriteFileBytes(stubs / "yzw32cui.sfx", "CUI"));
     EXPECT_EQ(0, yz1.MakeSfx(nullptr, archive, o, "", cmdLine, output));
     EXPECT_EQ("CUI", ReadFileBytes(temp / "a.exe").substr(0, 3));

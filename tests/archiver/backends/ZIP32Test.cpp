@@ -72,11 +72,14 @@ TEST_F(ZipTest, WithAllThreeLibrariesEachEntryComesFromItsFirstModule) {
     EXPECT_EQ("Zip|window=null|cmd= -D  \"" + archive + "\" \"C:\\Base\\\" \"a.txt\" |output=null|size=0\n",
               Zip32j(zip).Log());
     // Listing asks LMZIP32 first (under its lowered names); extraction and the check UNZIP32.
-    EXPECT_EQ("UnZip|window=null|cmd=-x  \"" + archive + "\" \"D:\\Out\\\" \"a.txt\" |output=null|size=0\n"
-              "CheckArchive|" + archive + "|mode=16\n",
+    EXPECT_EQ("UnZip|window=null|cmd=-x  \"" + archive +
+                  "\" \"D:\\Out\\\" \"a.txt\" |output=null|size=0\n"
+                  "CheckArchive|" +
+                  archive + "|mode=16\n",
               Unzip(zip).Log());
-    EXPECT_EQ("OpenArchive|window=null|" + archive + "|mode=0\nFindFirst|*.*\nGetWriteTimeEx|set\n"
-              "GetAccessTimeEx|set\nGetCreateTimeEx|set\nFindNext\nCloseArchive|set\n",
+    EXPECT_EQ("OpenArchive|window=null|" + archive +
+                  "|mode=0\nFindFirst|*.*\nGetWriteTimeEx|set\n"
+                  "GetAccessTimeEx|set\nGetCreateTimeEx|set\nFindNext\nCloseArchive|set\n",
               Lmzip(zip).Log());
 }
 
@@ -98,9 +101,13 @@ TEST_F(ZipTest, OnlyLmzipExtractsListsAndPacksWithItsOwnLine) {
     zip.Pack(nullptr, archive, o, "C:\\Base", {"a.txt"}, false, cmdLine, output);
     zip.Extract(nullptr, archive, o, "D:\\Out", {}, false, cmdLine, output);
     EXPECT_EQ("a.txt@5;", List(zip, archive));
-    EXPECT_EQ("Zip|window=null|cmd=-ru -o -j  \"" + archive + "\" \"a.txt\" |output=null|size=0\n"
-              "Unzip|window=null|cmd=-x -o --i -j  \"" + archive + "\" \"D:\\Out\\\" |output=null|size=0\n"
-              "OpenArchive|window=null|" + archive + "|mode=0\n",
+    EXPECT_EQ("Zip|window=null|cmd=-ru -o -j  \"" + archive +
+                  "\" \"a.txt\" |output=null|size=0\n"
+                  "Unzip|window=null|cmd=-x -o --i -j  \"" +
+                  archive +
+                  "\" \"D:\\Out\\\" |output=null|size=0\n"
+                  "OpenArchive|window=null|" +
+                  archive + "|mode=0\n",
               lmzip.Log().substr(0, lmzip.Log().find("FindFirst")));
 
     // The owner-window entries come from UNZIP32 only.
@@ -163,7 +170,8 @@ TEST_F(ZipTest, Zip32jSwitches) {
     all.UserOptions = "-user";
     EXPECT_EQ(" -D -v -r -u -j -FF -k -J -user \"C:\\a.zip\" ", line(all));
     o = TArchiverOptions();
-    EXPECT_EQ("-f -D  \"C:\\a.zip\" \"C:\\B\\\" ", zip.UpdateCommand(nullptr, "C:\\a.zip", o, "C:\\B", {}, false));
+    EXPECT_EQ("-f -D  \"C:\\a.zip\" \"C:\\B\\\" ",
+              zip.UpdateCommand(nullptr, "C:\\a.zip", o, "C:\\B", {}, false));
     EXPECT_EQ("-d -D  \"C:\\a.zip\" ", zip.DeleteCommand(nullptr, "C:\\a.zip", o, "C:\\B", {}, false));
 }
 
@@ -173,7 +181,8 @@ TEST_F(ZipTest, ExtractionLineAndNameConversion) {
     TArchiverOptions o;
     o.n = 1, o.c = 1, o.x = 0;
     EXPECT_EQ("-x -o --i -j  \"C:\\a.zip\" \"D:\\x\\\" \"[-]abc/[[]x].txt\" \"a-b/c\" ",
-              zip.ExtractCommand(nullptr, "C:\\a.zip", o, "D:\\x", {TStringList{"-abc\\[x].txt", "a-b\\c"}}, false));
+              zip.ExtractCommand(nullptr, "C:\\a.zip", o, "D:\\x", {TStringList{"-abc\\[x].txt", "a-b\\c"}},
+                                 false));
     o = TArchiverOptions();
     EXPECT_EQ("-x  \"C:\\a.zip\" ", zip.ExtractCommand(nullptr, "C:\\a.zip", o, "", {}, false));
     ASSERT_TRUE(zip.SetOwnerWindow(::GetDesktopWindow(), nullptr));
