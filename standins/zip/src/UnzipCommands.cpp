@@ -35,7 +35,8 @@ void CopyField(char* field, size_t size, const std::string& text) {
 
 uint16_t Ratio(const zipfmt::ZipEntry& e) {
     if (e.OriginalSize == 0) return 0;
-    return static_cast<uint16_t>(std::min<uint64_t>(1000, uint64_t{e.CompressedSize} * 1000 / e.OriginalSize));
+    return static_cast<uint16_t>(
+        std::min<uint64_t>(1000, uint64_t{e.CompressedSize} * 1000 / e.OriginalSize));
 }
 
 std::string AttributeText(WORD a) {
@@ -49,7 +50,9 @@ std::string AttributeText(WORD a) {
 }
 
 const char* MethodText(const zipfmt::ZipEntry& e) {
-    return e.Method == zipfmt::kMethodStored ? "stored" : e.Method == zipfmt::kMethodDeflated ? "deflate" : "other";
+    return e.Method == zipfmt::kMethodStored     ? "stored"
+           : e.Method == zipfmt::kMethodDeflated ? "deflate"
+                                                 : "other";
 }
 
 struct Options {
@@ -88,7 +91,8 @@ std::vector<Selected> Select(const zipfmt::ZipDirectory& dir, const std::vector<
         Selected s{&e, std::string(), true};
         s.Exact = LocalName(e, s.Name);
         bool wanted = patterns.empty();
-        for (const std::string& p : patterns) wanted = wanted || zipfmt::WildMatch(zipfmt::SlashSeparated(p), s.Name);
+        for (const std::string& p : patterns)
+            wanted = wanted || zipfmt::WildMatch(zipfmt::SlashSeparated(p), s.Name);
         if (wanted) out.push_back(std::move(s));
     }
     if (!patterns.empty() && out.empty()) throw CommandError(kErrNoMatch, "no entry matches the names given");
@@ -112,7 +116,8 @@ void Progress(const Selected& s, const std::string& dest) {
         throw CommandError(kErrCancelled, "stopped through the owner window");
 }
 
-void Decode(OpenedArchive& arc, const zipfmt::ZipEntry& e, const std::function<bool(const void*, size_t)>& sink) {
+void Decode(OpenedArchive& arc, const zipfmt::ZipEntry& e,
+            const std::function<bool(const void*, size_t)>& sink) {
     try {
         zipfmt::ReadEntryData(arc.Source, e, arc.Directory.DirectoryOffset, sink);
     } catch (const zipfmt::ZipError& err) {
@@ -131,7 +136,8 @@ void ExtractFile(OpenedArchive& arc, const Selected& s, const std::string& targe
             return;
         }
     }
-    if (!MakeFolders(FolderOf(target))) throw CommandError(kErrWrite, "cannot create the folder of " + target);
+    if (!MakeFolders(FolderOf(target)))
+        throw CommandError(kErrWrite, "cannot create the folder of " + target);
     TempBeside temp(target);
     Decode(arc, *s.Entry, [&](const void* data, size_t n) { return WriteAll(temp.Handle(), data, n); });
     const FILETIME written = EntryWriteTime(*s.Entry);
@@ -249,7 +255,8 @@ int ExtractToMemory(const std::string& line, void* buffer, DWORD size, DWORD* un
     if (parts.Names.size() != 1) throw CommandError(kErrBadCommand, "name exactly one entry");
     OpenedArchive arc(FullPath(parts.Archive));
     std::vector<Selected> selected = Select(arc.Directory, parts.Names);
-    const auto file = std::find_if(selected.begin(), selected.end(), [](const Selected& s) { return !s.Entry->IsDirectory(); });
+    const auto file = std::find_if(selected.begin(), selected.end(),
+                                   [](const Selected& s) { return !s.Entry->IsDirectory(); });
     if (file == selected.end()) throw CommandError(kErrNoMatch, "no file entry matches");
     const zipfmt::ZipEntry& e = *file->Entry;
     if (e.OriginalSize > size || (!buffer && e.OriginalSize > 0))

@@ -74,7 +74,8 @@ ZIPDLL_EXPORT BOOL WINAPI UnzipGetWriteTimeEx(HANDLE archive, FILETIME* time) {
 
 ZIPDLL_EXPORT int WINAPI UnZipExtractMem(HWND, LPCSTR commandLine, LPBYTE buffer, DWORD size, DWORD* time,
                                          LPWORD attributes, LPDWORD written) {
-    return Guarded([&] { return ExtractToMemory(Text(commandLine), buffer, size, time, attributes, written); });
+    return Guarded(
+        [&] { return ExtractToMemory(Text(commandLine), buffer, size, time, attributes, written); });
 }
 
 // Only a null callback is taken: progress goes through "wm_arcextract" to the window.

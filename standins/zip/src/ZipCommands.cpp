@@ -20,36 +20,51 @@ enum class Mode { Add, Freshen, Delete, Adjust };
 
 struct PackOptions {
     Mode Command = Mode::Add;
-    bool System = false;      // -S: hidden and system files too
-    bool NoFolders = false;   // -D: no entries for folders
-    bool Recurse = false;     // -r: into named folders
-    bool ArchiveTime = false; // -o: the archive gets the time of its newest entry
-    bool UpdateOnly = false;  // -u: only new files and files newer than their entries
-    bool JunkPaths = false;   // -j: names without their folders
-    bool JunkPrefix = false;  // -J: a self-extractor's program is dropped
-    bool Quiet = false;       // -q
-    bool Verbose = false;     // -v
-    int Level = 6;            // -0 stores, -1 to -9 deflate
+    bool System = false;       // -S: hidden and system files too
+    bool NoFolders = false;    // -D: no entries for folders
+    bool Recurse = false;      // -r: into named folders
+    bool ArchiveTime = false;  // -o: the archive gets the time of its newest entry
+    bool UpdateOnly = false;   // -u: only new files and files newer than their entries
+    bool JunkPaths = false;    // -j: names without their folders
+    bool JunkPrefix = false;   // -J: a self-extractor's program is dropped
+    bool Quiet = false;        // -q
+    bool Verbose = false;      // -v
+    int Level = 6;             // -0 stores, -1 to -9 deflate
 };
 
 PackOptions ReadSwitches(const std::vector<std::string>& switches) {
     PackOptions o;
     for (const std::string& s : switches) {
-        if (s == "-S") o.System = true;
-        else if (s == "-D") o.NoFolders = true;
-        else if (s == "-r") o.Recurse = true;
-        else if (s == "-o") o.ArchiveTime = true;
-        else if (s == "-u") o.UpdateOnly = true;
-        else if (s == "-j") o.JunkPaths = true;
-        else if (s == "-J") o.JunkPrefix = true;
-        else if (s == "-q") o.Quiet = true;
-        else if (s == "-v") o.Verbose = true;
-        else if (s == "-d") o.Command = Mode::Delete;
-        else if (s == "-f") o.Command = Mode::Freshen;
-        else if (s == "-A") o.Command = Mode::Adjust;
-        else if (s.size() == 2 && s[1] >= '0' && s[1] <= '9') o.Level = s[1] - '0';
-        else if (s == "-FF" || s == "-k") throw CommandError(kErrNotSupported, s + " is not supported");
-        else throw CommandError(kErrBadCommand, "unknown switch " + s);
+        if (s == "-S")
+            o.System = true;
+        else if (s == "-D")
+            o.NoFolders = true;
+        else if (s == "-r")
+            o.Recurse = true;
+        else if (s == "-o")
+            o.ArchiveTime = true;
+        else if (s == "-u")
+            o.UpdateOnly = true;
+        else if (s == "-j")
+            o.JunkPaths = true;
+        else if (s == "-J")
+            o.JunkPrefix = true;
+        else if (s == "-q")
+            o.Quiet = true;
+        else if (s == "-v")
+            o.Verbose = true;
+        else if (s == "-d")
+            o.Command = Mode::Delete;
+        else if (s == "-f")
+            o.Command = Mode::Freshen;
+        else if (s == "-A")
+            o.Command = Mode::Adjust;
+        else if (s.size() == 2 && s[1] >= '0' && s[1] <= '9')
+            o.Level = s[1] - '0';
+        else if (s == "-FF" || s == "-k")
+            throw CommandError(kErrNotSupported, s + " is not supported");
+        else
+            throw CommandError(kErrBadCommand, "unknown switch " + s);
     }
     return o;
 }
@@ -81,7 +96,8 @@ class Collector {
             WIN32_FILE_ATTRIBUTE_DATA d;
             if (!::GetFileAttributesExA((Base + rel).c_str(), GetFileExInfoStandard, &d))
                 throw CommandError(kErrFileNotFound, "not found: " + literal);
-            Add(rel, d.dwFileAttributes, d.ftLastWriteTime, (uint64_t{d.nFileSizeHigh} << 32) | d.nFileSizeLow);
+            Add(rel, d.dwFileAttributes, d.ftLastWriteTime,
+                (uint64_t{d.nFileSizeHigh} << 32) | d.nFileSizeLow);
             if ((d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && Options.Recurse) Walk(rel + "\\", nullptr);
             return;
         }
@@ -116,7 +132,8 @@ class Collector {
         std::string key = c.Stored;
         ::CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
         if (!Seen.insert(key).second) {
-            if (Options.JunkPaths) throw CommandError(kErrBadCommand, "name in the archive repeated: " + c.Stored);
+            if (Options.JunkPaths)
+                throw CommandError(kErrBadCommand, "name in the archive repeated: " + c.Stored);
             return;
         }
         Found.push_back(std::move(c));
@@ -165,18 +182,21 @@ uint64_t Position(HANDLE file) {
 void Seek(HANDLE file, uint64_t to) {
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(to);
-    if (!::SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) throw CommandError(kErrWrite, "cannot seek in the archive");
+    if (!::SetFilePointerEx(file, at, nullptr, FILE_BEGIN))
+        throw CommandError(kErrWrite, "cannot seek in the archive");
 }
 
 void Write(HANDLE file, const std::vector<unsigned char>& bytes) {
-    if (!WriteAll(file, bytes.data(), bytes.size())) throw CommandError(kErrWrite, "cannot write the archive");
+    if (!WriteAll(file, bytes.data(), bytes.size()))
+        throw CommandError(kErrWrite, "cannot write the archive");
 }
 
 void CopyRange(zipfmt::ByteSource& src, uint64_t offset, uint64_t n, HANDLE out) {
     std::vector<unsigned char> buffer(1 << 16);
     while (n > 0) {
         const size_t chunk = static_cast<size_t>(std::min<uint64_t>(n, buffer.size()));
-        if (!src.Read(offset, buffer.data(), chunk)) throw CommandError(kErrRead, "cannot read the old archive");
+        if (!src.Read(offset, buffer.data(), chunk))
+            throw CommandError(kErrRead, "cannot read the old archive");
         if (!WriteAll(out, buffer.data(), chunk)) throw CommandError(kErrWrite, "cannot write the archive");
         offset += chunk;
         n -= chunk;
@@ -231,7 +251,8 @@ zipfmt::ZipEntry PackFile(const Candidate& c, int level, HANDLE out, uint64_t he
                 const long long got = read(buffer.data(), buffer.size());
                 if (got < 0) throw CommandError(kErrRead, "cannot read " + c.Path);
                 if (got == 0) break;
-                if (!write(buffer.data(), static_cast<size_t>(got))) throw CommandError(kErrWrite, "cannot write the archive");
+                if (!write(buffer.data(), static_cast<size_t>(got)))
+                    throw CommandError(kErrWrite, "cannot write the archive");
                 r.Crc = zipfmt::Crc32(r.Crc, buffer.data(), static_cast<size_t>(got));
                 r.OriginalSize += static_cast<uint64_t>(got);
             }
@@ -248,18 +269,23 @@ zipfmt::ZipEntry PackFile(const Candidate& c, int level, HANDLE out, uint64_t he
     Seek(out, headerAt);
     Write(out, zipfmt::LocalHeader(e));
     Seek(out, end);
-    const unsigned percent = e.OriginalSize ? static_cast<unsigned>(100 - uint64_t{e.CompressedSize} * 100 / e.OriginalSize) : 0;
-    ReportLine(report, "  adding: " + c.Stored + (e.Method == zipfmt::kMethodStored ? " (stored 0%)" : " (deflated " + std::to_string(percent) + "%)"));
+    const unsigned percent =
+        e.OriginalSize ? static_cast<unsigned>(100 - uint64_t{e.CompressedSize} * 100 / e.OriginalSize) : 0;
+    ReportLine(report,
+               "  adding: " + c.Stored +
+                   (e.Method == zipfmt::kMethodStored ? " (stored 0%)"
+                                                      : " (deflated " + std::to_string(percent) + "%)"));
     return e;
 }
 
 // Writes the archive into a temporary file beside target and puts it in target's place.
-void WriteArchive(const std::string& target, OpenedArchive* old, bool keepPrefix, const std::vector<OutEntry>& entries,
-                  const PackOptions& o, std::string& report) {
+void WriteArchive(const std::string& target, OpenedArchive* old, bool keepPrefix,
+                  const std::vector<OutEntry>& entries, const PackOptions& o, std::string& report) {
     if (entries.size() > zipfmt::kMaxEntries) throw CommandError(kErrTooLarge, "more than 65535 entries");
     TempBeside temp(target);
     HANDLE out = temp.Handle();
-    if (old && keepPrefix && old->Directory.PrefixSize > 0) CopyRange(old->Source, 0, old->Directory.PrefixSize, out);
+    if (old && keepPrefix && old->Directory.PrefixSize > 0)
+        CopyRange(old->Source, 0, old->Directory.PrefixSize, out);
     std::vector<zipfmt::ZipEntry> written;
     FILETIME newest{0, 0};
     for (const OutEntry& item : entries) {
@@ -329,7 +355,8 @@ int RunZip(const std::string& line, std::string& report) {
             LocalName(e, name);
             bool drop = false;
             if (o.Command == Mode::Delete)
-                for (const std::string& p : parts.Names) drop = drop || zipfmt::WildMatch(zipfmt::SlashSeparated(p), name);
+                for (const std::string& p : parts.Names)
+                    drop = drop || zipfmt::WildMatch(zipfmt::SlashSeparated(p), name);
             if (drop) {
                 ++removed;
                 ReportLine(report, "deleting: " + name);
@@ -337,7 +364,8 @@ int RunZip(const std::string& line, std::string& report) {
                 entries.push_back(OutEntry{&e, nullptr});
             }
         }
-        if (o.Command == Mode::Delete && removed == 0) throw CommandError(kErrNoMatch, "no entry matches the names given");
+        if (o.Command == Mode::Delete && removed == 0)
+            throw CommandError(kErrNoMatch, "no entry matches the names given");
         if (o.Command == Mode::Adjust && old.Directory.PrefixSize == 0) return kOk;  // offsets already right
         WriteArchive(archivePath, &old, !o.JunkPrefix, entries, o, report);
         return kOk;

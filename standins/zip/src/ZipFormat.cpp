@@ -20,8 +20,8 @@ uint16_t Get16(const unsigned char* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 uint32_t Get32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 void Put16(std::vector<unsigned char>& v, uint16_t x) {
     v.push_back(static_cast<unsigned char>(x));
@@ -36,7 +36,8 @@ void Put32(std::vector<unsigned char>& v, uint32_t x) {
 }
 
 void ReadOrFail(ByteSource& src, uint64_t offset, void* buffer, size_t n) {
-    if (offset > src.Size() || n > src.Size() - offset) Fail(TZipFault::Broken, "record beyond the end of the file");
+    if (offset > src.Size() || n > src.Size() - offset)
+        Fail(TZipFault::Broken, "record beyond the end of the file");
     if (!src.Read(offset, buffer, n)) Fail(TZipFault::Read, "the archive cannot be read");
 }
 
@@ -103,7 +104,8 @@ ZipDirectory ReadDirectory(ByteSource& src) {
 
     ZipDirectory dir;
     dir.DirectoryOffset = endOffset - directorySize;
-    if (statedOffset > dir.DirectoryOffset) Fail(TZipFault::Broken, "central directory offset beyond its place");
+    if (statedOffset > dir.DirectoryOffset)
+        Fail(TZipFault::Broken, "central directory offset beyond its place");
     // A program in front of the archive shifts every offset the records state.
     dir.PrefixSize = dir.DirectoryOffset - statedOffset;
     const uint16_t commentLength = Get16(end + 20);
@@ -152,7 +154,8 @@ uint64_t DataOffset(ByteSource& src, const ZipEntry& entry, uint64_t directoryOf
         Fail(TZipFault::Broken, "local header beyond the central directory");
     ReadOrFail(src, entry.LocalHeaderOffset, h, kLocalSize);
     if (Get32(h) != kLocalSignature) Fail(TZipFault::Broken, "local header missing for " + entry.Name);
-    if (Get16(h + 8) != entry.Method) Fail(TZipFault::Broken, "local and central headers disagree on " + entry.Name);
+    if (Get16(h + 8) != entry.Method)
+        Fail(TZipFault::Broken, "local and central headers disagree on " + entry.Name);
     const uint64_t data = entry.LocalHeaderOffset + kLocalSize + Get16(h + 26) + Get16(h + 28);
     if (data > directoryOffset || entry.CompressedSize > directoryOffset - data)
         Fail(TZipFault::Broken, "data of " + entry.Name + " runs into the central directory");
@@ -161,9 +164,11 @@ uint64_t DataOffset(ByteSource& src, const ZipEntry& entry, uint64_t directoryOf
 
 void ReadEntryData(ByteSource& src, const ZipEntry& entry, uint64_t directoryOffset,
                    const std::function<bool(const void*, size_t)>& sink) {
-    if (entry.Flags & kFlagEncrypted) Fail(TZipFault::Unsupported, "encrypted entries are not supported: " + entry.Name);
+    if (entry.Flags & kFlagEncrypted)
+        Fail(TZipFault::Unsupported, "encrypted entries are not supported: " + entry.Name);
     if (entry.Method != kMethodStored && entry.Method != kMethodDeflated)
-        Fail(TZipFault::Unsupported, "method " + std::to_string(entry.Method) + " is not supported: " + entry.Name);
+        Fail(TZipFault::Unsupported,
+             "method " + std::to_string(entry.Method) + " is not supported: " + entry.Name);
     uint64_t at = DataOffset(src, entry, directoryOffset);
     uint64_t left = entry.CompressedSize, produced = 0;
     uint32_t crc = 0;
@@ -176,7 +181,8 @@ void ReadEntryData(ByteSource& src, const ZipEntry& entry, uint64_t directoryOff
     };
 
     if (entry.Method == kMethodStored) {
-        if (entry.CompressedSize != entry.OriginalSize) Fail(TZipFault::Broken, "stored sizes differ: " + entry.Name);
+        if (entry.CompressedSize != entry.OriginalSize)
+            Fail(TZipFault::Broken, "stored sizes differ: " + entry.Name);
         while (left > 0) {
             const size_t n = static_cast<size_t>(std::min<uint64_t>(left, in.size()));
             ReadOrFail(src, at, in.data(), n);

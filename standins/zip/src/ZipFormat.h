@@ -39,7 +39,8 @@ class ByteSource {
 
 class MemorySource : public ByteSource {
   public:
-    MemorySource(const void* data, size_t size) : Data(static_cast<const unsigned char*>(data)), Length(size) {}
+    MemorySource(const void* data, size_t size)
+        : Data(static_cast<const unsigned char*>(data)), Length(size) {}
     uint64_t Size() const override { return Length; }
     bool Read(uint64_t offset, void* buffer, size_t n) override;
 

@@ -20,7 +20,8 @@ bool SameChar(const std::string& a, size_t ai, size_t an, const std::string& b, 
 
 // The set at pattern[p] ('['): its end (just past ']'), or npos when it is not closed; match
 // tells whether the character name[ni..ni+nn) is in it.
-size_t MatchSet(const std::string& pattern, size_t p, const std::string& name, size_t ni, size_t nn, bool& match) {
+size_t MatchSet(const std::string& pattern, size_t p, const std::string& name, size_t ni, size_t nn,
+                bool& match) {
     size_t i = p + 1;
     bool negate = false;
     if (i < pattern.size() && (pattern[i] == '!' || pattern[i] == '^')) {
@@ -133,7 +134,8 @@ bool SafeComponents(const std::string& name, std::vector<std::string>& component
     for (size_t i = 0; i < s.size();) {
         const size_t cl = CharLength(s, i);
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (cl == 1 && (c < 0x20 || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|'))
+        if (cl == 1 &&
+            (c < 0x20 || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|'))
             return false;
         if (cl == 1 && c == '/') {
             if (part.empty() || part == "." || part == "..") return false;

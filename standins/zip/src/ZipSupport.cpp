@@ -30,8 +30,9 @@ FileSource::FileSource(const std::string& path) {
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!File) {
         const DWORD e = ::GetLastError();
-        throw CommandError(e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? kErrFileNotFound : kErrRead,
-                           "cannot open " + path);
+        throw CommandError(
+            e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? kErrFileNotFound : kErrRead,
+            "cannot open " + path);
     }
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(File.get(), &size)) throw CommandError(kErrRead, "cannot read " + path);
@@ -77,11 +78,14 @@ bool LocalName(const zipfmt::ZipEntry& entry, std::string& name) {
         return false;
     }
     std::wstring wide(static_cast<size_t>(wn), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, entry.Name.data(), static_cast<int>(entry.Name.size()), wide.data(), wn);
+    ::MultiByteToWideChar(CP_UTF8, 0, entry.Name.data(), static_cast<int>(entry.Name.size()), wide.data(),
+                          wn);
     BOOL lost = FALSE;
-    const int an = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wn, nullptr, 0, nullptr, &lost);
+    const int an =
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wn, nullptr, 0, nullptr, &lost);
     name.assign(static_cast<size_t>(an > 0 ? an : 0), '\0');
-    if (an > 0) ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wn, name.data(), an, nullptr, &lost);
+    if (an > 0)
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wn, name.data(), an, nullptr, &lost);
     // A look-alike or '?' would name another file.
     return an > 0 && !lost;
 }
@@ -90,9 +94,12 @@ std::string StoredName(const std::string& localName, uint16_t& flags) {
     const bool ascii = std::all_of(localName.begin(), localName.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) return localName;
-    const int wn = ::MultiByteToWideChar(CP_ACP, 0, localName.data(), static_cast<int>(localName.size()), nullptr, 0);
+    const int wn =
+        ::MultiByteToWideChar(CP_ACP, 0, localName.data(), static_cast<int>(localName.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(wn > 0 ? wn : 0), L'\0');
-    if (wn > 0) ::MultiByteToWideChar(CP_ACP, 0, localName.data(), static_cast<int>(localName.size()), wide.data(), wn);
+    if (wn > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, localName.data(), static_cast<int>(localName.size()), wide.data(),
+                              wn);
     const int un = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wn, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(un > 0 ? un : 0), '\0');
     if (un > 0) ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wn, utf8.data(), un, nullptr, nullptr);
@@ -120,7 +127,8 @@ FILETIME EntryWriteTime(const zipfmt::ZipEntry& entry) {
         return utc;
     }
     FILETIME local;
-    if (::DosDateTimeToFileTime(entry.DosDate, entry.DosTime, &local)) ::LocalFileTimeToFileTime(&local, &utc);
+    if (::DosDateTimeToFileTime(entry.DosDate, entry.DosTime, &local))
+        ::LocalFileTimeToFileTime(&local, &utc);
     return utc;
 }
 
@@ -144,7 +152,8 @@ bool EndsWithSeparator(const std::string& s) {
     if (s.empty()) return false;
     // The last whole character: step through double-byte ones.
     size_t last = 0;
-    for (size_t i = 0; i < s.size(); i += (zipfmt::IsLeadByte932(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1)
+    for (size_t i = 0; i < s.size();
+         i += (zipfmt::IsLeadByte932(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1)
         last = i;
     return last == s.size() - 1 && (s[last] == '\\' || s[last] == '/');
 }
@@ -221,18 +230,21 @@ std::string LastComponent(const std::string& path) {
 
 std::string FolderOf(const std::string& path) {
     size_t cut = std::string::npos;
-    for (size_t i = 0; i < path.size(); i += (zipfmt::IsLeadByte932(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) ? 2 : 1)
+    for (size_t i = 0; i < path.size();
+         i += (zipfmt::IsLeadByte932(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) ? 2 : 1)
         if (path[i] == '\\' || path[i] == '/' || path[i] == ':') cut = i;
     return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
 bool MakeFolders(const std::string& path) {
-    for (size_t i = 0; i < path.size(); i += (zipfmt::IsLeadByte932(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) ? 2 : 1) {
+    for (size_t i = 0; i < path.size();
+         i += (zipfmt::IsLeadByte932(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) ? 2 : 1) {
         if ((path[i] == '\\' || path[i] == '/') && i > 0 && path[i - 1] != ':') {
             const std::string part = path.substr(0, i);
             const DWORD a = ::GetFileAttributesA(part.c_str());
             if (a == INVALID_FILE_ATTRIBUTES) {
-                if (!::CreateDirectoryA(part.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return false;
+                if (!::CreateDirectoryA(part.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+                    return false;
             } else if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
                 return false;
             }
@@ -245,7 +257,8 @@ TempBeside::TempBeside(const std::string& target) {
     std::string folder = FolderOf(target);
     if (folder.empty()) folder = ".\\";
     for (unsigned n = 0; n < 1000 && !File; ++n) {
-        Path_ = folder + "~zip" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount() + n) + ".tmp";
+        Path_ = folder + "~zip" + std::to_string(::GetCurrentProcessId()) + "_" +
+                std::to_string(::GetTickCount() + n) + ".tmp";
         File.reset(::CreateFileA(Path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!File && ::GetLastError() != ERROR_FILE_EXISTS) break;

@@ -57,7 +57,8 @@ class ZipStandinTest : public ::testing::Test {
     // What a Unix command printed; its exit status is the last line.
     std::string Unix(const std::string& command) {
         std::string out;
-        if (!archive_test::RunUnixCommand(temp.Path(), command + "; echo \"exit=$?\"", out)) return "<did not run>";
+        if (!archive_test::RunUnixCommand(temp.Path(), command + "; echo \"exit=$?\"", out))
+            return "<did not run>";
         return out;
     }
     std::string U(const std::string& winPath) { return "'" + archive_test::UnixPath(winPath) + "'"; }
@@ -110,7 +111,8 @@ TEST_F(ZipStandinTest, APackedArchiveIsTestedAndExtractedByInfoZipByteForByte) {
     EXPECT_NE(std::string::npos, tested.find("No errors detected")) << tested;
     const std::string extracted = Unix("unzip -o " + U(temp / "out.zip") + " -d " + U(temp / "unix"));
     EXPECT_NE(std::string::npos, extracted.find("exit=0")) << extracted;
-    for (const auto& [name, data] : PackedFiles()) EXPECT_EQ(data, ReadFileBytes(temp / "unix\\" + name)) << name;
+    for (const auto& [name, data] : PackedFiles())
+        EXPECT_EQ(data, ReadFileBytes(temp / "unix\\" + name)) << name;
 
     EXPECT_TRUE(IsZipArchive(temp / "out.zip"));
     EXPECT_EQ("-dash.txt@4;a.txt@1200;empty.txt@0;sub/deep/[x]-y.txt@8;sub/mixed.bin@300000;日本語.txt@7;",
@@ -146,7 +148,8 @@ TEST_F(ZipStandinTest, DamagedAndHostileArchivesFailClearlyAndLeaveTheDestinatio
 
     // A byte of hello.txt's deflated data changed.
     std::string damaged = ReadFileBytes(Fixture("infozip-deflate.zip"));
-    const size_t data = 30 + 9 + (static_cast<unsigned char>(damaged[28]) | (static_cast<unsigned char>(damaged[29]) << 8));
+    const size_t data =
+        30 + 9 + (static_cast<unsigned char>(damaged[28]) | (static_cast<unsigned char>(damaged[29]) << 8));
     damaged[data + 5] = static_cast<char>(damaged[data + 5] ^ 0x55);
     ASSERT_TRUE(WriteFileBytes(temp / "damaged.zip", damaged));
     TArchiveFile archive;
@@ -193,7 +196,8 @@ TEST_F(ZipStandinTest, UpdatesAndDeletionsRewriteTheArchiveInPlace) {
     std::string cmdLine, output;
     EXPECT_EQ(0, zip.Delete(nullptr, path, TArchiverOptions(), "", {"a.txt"}, false, cmdLine, output));
     EXPECT_EQ("b.txt@13;", Listing(archive));
-    EXPECT_EQ(0x8004, zip.Delete(nullptr, path, TArchiverOptions(), "", {"none.txt"}, false, cmdLine, output));
+    EXPECT_EQ(0x8004,
+              zip.Delete(nullptr, path, TArchiverOptions(), "", {"none.txt"}, false, cmdLine, output));
     const std::string listed = Unix("unzip -l " + U(path));
     EXPECT_NE(std::string::npos, listed.find("b.txt")) << listed;
     EXPECT_EQ(std::string::npos, listed.find("a.txt")) << listed;
