@@ -124,6 +124,10 @@ class Collector {
             if (folder) return;
             stored = LastComponent(stored);
         }
+        // A name that climbs out of the base folder would climb out of the destination too.
+        std::vector<std::string> components;
+        if (!zipfmt::SafeComponents(stored, components))
+            throw CommandError(kErrUnsafeName, "not a name below the base folder: " + rel);
         c.Stored = folder ? stored + "/" : stored;
         c.Folder = folder;
         c.WriteTime = time;

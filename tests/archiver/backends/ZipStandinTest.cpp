@@ -141,6 +141,37 @@ TEST_F(ZipStandinTest, ExtractReadsTheArchivesOfInfoZip) {
     EXPECT_EQ(DataBin(), ReadFileBytes(dest + "sub\\data.bin"));
 }
 
+TEST_F(ZipStandinTest, ProgressReachesTheComponentPerFileAndItsAbortStopsExtraction) {
+    TArchiveFile archive;
+    archive.SetFileName(Fixture("infozip-deflate.zip"));
+    std::string seen;
+    archive.OnProgress = [&](TArchiveFile&, int state, TProgressRecord* record, bool&) {
+        if (state == 1)
+            seen += FieldText(record->SourceFileName) + ">" + FieldText(record->DestFileName) + ";";
+    };
+    const std::string dest = temp / "p\\";
+    ASSERT_EQ(0, archive.Extract(nullptr, nullptr, dest, {}));
+    EXPECT_EQ("hello.txt>" + dest + "hello.txt;sub/data.bin>" + dest + "sub\\data.bin;empty.txt>" + dest +
+                  "empty.txt;",
+              seen);
+
+    const std::string stopped = temp / "stopped\\";
+    archive.OnProgress = [](TArchiveFile&, int, TProgressRecord*, bool& abort) { abort = true; };
+    EXPECT_EQ(0x8020, archive.Extract(nullptr, nullptr, stopped, {}));
+    EXPECT_FALSE(Exists(stopped + "hello.txt"));
+}
+
+TEST_F(ZipStandinTest, NamesThatClimbOutOfTheBaseFolderAreNotPacked) {
+    const std::string base = temp / "base\\";
+    archive_test::MakeTree(base, {"in.txt"});
+    ASSERT_TRUE(WriteFileBytes(temp / "out.txt", "outside"));
+    TArchiveFile archive;
+    archive.SetFileName(temp / "c.zip");
+    archive.Options().PackFilter = TPackFilter::pfArchiver;  // the names go to the library as they are
+    EXPECT_EQ(0x800B, archive.Pack(nullptr, nullptr, base, {"..\\out.txt"}));
+    EXPECT_FALSE(Exists(temp / "c.zip"));
+}
+
 TEST_F(ZipStandinTest, DamagedAndHostileArchivesFailClearlyAndLeaveTheDestinationAsItWas) {
     const std::string dest = temp / "dest\\";
     archive_test::MakeTree(dest, {});
