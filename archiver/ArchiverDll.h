@@ -14,8 +14,8 @@
 
 namespace arc {
 
-// format with "%0:s" and "%1:s" replaced in one pass, so an argument that itself holds a
-// placeholder stays as it is.
+// The format text with "%0:s" and "%1:s" replaced in one pass, so that an argument which holds a
+// placeholder itself stays as it is.
 std::string FormatPlaceholders(const std::string& format, const std::string& arg0,
                                const std::string& arg1 = std::string());
 // "%0:s を扱うには %1:s が 必要です。" with (description, library file name).
