@@ -33,7 +33,7 @@ unsigned char* ChunkParser::buffer(std::size_t bytes) {
 void ChunkParser::parse(std::int32_t history, std::int32_t end) {
     symbols_.clear();
     segment_ends_.clear();
-    finder_.reset();
+    finder_.start(end);
     data_end_ = end;
     std::memset(buf_.data() + end, 0, kSlack);
     const unsigned char* b = buf_.data();
