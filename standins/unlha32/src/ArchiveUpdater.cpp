@@ -203,9 +203,6 @@ int ArchiveUpdater::Run() {
     unsigned kept = 0, deleted = 0;
     {
         Win32FileSink sink(temp.path());
-        lha::WriterOptions wopts;
-        wopts.header_level = cmd_.switches.headerLevel;
-        lha::Writer writer(sink, wopts);
         std::optional<Win32FileSource> oldSource;
         std::optional<lha::Reader> reader;
         if (exists) {
@@ -221,6 +218,12 @@ int ArchiveUpdater::Run() {
         EntryFilter toDelete(cmd_.names, cmd_.switches.excludes);
         if (!deleting && threads_ > 1 && cmd_.switches.method != lha::Method::Lh0)
             StartPackingAhead(items, byName, reader ? &*reader : nullptr);
+        lha::WriterOptions wopts;
+        wopts.header_level = cmd_.switches.headerLevel;
+        // Beside the workers a large file is parsed on one thread: the cores are busy anyway, and
+        // a second parser of its own would take the process past 64 MiB.
+        if (ahead_) wopts.threads = 1;
+        lha::Writer writer(sink, wopts);
         lha::Entry e;
         while (reader && reader->next(e)) {
             if (deleting) {

@@ -4,9 +4,8 @@
 // would pack it, so the archive is the same whatever the number of threads.
 //
 // Workers only take files up to kLargeFile: a larger one is left to the writer, which streams it
-// (the codec parses large inputs on two threads of its own) while the workers go on with the
-// files after it. A file a worker cannot open or read whole is left to the writer too, which
-// opens it again and reports what goes wrong at its place in the order.
+// while the workers go on with the files after it. A file a worker cannot open or read whole is left to the
+// writer too, which opens it again and reports what goes wrong at its place in the order.
 #pragma once
 
 #include <lha/lha.h>
@@ -24,10 +23,10 @@ struct PackItem;
 
 class PackAhead {
   public:
-    static constexpr std::uint64_t kLargeFile = 1 << 20;
+    static constexpr std::uint64_t kLargeFile = 256 << 10;
     // Input bytes taken by workers and not yet by the writer; with the packed output waiting,
     // the encoders and a large file streamed meanwhile, the process stays well below 64 MiB.
-    static constexpr std::uint64_t kBudget = 4 << 20;
+    static constexpr std::uint64_t kBudget = 2 << 20;
 
     // `order`: every file item in the order the writer adds them. Starts the workers.
     PackAhead(std::vector<const PackItem*> order, lha::Method method, int threads);
