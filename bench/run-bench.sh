@@ -3,6 +3,9 @@
 # one run, each measured REPEAT times (default 5) with ours and theirs taking turns; prints the
 # median wall time of each and the ratio ours/theirs per row.
 #   bench/run-bench.sh [FILES]     (FILES: files in the generated tree, default 3000)
+# To measure another version (an older checkout, say), BENCH_BUILD names its i686 build folder
+# and BENCH_NATIVE its native codec build folder; they are used as they are. A build without
+# empty-folder-bench.exe leaves out the emptying rows.
 # Rows:
 #   full run     ostrun: copy into the base folder, pack lh5, empty the base folder (own walk)
 #                against cp -a, jlha a2o5q and rm -rf
@@ -17,11 +20,15 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 files=${1:-3000}
 repeat=${REPEAT:-5}
-bash "$top/scripts/build.sh" i686 --target ostrun unlha32 unlha-run empty-folder-bench >/dev/null
-build=$top/build/i686
-native=$top/build/lha-native
-cmake -S "$top/standins/lha" -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$native" -j"$(nproc)" --target lhatool >/dev/null
+build=${BENCH_BUILD:-$top/build/i686}
+native=${BENCH_NATIVE:-$top/build/lha-native}
+if [ -z "${BENCH_BUILD:-}" ]; then
+  bash "$top/scripts/build.sh" i686 --target ostrun unlha32 unlha-run empty-folder-bench >/dev/null
+fi
+if [ -z "${BENCH_NATIVE:-}" ]; then
+  cmake -S "$top/standins/lha" -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$native" -j"$(nproc)" --target lhatool >/dev/null
+fi
 . "$top/scripts/wine-session.sh"
 wine_session_start "$build"
 trap wine_session_stop EXIT
@@ -109,7 +116,8 @@ lhasa tq "$work/arc/pack.lzh" && jlha tq "$work/arc/pack.lzh" >/dev/null || { ec
 pack_kb=$( /usr/bin/time -f %M wine "$build/bin/unlha-run.exe" "$line" 2>&1 >/dev/null | tail -1)
 
 ours=(); theirs=(); shell=()
-for _ in $(seq "$repeat"); do
+[ -f "$build/bin/empty-folder-bench.exe" ] || repeat_empty=0
+for _ in $(seq "${repeat_empty:-$repeat}"); do
   rm -rf "$work/empty"; cp -a "$work/tree" "$work/empty"; sync
   ours+=("$(secs wine "$build/bin/empty-folder-bench.exe" "$(win "$work/empty")")")
   [ -d "$work/empty" ] && [ -z "$(ls -A "$work/empty")" ] || { echo "emptying left files" >&2; exit 1; }
@@ -118,9 +126,11 @@ for _ in $(seq "$repeat"); do
   cp -a "$work/tree" "$work/empty"; sync
   shell+=("$(secs wine "$build/bin/empty-folder-bench.exe" "$(win "$work/empty")" shell)")
 done
-row "emptying the base folder (own walk)" "rm -rf"
-ours=("${shell[@]}")
-row "  the shell's delete, for scale" "rm -rf"
+if [ "${repeat_empty:-1}" != 0 ]; then
+  row "emptying the base folder (own walk)" "rm -rf"
+  ours=("${shell[@]}")
+  row "  the shell's delete, for scale" "rm -rf"
+fi
 
 ours=(); theirs=()
 for _ in $(seq "$repeat"); do

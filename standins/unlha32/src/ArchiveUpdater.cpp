@@ -191,6 +191,11 @@ int ArchiveUpdater::Run() {
             return result_;
         }
     }
+    // The workers stop when the command ends, whichever way it ends.
+    struct StopPackingAhead {
+        std::unique_ptr<PackAhead>& ahead;
+        ~StopPackingAhead() { ahead.reset(); }
+    } stopPackingAhead{ahead_};
     std::unordered_map<std::string, std::size_t> byName;
     for (std::size_t i = 0; i < items.size(); ++i) byName.emplace(FoldName(items[i].storedName), i);
     std::vector<bool> done(items.size(), false), replaced(items.size(), false);

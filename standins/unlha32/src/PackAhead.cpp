@@ -55,7 +55,9 @@ int PackAhead::DefaultThreads() {
 }
 
 PackAhead::PackAhead(std::vector<const PackItem*> order, lha::Method method, int threads)
-    : order_(std::move(order)), method_(method), slots_(order_.size()) {
+    : method_(method), slots_(order.size()) {
+    order_.reserve(order.size());
+    for (const PackItem* item : order) order_.push_back(File{item, item->diskPath, ListedSize(*item)});
     const int n = std::clamp(threads, 1, 8);
     try {
         for (int i = 0; i < n; ++i) workers_.emplace_back([this] { Work(); });
@@ -78,7 +80,7 @@ bool PackAhead::MayClaim() const {
     if (nextClaim_ >= order_.size()) return false;
     // The file the writer waits for is always taken, whatever the budget holds.
     if (nextClaim_ == nextTake_) return true;
-    const std::uint64_t size = ListedSize(*order_[nextClaim_]);
+    const std::uint64_t size = order_[nextClaim_].size;
     return size > kLargeFile || inFlight_ + size <= kBudget;
 }
 
@@ -92,15 +94,15 @@ void PackAhead::Work() {
         claimable_.wait(lock, [this] { return stop_ || nextClaim_ >= order_.size() || MayClaim(); });
         if (stop_ || nextClaim_ >= order_.size()) return;
         const std::size_t k = nextClaim_++;
-        const PackItem& item = *order_[k];
-        const std::uint64_t listed = ListedSize(item);
+        const File& file = order_[k];
+        const std::uint64_t listed = file.size;
         std::unique_ptr<lha::PackedData> data;
         if (listed <= kLargeFile) {
             slots_[k].reserved = listed;
             inFlight_ += listed;
             lock.unlock();
             try {
-                if (ReadWhole(item.diskPath, buffer)) {
+                if (ReadWhole(file.path, buffer)) {
                     data = std::make_unique<lha::PackedData>();
                     packer.pack(buffer.data(), buffer.size(), method_, *data);
                 }
@@ -117,7 +119,7 @@ void PackAhead::Work() {
 
 std::unique_ptr<lha::PackedData> PackAhead::Take(const PackItem& item) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (stop_ || nextTake_ >= order_.size() || order_[nextTake_] != &item) return nullptr;
+    if (stop_ || nextTake_ >= order_.size() || order_[nextTake_].item != &item) return nullptr;
     Slot& slot = slots_[nextTake_];
     ready_.wait(lock, [&] { return slot.ready; });
     inFlight_ -= slot.reserved;

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -28,7 +29,8 @@ class PackAhead {
     // the encoders and a large file streamed meanwhile, the process stays well below 64 MiB.
     static constexpr std::uint64_t kBudget = 2 << 20;
 
-    // `order`: every file item in the order the writer adds them. Starts the workers.
+    // `order`: every file item in the order the writer adds them (what the workers need of them
+    // is copied). Starts the workers.
     PackAhead(std::vector<const PackItem*> order, lha::Method method, int threads);
     // Stops the workers and waits for them (a cancel or an error may leave files untaken).
     ~PackAhead();
@@ -43,6 +45,12 @@ class PackAhead {
     static int DefaultThreads();
 
   private:
+    // What a worker needs of an item, copied: the items belong to the caller.
+    struct File {
+        const PackItem* item;  // compared in Take, never followed by a worker
+        std::string path;
+        std::uint64_t size;
+    };
     struct Slot {
         std::unique_ptr<lha::PackedData> data;
         std::uint64_t reserved = 0;  // counted in inFlight_ from claim to take
@@ -51,7 +59,7 @@ class PackAhead {
     void Work();
     bool MayClaim() const;
 
-    const std::vector<const PackItem*> order_;
+    std::vector<File> order_;
     const lha::Method method_;
     std::vector<Slot> slots_;
     std::mutex mutex_;
