@@ -21,7 +21,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 files=${1:-3000}
 repeat=${REPEAT:-5}
 build=${BENCH_BUILD:-$top/build/i686}
-native=${BENCH_NATIVE:-$top/build/lha-native}
+native=${BENCH_NATIVE:-$top/build/lha-bench}  # not lha-native: the tests configure that one with clang
 if [ -z "${BENCH_BUILD:-}" ]; then
   bash "$top/scripts/build.sh" i686 --target ostrun unlha32 unlha-run empty-folder-bench >/dev/null
 fi
