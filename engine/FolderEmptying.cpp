@@ -34,12 +34,11 @@ bool IsDots(const wchar_t* name) {
 bool RemoveEntry(const std::wstring& path, DWORD attributes) {
     if (attributes & FILE_ATTRIBUTE_READONLY)
         ::SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        // A link to a folder: Windows removes it with RemoveDirectory; Wine shows a Unix link to
-        // a folder as such a link and removes it with DeleteFile.
-        return ::RemoveDirectoryW(path.c_str()) || ::DeleteFileW(path.c_str());
-    }
-    return ::DeleteFileW(path.c_str());
+    // A folder, or a link to one (symbolic link, junction): RemoveDirectory removes the link
+    // itself, never what it points to. (Wine refuses it for a Unix link to a folder, which then
+    // stays.)
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ::RemoveDirectoryW(path.c_str()) != 0;
+    return ::DeleteFileW(path.c_str()) != 0;
 }
 
 }  // namespace
