@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "FileSystem.h"
+#include "FolderEmptying.h"
 #include "TextRoutines.h"
 
 namespace ostra {
@@ -64,7 +65,10 @@ void DeleteBaseFolder(const std::string& baseFolder, HWND owner, bool confirm, b
     const std::string target = RemoveBackslash(FullLongPath(given));
     const bool safe = IsAbsolutePath(AddBackslash(given)) && !IsRootFolder(target) &&
                       target.find_first_of("*?") == std::string::npos;
-    if (safe && DirectoryExists(target)) {
+    if (safe && DirectoryExists(target) && !recycleBin && !confirm && !progressDialog) {
+        // None of the shell's features asked for: our own walk, a hundred times faster.
+        RemoveFolderTree(target);
+    } else if (safe && DirectoryExists(target)) {
         std::string from = target;
         from.push_back('\0');  // the shell takes a list ended by two NULs
         SHFILEOPSTRUCTA op{};

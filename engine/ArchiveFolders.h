@@ -22,9 +22,10 @@ bool ArchiveFolderInBase(const std::string& baseFolder, const std::string& archi
 // folder is the base folder or lies below it.
 void CheckArchiveFolder(const std::string& baseFolder, const std::string& archiveFolder);
 
-// Removes the base folder as a whole through the shell (recycle bin, confirmation and progress as
-// asked), then makes it again, empty. A drive root, a relative path or a path with wildcards is
-// never handed to the shell, so nothing outside the base folder can be removed. With showErrors
+// Removes the base folder as a whole, then makes it again, empty: through the shell when the
+// recycle bin, the confirmation or the progress dialog is asked for, otherwise by our own walk
+// (RemoveFolderTree). A drive root, a relative path or a path with wildcards is never removed,
+// so nothing outside the base folder can be. With showErrors
 // off the shell shows no error boxes (an unattended run must never wait on one).
 void DeleteBaseFolder(const std::string& baseFolder, HWND owner, bool confirm, bool progressDialog,
                       bool recycleBin, bool showErrors = true);

@@ -66,57 +66,5 @@ TEST(ArchiveFolders, PathTests) {
     EXPECT_TRUE(IsInsideFolder("C:\\表\\a", "C:\\表"));
 }
 
-TEST(ArchiveFolders, DeleteEmptiesTheBaseFolderAndMakesItAgain) {
-    TempDir dir;
-    const std::string base = dir / "base\\";
-    ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA((base + "backup").c_str(), nullptr));
-    ASSERT_TRUE(WriteFileBytes(base + "backup\\a.txt", "a"));
-    ASSERT_TRUE(WriteFileBytes(dir / "outside.txt", "keep"));
-    DeleteBaseFolder(base, nullptr, false, false, false, false);
-    EXPECT_TRUE(Exists(base));
-    EXPECT_FALSE(Exists(base + "backup"));
-    EXPECT_TRUE(Exists(dir / "outside.txt"));
-}
-
-TEST(ArchiveFolders, DeleteNeverHandsRootsRelativeOrWildcardPathsToTheShell) {
-    TempDir dir;
-    ASSERT_TRUE(CreateDirectoryA((dir / "w1").c_str(), nullptr));
-    ASSERT_TRUE(WriteFileBytes(dir / "w1\\f.txt", "x"));
-    // A wildcard would let the shell delete every match.
-    DeleteBaseFolder(dir / "w*", nullptr, false, false, false, false);
-    EXPECT_TRUE(Exists(dir / "w1\\f.txt"));
-
-    // A relative base folder is not resolved against the current folder.
-    char cwd[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, cwd);
-    SetCurrentDirectoryA(dir.Path().c_str());
-    DeleteBaseFolder("w1\\", nullptr, false, false, false, false);
-    SetCurrentDirectoryA(cwd);
-    EXPECT_TRUE(Exists(dir / "w1\\f.txt"));
-}
-
-TEST(ArchiveFolders, DeleteSeesThroughOtherSpellingsOfADriveRoot) {
-    TempDir dir;
-    ASSERT_TRUE(WriteFileBytes(dir / "f.txt", "x"));
-    ASSERT_TRUE(CreateDirectoryA((dir / "sub").c_str(), nullptr));
-    // A drive of its own whose root is the temporary folder: Wine's drive letters are links in
-    // the prefix's dosdevices folder (DefineDosDevice is not carried out there).
-    char prefix[MAX_PATH] = {};
-    ASSERT_GT(GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH), 0u) << "not under Wine";
-    ASSERT_EQ(dir.Path().compare(0, 3, "C:\\"), 0) << dir.Path();
-    std::string unixTarget = "../drive_c/" + dir.Path().substr(3);
-    for (char& c : unixTarget)
-        if (c == '\\') c = '/';
-    std::string devices = std::string("Z:") + prefix + "/dosdevices/";
-    for (char& c : devices)
-        if (c == '/') c = '\\';
-    {
-        testing_support::UnixFolderLink drive(devices, "q:", unixTarget);
-        ASSERT_TRUE(Exists("Q:\\f.txt"));
-        for (const char* root : {"Q:\\.", "Q:\\sub\\..", "Q:\\sub/..\\", "Q:/"})
-            DeleteBaseFolder(root, nullptr, false, false, false, false);
-    }
-    EXPECT_TRUE(Exists(dir / "f.txt"));
-    EXPECT_TRUE(Exists(dir / "sub"));
-}
+// The emptying of the base folder (DeleteBaseFolder) is tested by both its ways in
+// FolderEmptyingTest.cpp.

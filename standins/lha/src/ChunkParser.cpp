@@ -33,7 +33,7 @@ unsigned char* ChunkParser::buffer(std::size_t bytes) {
 void ChunkParser::parse(std::int32_t history, std::int32_t end) {
     symbols_.clear();
     segment_ends_.clear();
-    finder_.reset();
+    finder_.start(end);
     data_end_ = end;
     std::memset(buf_.data() + end, 0, kSlack);
     const unsigned char* b = buf_.data();
@@ -72,7 +72,8 @@ void ChunkParser::parse(std::int32_t history, std::int32_t end) {
 void ChunkParser::gather(std::int32_t begin, std::int32_t end) {
     seg_begin_ = begin;
     const std::size_t span = static_cast<std::size_t>(end - begin);
-    if (matches_.size() < span * 4 + 300) matches_.resize(span * 4 + 300);
+    // Two a position is more than text or code needs; the buffer grows when one needs more.
+    if (matches_.size() < span * 2 + 300) matches_.resize(span * 2 + 300);
     first_.resize(span + 1);
     std::uint32_t n = 0;
     const unsigned char* b = buf_.data();

@@ -74,6 +74,7 @@ int MatchFinder::insert(const unsigned char* buf, std::int32_t pos, int limit, M
                                1);
         __builtin_prefetch(&head_[hash_bytes(ahead, kTreeKey, hash_shift_)], 1);
     }
+    const std::int32_t g = pos + origin_;
     const int cap = std::min(limit, kTreeKey - 1);
     int best = kMinMatch - 1, n = 0;
     for (int t = 0; t < kTables; ++t) {
@@ -82,14 +83,14 @@ int MatchFinder::insert(const unsigned char* buf, std::int32_t pos, int limit, M
         std::int32_t& slot =
             short_[static_cast<std::size_t>(t) * table_size_ + hash_bytes(v, k, table_shift_)];
         const std::int32_t cur = slot;
-        slot = pos;
-        if (!Collect || cur < 0 || pos - cur >= window_) continue;
-        const std::uint64_t x = load64(buf + cur) ^ v;
+        slot = g;
+        if (!Collect || cur < 0 || g - cur >= window_) continue;
+        const std::uint64_t x = load64(buf + (cur - origin_)) ^ v;
         int len = x != 0 ? __builtin_ctzll(x) >> 3 : 8;
         len = len < cap ? len : cap;
         if (len >= k && len > best) {
             best = len;
-            out[n++] = Match{static_cast<std::uint16_t>(len), static_cast<std::uint16_t>(pos - cur - 1)};
+            out[n++] = Match{static_cast<std::uint16_t>(len), static_cast<std::uint16_t>(g - cur - 1)};
         }
     }
     if (limit < kTreeKey) return n;
@@ -101,25 +102,26 @@ int MatchFinder::walk(const unsigned char* buf, std::int32_t pos, int limit, std
                       int best, Match* out) {
     const std::uint32_t h = hash_bytes(key, kTreeKey, hash_shift_);
     std::int32_t cur = head_[h];
-    head_[h] = pos;
-    std::int32_t* ptr0 = &son_[((static_cast<std::uint32_t>(pos) & mask_) << 1) + 1];
-    std::int32_t* ptr1 = &son_[(static_cast<std::uint32_t>(pos) & mask_) << 1];
+    const std::int32_t g = pos + origin_;
+    head_[h] = g;
+    std::int32_t* ptr0 = &son_[((static_cast<std::uint32_t>(g) & mask_) << 1) + 1];
+    std::int32_t* ptr1 = &son_[(static_cast<std::uint32_t>(g) & mask_) << 1];
     const unsigned char* s = buf + pos;
     // The tree orders strings by their first `tl` bytes only, the same bound for every position,
     // which keeps it consistent; a match reaching the bound is then extended directly.
     const int tl = limit < tree_limit_ ? limit : tree_limit_;
     int len0 = 0, len1 = 0, n = 0, depth = depth_;
     // Long repeats make most of the compared bytes: the node of the known match skips them.
-    const std::int32_t known_pos = known.length > 0 ? pos - known.offset - 1 : -1;
+    const std::int32_t known_pos = known.length > 0 ? g - known.offset - 1 : -1;
     const int known_len = std::min<int>(known.length, limit);
     for (;;) {
-        std::int32_t dist = pos - cur;
+        std::int32_t dist = g - cur;
         if (cur < 0 || dist >= window_ || depth-- == 0) {
             *ptr0 = *ptr1 = -1;
             break;
         }
         std::int32_t* pair = &son_[(static_cast<std::uint32_t>(cur) & mask_) << 1];
-        const unsigned char* m = buf + cur;
+        const unsigned char* m = s - dist;
         int len = len0 < len1 ? len0 : len1;
         if (cur == known_pos && known_len > len) len = (known_len < tl ? known_len : tl) - 1;
         if (m[len] == s[len]) {
@@ -160,6 +162,17 @@ int MatchFinder::find(const unsigned char* buf, std::int32_t pos, int limit, Mat
 
 void MatchFinder::skip(const unsigned char* buf, std::int32_t pos, int limit, Match known) {
     insert<false>(buf, pos, limit, known, nullptr);
+}
+
+void MatchFinder::start(std::int32_t span) {
+    // Stored numbers stay below 2^30, far from overflow in the distance arithmetic.
+    if (top_ == 0 || static_cast<std::int64_t>(top_) + window_ + span >= (std::int64_t{1} << 30)) {
+        if (top_ != 0) reset();
+        origin_ = 0;
+    } else {
+        origin_ = top_ + window_;
+    }
+    top_ = origin_ + span;
 }
 
 void MatchFinder::reset() {

@@ -31,8 +31,11 @@ class MatchFinder {
     int find(const unsigned char* buf, std::int32_t pos, int limit, Match known, Match* out);
     // Inserts pos without collecting matches.
     void skip(const unsigned char* buf, std::int32_t pos, int limit, Match known);
-    // Forgets every position (for the next input).
-    void reset();
+    // Starts an input whose positions run from 0 to below `span`. The positions of earlier
+    // inputs are not cleared (for small files that cost more than the packing): the new ones are
+    // numbered a window beyond them, so that every old one is out of reach. Only when the
+    // numbers would overflow are the tables wiped.
+    void start(std::int32_t span);
 
   private:
     template <bool Collect>
@@ -41,13 +44,18 @@ class MatchFinder {
     int walk(const unsigned char* buf, std::int32_t pos, int limit, std::uint64_t key, Match known, int best,
              Match* out);
 
+    void reset();
+
     std::int32_t window_;
     std::uint32_t mask_;
+    std::int32_t origin_ = 0;  // stored number of position 0 of the current input
+    std::int32_t top_ = 0;     // stored numbers so far are below this
     int depth_;
     int tree_limit_;
     int hash_shift_;
     int table_shift_;
     std::size_t table_size_;
+    // Entries hold stored numbers (position + origin_), -1 when empty.
     std::vector<std::int32_t> short_;  // the tables of lengths kMinMatch .. kTreeKey - 1, in a row
     std::vector<std::int32_t> head_;   // tree roots
     std::vector<std::int32_t> son_;

@@ -1,6 +1,7 @@
 #include "lha/lha.h"
 
 #include "BitWriter.h"
+#include "EncoderChoice.h"
 #include "Header.h"
 #include "LzhEncoder.h"
 
@@ -25,10 +26,6 @@ detail::HeaderFields fields_from(const NewEntry& info, std::uint8_t os_id) {
     f.access_time = info.access_time;
     f.os_id = os_id;
     return f;
-}
-
-int dict_bits(Method m) {
-    return m == Method::Lh5 ? 13 : m == Method::Lh6 ? 15 : 16;
 }
 
 }  // namespace
@@ -86,19 +83,10 @@ Entry Writer::add_file(const NewEntry& info, ByteSource& data, Method method, co
     if (!stored) {
         try {
             detail::BitWriter bw(sink_, expected);
-            auto& enc = encoders_[static_cast<int>(method)];
-            if (!enc) {
-                // Made once per method and kept: archives of many small files would otherwise spend
-                // their time setting up windows and tables.
-                detail::EncoderOptions eo =
-                    detail::EncoderOptions::for_method(detail::MethodParams{dict_bits(method)});
-                if (options_.search_depth > 0) eo.depth = std::min(options_.search_depth, 256);
-                if (options_.nice_length > 0) eo.nice_length = std::clamp(options_.nice_length, 3, 256);
-                if (options_.passes >= 0) eo.passes = std::min(options_.passes, 8);
-                if (options_.threads > 0) eo.threads = options_.threads;
-                enc = std::make_unique<detail::LzhEncoder>(detail::MethodParams{dict_bits(method)}, eo);
-            }
-            enc->encode(pull, bw, expected);
+            // Kept per method: archives of many small files would otherwise spend their time
+            // setting up windows and tables.
+            detail::LzhEncoder& enc = detail::encoder_for(encoders_, method, options_);
+            enc.encode(pull, bw, expected);
             bw.flush();
             packed = bw.bytes();
             if (packed >= done) stored = true;
@@ -140,6 +128,38 @@ Entry Writer::add_file(const NewEntry& info, ByteSource& data, Method method, co
     pr.entry = &e;
     pr.done = done;
     pr.total = done;
+    report(Progress::Phase::EntryEnd);
+    return e;
+}
+
+Entry Writer::add_packed(const NewEntry& info, const PackedData& data, const ProgressFn& progress) {
+    if (finished_) throw Error(ErrorCode::InvalidArgument, "archive already finished");
+    if (data.method == Method::Lh0 ? data.bytes.size() != data.original_size : data.original_size == 0)
+        throw Error(ErrorCode::InvalidArgument, "packed data does not fit its sizes: " + info.name);
+    const int level = options_.header_level;
+    detail::HeaderFields f = fields_from(info, options_.os_id);
+    f.method = method_name(data.method);
+    f.large = data.original_size > 0xFFFFFFFFu;
+    f.original_size = data.original_size;
+    f.packed_size = data.bytes.size();
+    f.crc = data.crc;
+    Entry e = detail::entry_from_fields(f, level);
+    Progress pr;
+    pr.entry = &e;
+    pr.total = data.original_size;
+    auto report = [&](Progress::Phase phase) {
+        pr.phase = phase;
+        if (progress && !progress(pr)) throw Error(ErrorCode::Cancelled, "cancelled");
+    };
+    report(Progress::Phase::EntryBegin);
+    const auto header = detail::build_header(f, level);
+    e.header_offset = sink_.tell();
+    e.header_size = header.size();
+    e.data_offset = e.header_offset + header.size();
+    sink_.write(header.data(), header.size());
+    if (!data.bytes.empty()) sink_.write(data.bytes.data(), data.bytes.size());
+    pr.done = data.original_size;
+    report(Progress::Phase::Data);
     report(Progress::Phase::EntryEnd);
     return e;
 }

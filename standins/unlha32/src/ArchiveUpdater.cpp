@@ -8,6 +8,7 @@
 #include "EntryFilter.h"
 #include "FileTimes.h"
 #include "OperationMonitor.h"
+#include "PackAhead.h"
 #include "PackSelection.h"
 #include "SjisPath.h"
 #include "TempFile.h"
@@ -59,8 +60,13 @@ void ArchiveUpdater::ReplaceArchive(TempFile& temp, const std::string& archive) 
     report_.Line("作業フォルダから書庫のフォルダへ複写して置き換えました。");
 }
 
-ArchiveUpdater::ArchiveUpdater(HWND window, const Command& cmd, OutputReport& report)
-    : window_(window), cmd_(cmd), report_(report) {}
+ArchiveUpdater::ArchiveUpdater(HWND window, const Command& cmd, OutputReport& report, int threads)
+    : window_(window),
+      cmd_(cmd),
+      report_(report),
+      threads_(threads > 0 ? threads : PackAhead::DefaultThreads()) {}
+
+ArchiveUpdater::~ArchiveUpdater() = default;
 
 void ArchiveUpdater::Note(int code) {
     if (result_ == 0) result_ = code;
@@ -100,6 +106,16 @@ bool ArchiveUpdater::PackOne(lha::Writer& writer, const PackItem& item, Operatio
         report_.Line("  " + item.storedName + "\\");
         return true;
     }
+    if (std::unique_ptr<lha::PackedData> ahead = ahead_ ? ahead_->Take(item) : nullptr) {
+        about.original_size = ahead->original_size;
+        monitor.BeginMember(about, item.diskPath, UNLHA_MEMBER_PACK);
+        lha::Entry written = writer.add_packed(info, *ahead, monitor.Callback());
+        ++packed_;
+        ++packedAhead_;
+        report_.Line("  " + item.storedName + "  " + std::to_string(written.original_size) + " -> " +
+                     std::to_string(written.packed_size) + "  " + written.method);
+        return true;
+    }
     // A file that cannot be opened is left out; the others still go in.
     std::optional<Win32FileSource> source;
     try {
@@ -116,6 +132,33 @@ bool ArchiveUpdater::PackOne(lha::Writer& writer, const PackItem& item, Operatio
     report_.Line("  " + item.storedName + "  " + std::to_string(written.original_size) + " -> " +
                  std::to_string(written.packed_size) + "  " + written.method);
     return true;
+}
+
+// The files in the order the loop below packs them: those that replace an entry at its place in
+// the old archive, then (except for f) the new ones. The workers follow this order.
+void ArchiveUpdater::StartPackingAhead(const std::vector<PackItem>& items,
+                                       const std::unordered_map<std::string, std::size_t>& byName,
+                                       lha::Reader* reader) {
+    const bool freshening = cmd_.word == "f";
+    std::vector<bool> planned(items.size(), false);
+    std::vector<const PackItem*> order;
+    auto plan = [&](std::size_t i) {
+        if (!items[i].isDirectory) order.push_back(&items[i]);
+    };
+    if (reader) {
+        for (const lha::Entry& e : reader->list()) {
+            auto it = byName.find(FoldName(e.name));
+            if (it == byName.end() || planned[it->second]) continue;
+            planned[it->second] = true;
+            if (!freshening || FileIsNewer(items[it->second], e)) plan(it->second);
+        }
+        reader->rewind();
+    }
+    if (!freshening)
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (!planned[i]) plan(i);
+    if (order.size() >= 2)
+        ahead_ = std::make_unique<PackAhead>(std::move(order), cmd_.switches.method, threads_);
 }
 
 int ArchiveUpdater::Run() {
@@ -148,6 +191,11 @@ int ArchiveUpdater::Run() {
             return result_;
         }
     }
+    // The workers stop when the command ends, whichever way it ends.
+    struct StopPackingAhead {
+        std::unique_ptr<PackAhead>& ahead;
+        ~StopPackingAhead() { ahead.reset(); }
+    } stopPackingAhead{ahead_};
     std::unordered_map<std::string, std::size_t> byName;
     for (std::size_t i = 0; i < items.size(); ++i) byName.emplace(FoldName(items[i].storedName), i);
     std::vector<bool> done(items.size(), false), replaced(items.size(), false);
@@ -160,9 +208,6 @@ int ArchiveUpdater::Run() {
     unsigned kept = 0, deleted = 0;
     {
         Win32FileSink sink(temp.path());
-        lha::WriterOptions wopts;
-        wopts.header_level = cmd_.switches.headerLevel;
-        lha::Writer writer(sink, wopts);
         std::optional<Win32FileSource> oldSource;
         std::optional<lha::Reader> reader;
         if (exists) {
@@ -176,6 +221,14 @@ int ArchiveUpdater::Run() {
             }
         }
         EntryFilter toDelete(cmd_.names, cmd_.switches.excludes);
+        if (!deleting && threads_ > 1 && cmd_.switches.method != lha::Method::Lh0)
+            StartPackingAhead(items, byName, reader ? &*reader : nullptr);
+        lha::WriterOptions wopts;
+        wopts.header_level = cmd_.switches.headerLevel;
+        // Beside the workers a large file is parsed on one thread: the cores are busy anyway, and
+        // a second parser of its own would take the process past 64 MiB.
+        if (ahead_) wopts.threads = 1;
+        lha::Writer writer(sink, wopts);
         lha::Entry e;
         while (reader && reader->next(e)) {
             if (deleting) {

@@ -10,37 +10,52 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "Command.h"
 #include "OutputReport.h"
 
 namespace lha {
+class Reader;
 class Writer;
-}
+}  // namespace lha
 
 namespace unlha {
 
 class OperationMonitor;
+class PackAhead;
 class TempFile;
 struct PackItem;
 
 class ArchiveUpdater {
   public:
-    ArchiveUpdater(HWND window, const Command& cmd, OutputReport& report);
+    // threads: files packed at once (0: one per core; 1: every file on the caller's thread). The
+    // archive is the same byte for byte whatever the number.
+    ArchiveUpdater(HWND window, const Command& cmd, OutputReport& report, int threads = 0);
+    ~ArchiveUpdater();
     int Run();
+    // Files whose data came packed from the worker threads (for the tests).
+    unsigned PackedAhead() const { return packedAhead_; }
 
   private:
     // False when the file could not be opened (it is left out and noted).
     bool PackOne(lha::Writer& writer, const PackItem& item, OperationMonitor& monitor);
+    void StartPackingAhead(const std::vector<PackItem>& items,
+                           const std::unordered_map<std::string, std::size_t>& byName, lha::Reader* reader);
     void Note(int code);
     void ReplaceArchive(TempFile& temp, const std::string& archive);
 
     HWND window_;
     const Command& cmd_;
     OutputReport& report_;
+    int threads_;
+    std::unique_ptr<PackAhead> ahead_;
     int result_ = 0;
     unsigned packed_ = 0;
+    unsigned packedAhead_ = 0;
 };
 
 }  // namespace unlha

@@ -13,6 +13,8 @@
 //   except std::bad_alloc and whatever a caller's source, sink or callback throws.
 // - Packing an input over 1 MiB may parse on a second thread; sources, sinks and callbacks are
 //   only ever called on the caller's thread. Memory stays below about 40 MiB whatever the size.
+//   A Packer packs data apart from any archive, so that a caller can pack several files at once
+//   on threads of its own (one Packer each) and add the results in order.
 // - The library only writes through the sink it is given. On any error or cancel the output of
 //   a Writer is incomplete and the caller discards it (writes to a temporary file, deletes it).
 #pragma once
@@ -280,6 +282,14 @@ struct NewEntry {
     std::uint64_t creation_time = 0, write_time = 0, access_time = 0;
 };
 
+// The data of one entry, packed apart from an archive.
+struct PackedData {
+    Method method = Method::Lh0;  // the method asked for, or Lh0 when packing did not pay
+    std::vector<unsigned char> bytes;
+    std::uint64_t original_size = 0;
+    std::uint16_t crc = 0;
+};
+
 class Writer {
   public:
     explicit Writer(ByteSink& sink, WriterOptions options = {});
@@ -291,6 +301,9 @@ class Writer {
     // must be seekable: when compression does not pay the data is read again and stored as
     // -lh0-. Returns the entry as written.
     Entry add_file(const NewEntry& info, ByteSource& data, Method method, const ProgressFn& progress = {});
+    // Adds a file from data a Packer packed; the entry is byte for byte what add_file writes for
+    // the same data. Progress is reported as by add_file (the data in one step).
+    Entry add_packed(const NewEntry& info, const PackedData& data, const ProgressFn& progress = {});
     // Adds a -lhd- directory entry.
     Entry add_directory(const NewEntry& info);
     // Copies an entry of another archive (header and packed data) unchanged.
@@ -303,6 +316,26 @@ class Writer {
     WriterOptions options_;
     bool finished_ = false;
     std::unique_ptr<detail::LzhEncoder> encoders_[4];  // per Method, made on first use
+};
+
+// Packs entry data in memory. It calls nothing of the caller's, so it may work on any thread;
+// one Packer serves one thread at a time. Its encoders, tables and buffers are kept from one
+// input to the next (building them anew for every small file cost more than packing it).
+class Packer {
+  public:
+    // The encoder tuning of WriterOptions applies; header level and OS id play no part here.
+    explicit Packer(WriterOptions options = {});
+    ~Packer();
+    Packer(const Packer&) = delete;
+    Packer& operator=(const Packer&) = delete;
+
+    // Packs n bytes with the method into out (whose buffer is reused). The result does not
+    // depend on the thread count of the options.
+    void pack(const void* data, std::size_t n, Method method, PackedData& out);
+
+  private:
+    WriterOptions options_;
+    std::unique_ptr<detail::LzhEncoder> encoders_[4];
 };
 
 // ---------------------------------------------------------------------------------------------
