@@ -15,6 +15,9 @@ using TNotifyEvent = std::function<void()>;
 using TKeyEvent = std::function<void(WORD& key)>;
 // A character was typed; the handler may set it to 0 to swallow it.
 using TKeyPressEvent = std::function<void(char& key)>;
+// A context menu was asked for on the control (right click or the menu key): the point in
+// screen coordinates where it is to appear.
+using TContextMenuEvent = std::function<void(POINT at)>;
 
 class TControl {
   public:
@@ -45,6 +48,9 @@ class TControl {
 
     TKeyEvent OnKeyDown;
     TKeyPressEvent OnKeyPress;
+    // Raised by the control itself, before the request travels up to its parents (where a
+    // parent in between may hand it on as its own).
+    TContextMenuEvent OnContextMenu;
 
     // Called by the parent window for WM_COMMAND and WM_NOTIFY of this control; true when handled.
     virtual bool HandleCommand(WPARAM wp);

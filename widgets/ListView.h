@@ -35,6 +35,8 @@ class TListView : public TControl {
     int SelectedCount() const;
     bool Selected(int row) const;
     void SetSelected(int row, bool selected);
+    // The selected rows, first to last.
+    std::vector<int> SelectedRows() const;
     // The focused row, -1 without one.
     int ItemIndex() const;
 
