@@ -54,6 +54,18 @@ TEST_F(FormMainTest, ARightClickOnEachListOpensItsMenuAndTheCommandActsOnThatLis
         EXPECT_EQ(yes.Boxes()[0].text, "リストを全てクリアします\r\nいいですか？");
     }
     EXPECT_EQ(form->ListReg.Count(), 0);
+    // The registry tree has a menu of its own.
+    const TTreeNode hkcr = form->RegView.FirstChild(form->RegView.TopNode());
+    form->RegView.Select(hkcr);
+    {
+        MenuWatchdog get(0);
+        RECT r{};
+        TreeView_GetItemRect(form->RegView.Handle(), hkcr, &r, TRUE);
+        testing_support::PressAt(form->RegView.Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2,
+                                 true);
+        EXPECT_EQ(get.Items(), std::vector<std::string>{"登録(&E)"});
+    }
+    EXPECT_EQ(form->ListReg.Items(), (TStrings{"HKEY_CLASSES_ROOT"}));
     // Each command reached its own list only.
     EXPECT_EQ(form->ListFiles.Count(), 2);
     EXPECT_EQ(form->FolderEntries.Count(), 1);

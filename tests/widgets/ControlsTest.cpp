@@ -142,10 +142,47 @@ TEST_F(ControlsTest, ListBoxReportsSelectionsAndKeys) {
     list.SetSelected(2, true);
     EXPECT_EQ(list.SelectedCount(), 2);
     EXPECT_FALSE(list.Selected(1));
+    EXPECT_EQ(list.SelectedRows(), (std::vector<int>{0, 2}));
     WORD seen = 0;
     list.OnKeyDown = [&](WORD& key) { seen = key; };
     ::SendMessageA(list.Handle(), WM_KEYDOWN, VK_DELETE, 0);
     EXPECT_EQ(seen, VK_DELETE);
+}
+
+TEST_F(ControlsTest, ASortedListBoxOrdersItsRowsAndPutsLaterOnesInPlace) {
+    TListBox list;
+    ASSERT_TRUE(list.Create(host.Handle()));
+    list.SetItems({"C:\\b", "c:\\A", "C:\\a"});
+    EXPECT_EQ(list.Add("C:\\0"), 3);  // not sorted yet: appended
+    list.SetSorted(true);
+    // Letter case ignored; rows that sort alike keep the order they had.
+    EXPECT_EQ(list.Items(), (std::vector<std::string>{"C:\\0", "c:\\A", "C:\\a", "C:\\b"}));
+    EXPECT_EQ(list.Add("C:\\A"), 3);
+    EXPECT_EQ(list.Add("D:\\"), 5);
+    EXPECT_EQ(list.Add("C:\\"), 0);
+    list.SetItems({"z", "y"});
+    EXPECT_EQ(list.Items(), (std::vector<std::string>{"y", "z"}));
+}
+
+TEST_F(ControlsTest, AControlRaisesItsOwnContextMenuEventAtThePointerOrItsCorner) {
+    TListBox list;
+    ASSERT_TRUE(list.Create(host.Handle()));
+    list.SetBounds(20, 30, 200, 100);
+    std::vector<POINT> seen;
+    list.OnContextMenu = [&](POINT at) { seen.push_back(at); };
+    int parentSaw = 0;
+    host.On(WM_CONTEXTMENU, [&](WPARAM, LPARAM) -> LRESULT { return ++parentSaw, 0; });
+    testing_support::PressAt(list.Handle(), 50, 40, true);
+    ::SendMessageA(list.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), -1);  // menu key
+    ASSERT_EQ(seen.size(), 2u);
+    POINT click{50, 40}, corner{4, 4};
+    ::ClientToScreen(list.Handle(), &click);
+    ::ClientToScreen(list.Handle(), &corner);
+    EXPECT_EQ(seen[0].x, click.x);
+    EXPECT_EQ(seen[0].y, click.y);
+    EXPECT_EQ(seen[1].x, corner.x);
+    EXPECT_EQ(seen[1].y, corner.y);
+    EXPECT_EQ(parentSaw, 0);  // handled where it was asked for
 }
 
 TEST_F(ControlsTest, MemoKeepsItsLinesAndEmptyLinesBetween) {
