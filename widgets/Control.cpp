@@ -128,8 +128,7 @@ bool TControl::HandleOwnMessage(UINT message, WPARAM wp, LPARAM lp, LRESULT& res
     } else if (message == WM_CONTEXTMENU && OnContextMenu) {
         POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
         if (lp == static_cast<LPARAM>(-1)) {
-            // From the keyboard: at the control's top left corner.
-            at = {4, 4};
+            at = KeyboardMenuPoint();
             ::ClientToScreen(hwnd_, &at);
         }
         OnContextMenu(at);

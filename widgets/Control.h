@@ -64,6 +64,9 @@ class TControl {
     void Bind(HWND hwnd);
     // Routes the control's own keyboard messages to OnKeyDown and OnKeyPress.
     void HookKeys();
+    // Where a context menu asked for from the keyboard appears, in client coordinates: near the
+    // top left corner, or where a control shows its current row.
+    virtual POINT KeyboardMenuPoint() const { return {4, 4}; }
     // The control's own messages, once HookKeys ran; true when handled (result set).
     virtual bool HandleOwnMessage(UINT message, WPARAM wp, LPARAM lp, LRESULT& result);
 

@@ -133,6 +133,14 @@ void TListBox::SetSelected(int index, bool selected) {
         ::SendMessageA(Handle(), LB_SETCURSEL, selected ? index : -1, 0);
 }
 
+POINT TListBox::KeyboardMenuPoint() const {
+    RECT r{};
+    const int row = ItemIndex();
+    if (row < 0 || ::SendMessageA(Handle(), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r)) == LB_ERR)
+        return TControl::KeyboardMenuPoint();
+    return {r.left + 8, r.bottom};
+}
+
 std::vector<int> TListBox::SelectedRows() const {
     std::vector<int> rows;
     for (int i = 0, n = Count(); i < n; ++i)

@@ -45,6 +45,10 @@ class TListBox : public TControl {
     TNotifyEvent OnDblClick;
     bool HandleCommand(WPARAM wp) override;
 
+  protected:
+    // Below the current row, when there is one.
+    POINT KeyboardMenuPoint() const override;
+
   private:
     // Widens the horizontal scroll range to the widest row, so that a long path can be read.
     void FitExtent(const std::string& text);

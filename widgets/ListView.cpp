@@ -110,6 +110,14 @@ std::vector<int> TListView::SelectedRows() const {
     return rows;
 }
 
+POINT TListView::KeyboardMenuPoint() const {
+    int row = ItemIndex();
+    if (row < 0 || !Selected(row)) row = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED);
+    RECT r{};
+    if (row < 0 || !ListView_GetItemRect(Handle(), row, &r, LVIR_LABEL)) return TControl::KeyboardMenuPoint();
+    return {r.left + 8, r.bottom};
+}
+
 int TListView::ItemIndex() const {
     return ListView_GetNextItem(Handle(), -1, LVNI_FOCUSED);
 }

@@ -44,6 +44,10 @@ class TListView : public TControl {
     TNotifyEvent OnDblClick;
     bool HandleNotify(NMHDR* nm, LRESULT& result) override;
 
+  protected:
+    // Below the current row, when there is one.
+    POINT KeyboardMenuPoint() const override;
+
   private:
     int columns_ = 0;
 };

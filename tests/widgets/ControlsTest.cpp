@@ -183,6 +183,17 @@ TEST_F(ControlsTest, AControlRaisesItsOwnContextMenuEventAtThePointerOrItsCorner
     EXPECT_EQ(seen[1].x, corner.x);
     EXPECT_EQ(seen[1].y, corner.y);
     EXPECT_EQ(parentSaw, 0);  // handled where it was asked for
+    // With a current row, the menu key opens it below that row.
+    list.SetItems({"a", "b", "c"});
+    list.SetItemIndex(1);
+    ::SendMessageA(list.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), -1);
+    ASSERT_EQ(seen.size(), 3u);
+    RECT row{};
+    ::SendMessageA(list.Handle(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+    POINT below{row.left + 8, row.bottom};
+    ::ClientToScreen(list.Handle(), &below);
+    EXPECT_EQ(seen[2].x, below.x);
+    EXPECT_EQ(seen[2].y, below.y);
 }
 
 TEST_F(ControlsTest, MemoKeepsItsLinesAndEmptyLinesBetween) {
