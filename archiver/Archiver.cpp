@@ -4,16 +4,8 @@
 
 namespace arc {
 
-void TArchiver::LoadDLL() {
-    throw EArchiver("Abstract method 'TArchiver.LoadDLL' was called");
-}
-
-void TArchiver::FreeDLL() {
-    throw EArchiver("Abstract method 'TArchiver.FreeDLL' was called");
-}
-
-void TArchiver::EnsureDLL() {
-    LoadDLL();
+TArchiver::TArchiver(TBindingHolder& classBinding) : ClassBinding(classBinding) {
+    ClassBinding.LoadDLL();
 }
 
 HARC TArchiver::OpenArchive(HWND window, const std::string& archiveFileName, DWORD mode) {

@@ -1,6 +1,8 @@
 // The abstract base of every archive-format back-end. Each operation is two steps: the back-end
 // builds a command line, then it goes to the back-end's library binding. The back-ends supply the
-// binding (one per back-end class, kept at class level) and the command-line builders.
+// binding (one per back-end class, kept at class level) and the command-line builders. Each
+// back-end class also offers its binding as the class-level LoadDLL and FreeDLL, which the format
+// probes and the tests call.
 #pragma once
 
 #include <windows.h>
@@ -21,19 +23,19 @@ using ostra::ExpandFileName;
 
 class TArchiver {
   public:
-    TArchiver() = default;
+    // Every back-end hands its class's binding to this constructor, which loads it (ENoArchiverDLL
+    // or the holder's own error when the library is missing). There is no other way to make a
+    // back-end, so the binding that EnsureDLL loads and Dll returns is always the class's own.
+    explicit TArchiver(TBindingHolder& classBinding);
     TArchiver(const TArchiver&) = delete;
     TArchiver& operator=(const TArchiver&) = delete;
     // Releases nothing: the class's binding outlives its objects.
     virtual ~TArchiver() = default;
 
-    // Class-level library handling. Every back-end class hides these with its own; here they only
-    // report that a class failed to.
-    static void LoadDLL();
-    static void FreeDLL();
-
     // The back-end class's binding.
-    virtual TCustomArchiverDll& Dll() = 0;
+    TCustomArchiverDll& Dll() { return ClassBinding.Dll(); }
+    // Makes sure the class's library is loaded.
+    void EnsureDLL() { ClassBinding.LoadDLL(); }
 
     // The name is expanded to a full path first.
     virtual HARC OpenArchive(HWND window, const std::string& archiveFileName, DWORD mode);
@@ -88,8 +90,6 @@ class TArchiver {
     virtual bool KillOwnerWindow(HWND window);
     virtual int SetEnumMembersProc(TEnumMembersProc callback, DWORD recordSize);
     virtual int ClearEnumMembersProc();
-    // Makes sure the class's library is loaded (its LoadDLL).
-    virtual void EnsureDLL();
 
     HWND OwnerWindow() const { return OwnerWindow_; }
 
@@ -108,6 +108,7 @@ class TArchiver {
                            bool useResponseFile);
 
   private:
+    TBindingHolder& ClassBinding;
     HWND OwnerWindow_ = nullptr;
 };
 

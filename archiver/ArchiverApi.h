@@ -135,5 +135,11 @@ using TGetTimeExEntry = BOOL(WINAPI*)(HARC archive, FILETIME* time);
 using TGetArchiveTypeEntry = int(WINAPI*)(LPCSTR fileName);
 using TSetEnumMembersProc64Entry = BOOL(WINAPI*)(TEnumMembersProc callback, DWORD recordSize);
 using TClearEnumMembersProc64Entry = BOOL(WINAPI*)();
+// The YZ1 libraries' password entries: the dialog answers negative when the user cancels.
+using TPasswordDialogEntry = int(WINAPI*)(HWND window, LPSTR password, DWORD size);
+using TSetDefaultPasswordEntry = int(WINAPI*)(HARC archive, LPCSTR password);
+
+// The result with which a YZ1 library asks for the password of an encrypted archive.
+constexpr int kPasswordNeeded = 0x800A;
 
 }  // namespace arc

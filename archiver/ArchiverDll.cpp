@@ -8,9 +8,15 @@ namespace arc {
 
 namespace {
 
-// Replaces the placeholders "%0:s" and "%1:s" in one pass, so an argument that itself holds a
-// placeholder stays as it is.
-std::string FormatTwo(const std::string& format, const std::string& arg0, const std::string& arg1) {
+// For a call whose slot no binding filled: a required entry is reported, an optional one
+// answers 0.
+[[noreturn]] void Unresolved(const char* entryName) {
+    throw EEntryNotFound(EntryNotFoundMessage("", entryName));
+}
+
+}  // namespace
+
+std::string FormatPlaceholders(const std::string& format, const std::string& arg0, const std::string& arg1) {
     std::string text;
     for (size_t i = 0; i < format.size(); ++i) {
         if (format.compare(i, 4, "%0:s") == 0 || format.compare(i, 4, "%1:s") == 0) {
@@ -23,20 +29,12 @@ std::string FormatTwo(const std::string& format, const std::string& arg0, const 
     return text;
 }
 
-// For a call whose slot no binding filled: a required entry is reported, an optional one
-// answers 0.
-[[noreturn]] void Unresolved(const char* entryName) {
-    throw EEntryNotFound(EntryNotFoundMessage("", entryName));
-}
-
-}  // namespace
-
 std::string NoArchiverDllMessage(const std::string& description, const std::string& dllName) {
-    return FormatTwo("%0:s を扱うには %1:s が 必要です。", description, dllName);
+    return FormatPlaceholders("%0:s を扱うには %1:s が 必要です。", description, dllName);
 }
 
 std::string EntryNotFoundMessage(const std::string& moduleFileName, const std::string& entryName) {
-    return FormatTwo("%0:s に %1:s のエントリが見つかりません。", moduleFileName, entryName);
+    return FormatPlaceholders("%0:s に %1:s のエントリが見つかりません。", moduleFileName, entryName);
 }
 
 std::string ModuleFileName(HMODULE module) {
@@ -267,17 +265,38 @@ int TArchiverDll::ClearEnumMembersProc64() {
     return TCustomArchiverDll::ClearEnumMembersProc64();
 }
 
-// ---- TClassBinding ----
+// ---- TBindingHolder ----
 
-TClassBinding::TClassBinding(std::string description, std::string dllName, std::string prefix)
-    : Description(std::move(description)), DllName(std::move(dllName)), Prefix(std::move(prefix)) {}
+TBindingHolder::TBindingHolder(std::vector<TFactory> alternatives, std::string noneLoadedMessage)
+    : Alternatives(std::move(alternatives)), NoneLoadedMessage(std::move(noneLoadedMessage)) {}
 
-void TClassBinding::LoadDLL() {
-    Dll().Load();
+void TBindingHolder::LoadDLL() {
+    if (Alternatives.size() <= 1) {
+        Dll().Load();
+        return;
+    }
+    if (Binding) {
+        try {
+            Binding->Load();
+            return;
+        } catch (...) {
+            Binding.reset();
+        }
+    }
+    for (const TFactory& make : Alternatives) {
+        Binding = make();
+        try {
+            Binding->Load();
+            return;
+        } catch (...) {
+            Binding.reset();
+        }
+    }
+    throw EArchiver(NoneLoadedMessage);
 }
 
-TArchiverDll& TClassBinding::Dll() {
-    if (!Binding) Binding = std::make_unique<TArchiverDll>(Description, DllName, Prefix);
+TCustomArchiverDll& TBindingHolder::Dll() {
+    if (!Binding) Binding = Alternatives.front()();
     return *Binding;
 }
 

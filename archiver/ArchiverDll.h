@@ -4,14 +4,20 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ArchiverApi.h"
 #include "WinHandles.h"
 
 namespace arc {
 
+// The format text with "%0:s" and "%1:s" replaced in one pass, so that an argument which holds a
+// placeholder itself stays as it is.
+std::string FormatPlaceholders(const std::string& format, const std::string& arg0,
+                               const std::string& arg1 = std::string());
 // "%0:s を扱うには %1:s が 必要です。" with (description, library file name).
 std::string NoArchiverDllMessage(const std::string& description, const std::string& dllName);
 // "%0:s に %1:s のエントリが見つかりません。" with (module file name, entry name).
@@ -145,23 +151,50 @@ class TArchiverDll : public TCustomArchiverDll {
 
 // The one binding a back-end class keeps at class level (every instance of the class shares it).
 // Created by the class's first LoadDLL; nothing frees it, so it and its library live until the
-// process ends.
-class TClassBinding {
+// process ends. A holder knows one or more ways to make its binding, tried in order:
+// - with one, a binding whose library is missing stays, and its own operations (or the next
+//   LoadDLL) try to load it again;
+// - with alternatives (one library under either of two names), a binding that does not load is
+//   dropped and the next one tried; when none loads, EArchiver with the holder's own message.
+class TBindingHolder {
   public:
-    TClassBinding(std::string description, std::string dllName, std::string prefix);
+    using TFactory = std::function<std::unique_ptr<TCustomArchiverDll>()>;
 
-    // Creates the binding when there is none, then loads it. A missing library raises
-    // ENoArchiverDLL; the binding stays, and this or any of its operations tries again later.
+    TBindingHolder(std::vector<TFactory> alternatives, std::string noneLoadedMessage);
+    TBindingHolder(const TBindingHolder&) = delete;
+    TBindingHolder& operator=(const TBindingHolder&) = delete;
+    virtual ~TBindingHolder() = default;
+
+    // Creates the binding when there is none, then loads it.
     void LoadDLL();
-    // Frees the binding and its library.
+    // Frees the binding and its libraries.
     void FreeDLL() { Binding.reset(); }
     // The binding, created (not loaded) when there is none.
-    TArchiverDll& Dll();
+    TCustomArchiverDll& Dll();
     bool Created() const { return Binding != nullptr; }
 
   private:
-    std::string Description, DllName, Prefix;
-    std::unique_ptr<TArchiverDll> Binding;
+    std::vector<TFactory> Alternatives;
+    std::string NoneLoadedMessage;
+    std::unique_ptr<TCustomArchiverDll> Binding;
+};
+
+// A holder whose binding is of class T.
+template <typename T = TArchiverDll>
+class TClassBinding : public TBindingHolder {
+  public:
+    // The standard binding of one library.
+    TClassBinding(std::string description, std::string dllName, std::string prefix)
+        : TBindingHolder(
+              {[=] { return std::unique_ptr<TCustomArchiverDll>(new T(description, dllName, prefix)); }},
+              std::string()) {}
+    // One binding made by make (for one over several libraries, say).
+    explicit TClassBinding(TFactory make) : TBindingHolder({std::move(make)}, std::string()) {}
+    // Alternatives tried in order; noneLoadedMessage when none loads.
+    TClassBinding(std::vector<TFactory> alternatives, std::string noneLoadedMessage)
+        : TBindingHolder(std::move(alternatives), std::move(noneLoadedMessage)) {}
+
+    T& Dll() { return static_cast<T&>(TBindingHolder::Dll()); }
 };
 
 }  // namespace arc

@@ -4,9 +4,16 @@
 
 #include "ARJ32.h"
 #include "ArchiverErrors.h"
+#include "BGA32.h"
+#include "CAB32.h"
 #include "ExtStrms.h"
 #include "LHA32.h"
+#include "RAR32.h"
+#include "SZIP32.h"
+#include "TAR32.h"
 #include "TextRoutines.h"
+#include "YZ132.h"
+#include "ZIP32.h"
 
 namespace arc {
 
@@ -20,35 +27,41 @@ std::unique_ptr<TArchiver> Make() {
     return std::make_unique<T>();
 }
 
-// The back-end class of every format. A format whose back-end is not built in has none: the
-// component then holds no back-end for it, and operations report that the format cannot be told.
+// The back-end class of every format; atGCA and atBel have none and are rejected.
 struct TFormatBackEnd {
     TArchiverType Type;
     std::unique_ptr<TArchiver> (*Create)();
 };
 const TFormatBackEnd kBackEnds[] = {
-    {TArchiverType::atLha, &Make<TLha32>}, {TArchiverType::atZip, nullptr}, {TArchiverType::atCab, nullptr},
-    {TArchiverType::atArj, &Make<TArj32>}, {TArchiverType::atTar, nullptr}, {TArchiverType::atTgz, nullptr},
-    {TArchiverType::atBZ2, nullptr},       {TArchiverType::atRar, nullptr}, {TArchiverType::atBga, nullptr},
-    {TArchiverType::atYz1, nullptr},       {TArchiverType::at7z, nullptr},
+    {TArchiverType::atLha, &Make<TLha32>},     {TArchiverType::atZip, &Make<TZip32>},
+    {TArchiverType::atCab, &Make<TCab32>},     {TArchiverType::atArj, &Make<TArj32>},
+    {TArchiverType::atTar, &Make<TTar32>},     {TArchiverType::atTgz, &Make<TTgz32>},
+    {TArchiverType::atBZ2, &Make<TBZ232>},     {TArchiverType::atRar, &Make<TRar32>},
+    {TArchiverType::atBga, &Make<TBGA32>},     {TArchiverType::atYz1, &Make<TYZ1>},
+    {TArchiverType::at7z, &Make<TSevenZip32>},
 };
 
-TArchiverType ProbeLha(const std::string& name) {
-    return IsLhaArchive(name) ? TArchiverType::atLha : TArchiverType::atNone;
-}
-TArchiverType ProbeArj(const std::string& name) {
-    return IsArjArchive(name) ? TArchiverType::atArj : TArchiverType::atNone;
+template <bool (*Is)(const std::string&), TArchiverType Type>
+TArchiverType ProbeFor(const std::string& name) {
+    return Is(name) ? Type : TArchiverType::atNone;
 }
 
-// Content probes in the order they run; a later positive answer overrides an earlier one. The
-// TAR probe answers with the type itself (tar, gzip or bzip2). There is no probe for 7z.
+// Content probes in the order they run; a later positive answer overrides an earlier one, so the
+// last of them wins: LHA over CAB, YZ1, BGA, ZIP, ARJ, RAR and the TAR answer. The TAR probe
+// answers with the type itself (tar, gzip or bzip2). There is no probe for 7z.
 struct TFormatProbe {
     const char* Format;
-    TArchiverType (*Probe)(const std::string& name);  // null: back-end not built in
+    TArchiverType (*Probe)(const std::string& name);
 };
 const TFormatProbe kProbes[] = {
-    {"TAR", nullptr}, {"RAR", nullptr}, {"ARJ", &ProbeArj}, {"ZIP", nullptr},
-    {"BGA", nullptr}, {"YZ1", nullptr}, {"CAB", nullptr},   {"LHA", &ProbeLha},
+    {"TAR", &GetTarArchiverType},
+    {"RAR", &ProbeFor<IsRarArchive, TArchiverType::atRar>},
+    {"ARJ", &ProbeFor<IsArjArchive, TArchiverType::atArj>},
+    {"ZIP", &ProbeFor<IsZipArchive, TArchiverType::atZip>},
+    {"BGA", &ProbeFor<IsBgaArchive, TArchiverType::atBga>},
+    {"YZ1", &ProbeFor<IsYz1Archive, TArchiverType::atYz1>},
+    {"CAB", &ProbeFor<IsCabArchive, TArchiverType::atCab>},
+    {"LHA", &ProbeFor<IsLhaArchive, TArchiverType::atLha>},
 };
 
 struct TExtensionType {
@@ -196,7 +209,6 @@ TArchiverType TArchiveFile::DetectArchiveType(const std::string& name, bool byEx
     }
     TArchiverType found = TArchiverType::atNone;
     for (const TFormatProbe& p : kProbes) {
-        if (!p.Probe) continue;
         TArchiverType t = p.Probe(name);
         if (t != TArchiverType::atNone) found = t;
     }

@@ -17,8 +17,6 @@ class TArj32 : public TLha32 {
     // The class's own binding ("ARJ 形式書庫", "UNARJ32J.DLL", "Unarj"), never shared with TLha32.
     static void LoadDLL();
     static void FreeDLL();
-    TCustomArchiverDll& Dll() override;
-    void EnsureDLL() override { LoadDLL(); }
 
     // "x" into the destination directory, with the caller's response-file flag as it is.
     std::string ExtractCommand(HWND window, const std::string& archiveFileName,

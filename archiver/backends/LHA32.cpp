@@ -10,8 +10,8 @@ namespace {
 constexpr int kProbeCheckMode = 16;
 constexpr DWORD kProbeOpenMode = 0x800002;
 
-TClassBinding& Binding() {
-    static TClassBinding binding("LHA 形式書庫", "UNLHA32.DLL", "Unlha");
+TClassBinding<>& Binding() {
+    static TClassBinding<> binding("LHA 形式書庫", "UNLHA32.DLL", "Unlha");
     return binding;
 }
 
@@ -28,9 +28,7 @@ void Require(bool condition, const char* message, int line) {
 
 }  // namespace
 
-TLha32::TLha32() {
-    LoadDLL();
-}
+TLha32::TLha32() : TArchiver(Binding()) {}
 
 void TLha32::LoadDLL() {
     Binding().LoadDLL();
@@ -38,10 +36,6 @@ void TLha32::LoadDLL() {
 
 void TLha32::FreeDLL() {
     Binding().FreeDLL();
-}
-
-TCustomArchiverDll& TLha32::Dll() {
-    return Binding().Dll();
 }
 
 std::string TLha32::BuildCommand(const std::string& word, const std::string& archiveFileName,

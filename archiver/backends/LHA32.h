@@ -18,8 +18,6 @@ class TLha32 : public TArchiver {
     // again.
     static void LoadDLL();
     static void FreeDLL();
-    TCustomArchiverDll& Dll() override;
-    void EnsureDLL() override { LoadDLL(); }
 
     // "x" into the destination directory; a response file when ruOnUnpack is in ResFileUsage.
     std::string ExtractCommand(HWND window, const std::string& archiveFileName,
@@ -44,9 +42,8 @@ class TLha32 : public TArchiver {
                                   const TArchiverOptions& options, const std::string& entryName) override;
 
   protected:
-    // For derived back-ends, which load their own library instead.
-    struct TNoLoad {};
-    explicit TLha32(TNoLoad) {}
+    // For derived back-ends, which bind their own library instead.
+    explicit TLha32(TBindingHolder& classBinding) : TArchiver(classBinding) {}
 
     // word + " -+", every switch in the published order, the user options, the archive and the
     // directory, the files and the user file list. Raises EAssertionFailed when jso is unset, or

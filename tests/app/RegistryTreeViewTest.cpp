@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 
 #include "RegistryTreeView.h"
 #include "TestHostWindow.h"
@@ -14,7 +15,10 @@ using namespace ostra;
 
 namespace {
 
-constexpr const char* kTestKey = "Software\\PelmiraTreeTest";
+// One key per test process: ctest runs the tests of this fixture side by side in one registry.
+const std::string kTestName = "PelmiraTreeTest" + std::to_string(::GetCurrentProcessId());
+const std::string kTestKeyPath = "Software\\" + kTestName;
+const char* const kTestKey = kTestKeyPath.c_str();
 
 class RegistryTreeViewTest : public ::testing::Test {
   protected:
@@ -59,7 +63,7 @@ class RegistryTreeViewTest : public ::testing::Test {
         tree.Expand(n);
         n = Child(n, "Software");
         tree.Expand(n);
-        return Child(n, "PelmiraTreeTest");
+        return Child(n, kTestName);
     }
 
     testing_support::TestHostWindow host;
@@ -104,13 +108,13 @@ TEST_F(RegistryTreeViewTest, NamesAndPathsOfNodes) {
 TEST_F(RegistryTreeViewTest, SubkeysLoadSortedOneLevelAheadAndOnlyOnce) {
     TTreeNode test = TestNode();
     ASSERT_NE(test, nullptr);
-    EXPECT_EQ(tree.KeyNameOf(test), "\\Software\\PelmiraTreeTest");
+    EXPECT_EQ(tree.KeyNameOf(test), "\\" + kTestKeyPath);
     EXPECT_EQ(ChildTexts(test), (std::vector<std::string>{"Alpha", "beta", "gamma"}));  // case-blind order
     tree.Expand(test);
     EXPECT_EQ(ChildTexts(Child(test, "gamma")), (std::vector<std::string>{"deeper"}));
     // Added after its parent was read: not shown until the tree is built again.
     HKEY k = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\PelmiraTreeTest\\delta", 0, nullptr, 0, KEY_ALL_ACCESS,
+    RegCreateKeyExA(HKEY_CURRENT_USER, (kTestKeyPath + "\\delta").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                     nullptr, &k, nullptr);
     RegCloseKey(k);
     tree.Collapse(test);

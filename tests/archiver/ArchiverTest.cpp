@@ -17,17 +17,12 @@ namespace {
 template <bool Lean>
 class TTestArchiver : public TArchiver {
   public:
-    TTestArchiver() { LoadDLL(); }
-    static TClassBinding& Binding() {
-        static TClassBinding binding("テスト形式書庫", Lean ? testdll::LeanDll() : testdll::FullDll(),
-                                     "Tarc");
+    TTestArchiver() : TArchiver(Binding()) {}
+    static TClassBinding<>& Binding() {
+        static TClassBinding<> binding("テスト形式書庫", Lean ? testdll::LeanDll() : testdll::FullDll(),
+                                       "Tarc");
         return binding;
     }
-    static void LoadDLL() { Binding().LoadDLL(); }
-    static void FreeDLL() { Binding().FreeDLL(); }
-    TCustomArchiverDll& Dll() override { return Binding().Dll(); }
-    void EnsureDLL() override { LoadDLL(); }
-
     std::string ExtractCommand(HWND, const std::string& archive, const TArchiverOptions& options,
                                const std::string& dir, const TFileList& files,
                                bool useResponseFile) override {
@@ -60,7 +55,13 @@ class TRoutingDll : public TArchiverDll {
 // Builds every kind of line, each told apart by its word.
 class TPackingArchiver : public TArchiver {
   public:
-    TCustomArchiverDll& Dll() override { return Binding; }
+    TPackingArchiver() : TArchiver(RoutingBinding()) { Routing().Packed.clear(); }
+    static TClassBinding<TRoutingDll>& RoutingBinding() {
+        static TClassBinding<TRoutingDll> binding(
+            [] { return std::unique_ptr<TCustomArchiverDll>(new TRoutingDll); });
+        return binding;
+    }
+    TRoutingDll& Routing() { return RoutingBinding().Dll(); }
     std::string ExtractCommand(HWND, const std::string&, const TArchiverOptions&, const std::string&,
                                const TFileList&, bool) override {
         return "x";
@@ -85,18 +86,25 @@ class TPackingArchiver : public TArchiver {
                                   const std::string& name) override {
         return " \"" + name + "\"";
     }
-    TRoutingDll Binding;
 };
 
-// Implements only what it must: its class-level operations are the base's.
+// Implements only what a back-end must: its class's binding and an extraction line. Nothing of
+// its own loads the library.
 class TBareArchiver : public TArchiver {
   public:
-    TCustomArchiverDll& Dll() override { return Binding; }
+    TBareArchiver() : TArchiver(Binding()) {}
+    static TClassBinding<>& Binding() {
+        static TClassBinding<> binding("テスト形式書庫", testdll::FullDll(), "Tarc");
+        return binding;
+    }
     std::string ExtractCommand(HWND, const std::string&, const TArchiverOptions&, const std::string&,
                                const TFileList&, bool) override {
         return "x";
     }
-    TArchiverDll Binding{"テスト形式書庫", testdll::FullDll(), "Tarc"};
+    std::string PackCommand(HWND, const std::string&, const TArchiverOptions&, const std::string& dir,
+                            const TFileList&, bool) override {
+        return "u " + dir;
+    }
 };
 
 }  // namespace
@@ -147,21 +155,21 @@ TEST(ArchiverTest, SfxNoRequiredFileNamesBothKindsAndTheFile) {
     }
 }
 
-TEST(ArchiverTest, ClassLevelOperationsOfTheBaseReportThemselvesAsAbstract) {
-    try {
-        TArchiver::LoadDLL();
-        ADD_FAILURE();
-    } catch (const EArchiver& e) {
-        EXPECT_STREQ("Abstract method 'TArchiver.LoadDLL' was called", e.what());
-    }
-    try {
-        TArchiver::FreeDLL();
-        ADD_FAILURE();
-    } catch (const EArchiver& e) {
-        EXPECT_STREQ("Abstract method 'TArchiver.FreeDLL' was called", e.what());
-    }
+TEST(ArchiverTest, EnsureDllLoadsTheClassBindingOfABackEndThatDefinesNoLoadingOfItsOwn) {
     TBareArchiver bare;
-    EXPECT_THROW(bare.EnsureDLL(), EArchiver);
+    TBareArchiver::Binding().FreeDLL();
+    EXPECT_FALSE(TBareArchiver::Binding().Created());
+    bare.EnsureDLL();
+    ASSERT_TRUE(TBareArchiver::Binding().Created());
+    EXPECT_EQ(testdll::FullDll(), ModuleFileName(TBareArchiver::Binding().Dll().Handle()));
+
+    // The binding the back-end uses is the one EnsureDLL loaded.
+    EXPECT_EQ(&TBareArchiver::Binding().Dll(), &bare.Dll());
+    testdll::Client library(TBareArchiver::Binding().Dll().Handle());
+    library.Clear();
+    std::string cmdLine, output;
+    EXPECT_EQ(0, bare.Pack(nullptr, "b.tarc", TArchiverOptions(), "B", {}, false, cmdLine, output));
+    EXPECT_EQ("Tarc|window=null|cmd=u B|output=null|size=0\n", library.Log());
 }
 
 TEST(ArchiverTest, ExtractStoresTheLineAndRunsItWithTheOutputLengthAsBufferSize) {
@@ -199,8 +207,8 @@ TEST(ArchiverTest, PackingOperationsGoThroughExecutePackAndExtractionDoesNot) {
     EXPECT_EQ("s O", cmdLine);
     archiver.Extract(nullptr, "p.tarc", options, "D", {}, false, cmdLine, output);
     EXPECT_EQ("x", cmdLine);
-    EXPECT_EQ("p.tarc|u B\np.tarc|d\np.tarc|f\np.tarc|s O\n", archiver.Binding.Packed);
-    testdll::Client library(archiver.Binding.Handle());
+    EXPECT_EQ("p.tarc|u B\np.tarc|d\np.tarc|f\np.tarc|s O\n", archiver.Routing().Packed);
+    testdll::Client library(archiver.Routing().Handle());
     EXPECT_NE(std::string::npos, library.Log().find("cmd=x|"));
 
     library.Clear();

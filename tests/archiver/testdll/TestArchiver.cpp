@@ -3,8 +3,12 @@
 // TestDllLog, answers with values the tests set through TestDllSet, and lists archives of a tiny
 // text format of its own:
 //
-//   TARC
+//   TARC [only=NAME,NAME] [type=N] [password=TEXT]
 //   name|original size|compressed size|DOS date|DOS time|write|access|create
+//
+// only: the libraries (file names without extension) that take the file for an archive; all do
+// when it is missing. type: GetArchiveType's answer (1 when missing). password: FindFirst answers
+// 0x800A until that password has been set.
 //
 // The three times are 64-bit file times in decimal, or "-" when the library is to report none.
 // The name "#513" stands for 513 bytes of 'N' with no terminator, as a careless library writes.
@@ -27,10 +31,21 @@
 #define TESTDLL_STR(a) TESTDLL_STR2(a)
 #define ENTRY(suffix) TESTDLL_CAT(TESTDLL_PREFIX, suffix)
 #define EXPORT extern "C" __declspec(dllexport)
+// The main entry is the prefix alone unless a library names it otherwise (ZIP32J: "Zip"), and
+// one library spells GetWriteTimeEx its own way (UNZIP32: "UnzipGetWriteTimeEx").
+#ifndef TESTDLL_MAIN
+#define TESTDLL_MAIN TESTDLL_PREFIX
+#endif
+#ifndef TESTDLL_WRITETIME
+#define TESTDLL_WRITETIME ENTRY(GetWriteTimeEx)
+#endif
+#ifndef TESTDLL_NAME
+#define TESTDLL_NAME "TESTARC"
+#endif
 
 namespace {
 
-const char* const kPrefix = TESTDLL_STR(TESTDLL_PREFIX);
+const char* const kMainName = TESTDLL_STR(TESTDLL_MAIN);
 
 struct Entry {
     std::string name;
@@ -41,6 +56,9 @@ struct Entry {
 };
 
 struct Archive {
+    int type = 1;
+    std::string password;  // needed before FindFirst answers; empty: none
+    std::string givenPassword;
     std::vector<Entry> entries;
     size_t next = 0;    // index of the entry FindNext reports
     long current = -1;  // entry the time queries refer to
@@ -48,6 +66,7 @@ struct Archive {
 
 std::string g_log;
 std::map<std::string, int> g_settings;
+std::map<std::string, std::string> g_texts;
 std::set<Archive*> g_archives;
 #ifndef TESTDLL_LEAN
 HWND g_owner = nullptr;
@@ -94,7 +113,11 @@ std::vector<std::string> Split(const std::string& s, char sep) {
     return parts;
 }
 
-// Null when the file is not one of ours.
+bool SameName(const std::string& a, const char* b) {
+    return ::lstrcmpiA(a.c_str(), b) == 0;
+}
+
+// Null when the file is not one of ours or not for this library.
 std::unique_ptr<Archive> Parse(const char* path) {
     std::string data;
     if (!ReadFileText(path, data)) return nullptr;
@@ -102,8 +125,22 @@ std::unique_ptr<Archive> Parse(const char* path) {
     for (std::string& l : lines) {
         if (!l.empty() && l.back() == '\r') l.pop_back();
     }
-    if (lines.empty() || lines[0] != "TARC") return nullptr;
+    if (lines.empty()) return nullptr;
+    std::vector<std::string> header = Split(lines[0], ' ');
+    if (header[0] != "TARC") return nullptr;
     auto archive = std::make_unique<Archive>();
+    for (size_t i = 1; i < header.size(); ++i) {
+        const std::string& h = header[i];
+        if (h.rfind("only=", 0) == 0) {
+            bool named = false;
+            for (const std::string& n : Split(h.substr(5), ',')) named = named || SameName(n, TESTDLL_NAME);
+            if (!named) return nullptr;
+        } else if (h.rfind("type=", 0) == 0) {
+            archive->type = std::stoi(h.substr(5));
+        } else if (h.rfind("password=", 0) == 0) {
+            archive->password = h.substr(9);
+        }
+    }
     for (size_t i = 1; i < lines.size(); ++i) {
         if (lines[i].empty()) continue;
         std::vector<std::string> f = Split(lines[i], '|');
@@ -173,8 +210,9 @@ BOOL Time(HANDLE h, FILETIME* ft, int which, const char* entryName) {
 
 // ---- the archiver interface ----
 
-EXPORT int WINAPI TESTDLL_PREFIX(HWND window, LPCSTR cmdLine, LPSTR output, DWORD size) {
-    Log(std::string(kPrefix) + "|window=" + Ptr(window) + "|cmd=" + Text(cmdLine) + "|output=" + Ptr(output) +
+namespace {
+int Main(const char* name, HWND window, LPCSTR cmdLine, LPSTR output, DWORD size) {
+    Log(std::string(name) + "|window=" + Ptr(window) + "|cmd=" + Text(cmdLine) + "|output=" + Ptr(output) +
         "|size=" + std::to_string(size));
     if (output && size > 0) {
         std::string reply = std::string("tarc:") + Text(cmdLine);
@@ -184,6 +222,18 @@ EXPORT int WINAPI TESTDLL_PREFIX(HWND window, LPCSTR cmdLine, LPSTR output, DWOR
     }
     return Setting("result", 0);
 }
+}  // namespace
+
+EXPORT int WINAPI TESTDLL_MAIN(HWND window, LPCSTR cmdLine, LPSTR output, DWORD size) {
+    return Main(kMainName, window, cmdLine, output, size);
+}
+
+#ifdef TESTDLL_PACK
+// A second main entry for packing (LMZIP32: "Zip").
+EXPORT int WINAPI TESTDLL_PACK(HWND window, LPCSTR cmdLine, LPSTR output, DWORD size) {
+    return Main(TESTDLL_STR(TESTDLL_PACK), window, cmdLine, output, size);
+}
+#endif
 
 EXPORT BOOL WINAPI ENTRY(CheckArchive)(LPCSTR fileName, int mode) {
     Log(std::string("CheckArchive|") + Text(fileName) + "|mode=" + std::to_string(mode));
@@ -211,6 +261,7 @@ EXPORT int WINAPI ENTRY(CloseArchive)(HANDLE archive) {
 EXPORT int WINAPI ENTRY(FindFirst)(HANDLE archive, LPCSTR wildcard, void* record) {
     Log(std::string("FindFirst|") + Text(wildcard));
     Archive* a = Known(archive);
+    if (a && a->password != a->givenPassword) return 0x800A;
     if (a) a->next = 0;
     return Report(a, record);
 }
@@ -220,7 +271,7 @@ EXPORT int WINAPI ENTRY(FindNext)(HANDLE archive, void* record) {
     return Report(Known(archive), record);
 }
 
-EXPORT BOOL WINAPI ENTRY(GetWriteTimeEx)(HANDLE archive, FILETIME* time) {
+EXPORT BOOL WINAPI TESTDLL_WRITETIME(HANDLE archive, FILETIME* time) {
     return Time(archive, time, 0, "GetWriteTimeEx");
 }
 
@@ -230,8 +281,31 @@ EXPORT BOOL WINAPI ENTRY(GetAccessTimeEx)(HANDLE archive, FILETIME* time) {
 
 EXPORT int WINAPI ENTRY(GetArchiveType)(LPCSTR fileName) {
     Log(std::string("GetArchiveType|") + Text(fileName));
-    return Setting("archivetype", 1);
+    std::unique_ptr<Archive> a = Parse(fileName);
+    return Setting("archivetype", a ? a->type : 0);
 }
+
+#ifdef TESTDLL_PASSWORD
+// Answers with the "dialog" setting (0 when unset) and hands over the "password" text.
+EXPORT int WINAPI ENTRY(PasswordDialog)(HWND window, LPSTR buffer, DWORD size) {
+    Log("PasswordDialog|window=" + Ptr(window) + "|size=" + std::to_string(size));
+    const std::string& text = g_texts["password"];
+    if (buffer && size > 0) {
+        size_t n = text.size() < size - 1 ? text.size() : size - 1;
+        std::memcpy(buffer, text.data(), n);
+        buffer[n] = '\0';
+    }
+    return Setting("dialog", 0);
+}
+
+EXPORT int WINAPI ENTRY(SetDefaultPassword)(HANDLE archive, LPCSTR password) {
+    Log("SetDefaultPassword|" + Text(password));
+    Archive* a = Known(archive);
+    if (!a) return -1;
+    a->givenPassword = Text(password);
+    return 0;
+}
+#endif
 
 #ifndef TESTDLL_LEAN
 
@@ -299,4 +373,9 @@ EXPORT void WINAPI TestDllClearLog() {
 // "openfails": OpenArchive fails even for an archive CheckArchive accepts.
 EXPORT void WINAPI TestDllSet(LPCSTR key, int value) {
     if (key) g_settings[key] = value;
+}
+
+// "password": what the password dialog hands over.
+EXPORT void WINAPI TestDllSetText(LPCSTR key, LPCSTR value) {
+    if (key) g_texts[key] = Text(value);
 }

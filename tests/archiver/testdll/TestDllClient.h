@@ -42,6 +42,19 @@ inline std::string LhaDir() {
     return Dir() + "lha\\";
 }
 
+// Folder holding the test library under the names of the other formats' libraries: CAB32,
+// TAR32, UNRAR32, BGA32, YYZ32, YZ1, 7-zip32, UNZIP32, ZIP32J and LMZIP32 (".DLL").
+inline std::string FormatsDir() {
+    return Dir() + "formats\\";
+}
+
+// Where the test library under the given library file name is.
+inline std::string PathOf(const std::string& dllName) {
+    if (::lstrcmpiA(dllName.c_str(), "UNLHA32.DLL") == 0) return LhaDir() + dllName;
+    if (::lstrcmpiA(dllName.c_str(), "UNARJ32J.DLL") == 0) return Dir() + dllName;
+    return FormatsDir() + dllName;
+}
+
 // The control entries of one loaded test library (not owned).
 class Client {
   public:
@@ -63,6 +76,11 @@ class Client {
     void Set(const char* key, int value) const {
         if (auto fn = Entry<void(WINAPI*)(LPCSTR, int)>("TestDllSet")) fn(key, value);
     }
+    // "password": what the password dialog of the YZ1 libraries hands over.
+    void SetText(const char* key, const std::string& value) const {
+        if (auto fn = Entry<void(WINAPI*)(LPCSTR, LPCSTR)>("TestDllSetText")) fn(key, value.c_str());
+    }
+    bool Loaded() const { return Module != nullptr; }
 
   private:
     template <typename F>
@@ -74,9 +92,11 @@ class Client {
 };
 
 // One entry of a test archive: name|original|compressed|DOS date|DOS time|write|access|create
-// (times in decimal or "-").
-inline bool WriteArchive(const std::string& path, const std::vector<std::string>& lines) {
-    std::string text = "TARC\r\n";
+// (times in decimal or "-"). header follows "TARC" on the first line (for example
+// " only=CAB32,BGA32 type=2").
+inline bool WriteArchive(const std::string& path, const std::vector<std::string>& lines,
+                         const std::string& header = std::string()) {
+    std::string text = "TARC" + header + "\r\n";
     for (const std::string& l : lines) text += l + "\r\n";
     HANDLE h =
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
