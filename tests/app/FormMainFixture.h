@@ -53,11 +53,19 @@ class FormMainTest : public ::testing::Test {
         ::SendMessageA(list.Handle(), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
         testing_support::ClickAt(list.Handle(), r.left + 4, (r.top + r.bottom) / 2);
     }
-    // A right click in the middle of a control.
-    static void RightClick(widgets::TControl& c) {
+    // A right click at a point of a control, its middle by default.
+    static void RightClick(widgets::TControl& c, POINT at = {-1, -1}) {
         RECT r{};
         ::GetClientRect(c.Handle(), &r);
-        testing_support::PressAt(c.Handle(), r.right / 2, r.bottom / 2, true);
+        if (at.x < 0) at = {r.right / 2, r.bottom / 2};
+        testing_support::PressAt(c.Handle(), at.x, at.y, true);
+    }
+    // Opens the control's pop-up menu by a right click and chooses an item (see MenuWatchdog);
+    // returns the menu's captions.
+    static std::vector<std::string> ChooseFromMenuOf(widgets::TControl& c, int item, POINT at = {-1, -1}) {
+        testing_support::MenuWatchdog menu(item);
+        RightClick(c, at);
+        return menu.Items();
     }
     testing_support::TempDir dir;
     std::string prog;
