@@ -5,6 +5,8 @@
 #include <shellapi.h>
 
 #include "ArchiveFolders.h"
+#include "ArchiveRestore.h"
+#include "BackupLists.h"
 #include "FileSystem.h"
 #include "FolderDialog.h"
 #include "MessageBoxes.h"
@@ -22,6 +24,24 @@ constexpr int kGlyphBackup = 0, kGlyphClose = 1, kGlyphDetail = 2, kGlyphOnTop =
               kGlyphFolderUpdate = 5;
 constexpr int kStopIdleWidth = 23;
 
+constexpr const char* kClearQuestion = "リストを全てクリアします\r\nいいですか？";
+// "My Computer\" before the root key's name in a registry tree path.
+constexpr size_t kTopNodePrefix = 12;
+
+void ShellExecuteVerb(HWND owner, const std::string& verb, const std::string& path) {
+    ::ShellExecuteA(owner, verb.c_str(), path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void StartProcess(const std::string& commandLine) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string command = commandLine;
+    if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        KernelHandle process(pi.hProcess), thread(pi.hThread);  // nothing waits for it
+    }
+}
+
 // The window font: the named Shift-JIS face with a character height of 13 pixels.
 HFONT CreateWindowFont(const std::string& face) {
     return ::CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
@@ -31,7 +51,11 @@ HFONT CreateWindowFont(const std::string& face) {
 }  // namespace
 
 TFormMain::TFormMain(std::string appDir)
-    : AppDir(std::move(appDir)), BrowseFolder(&widgets::BrowseForFolder) {}
+    : AppDir(std::move(appDir)),
+      BrowseFolder(&widgets::BrowseForFolder),
+      OpenFiles(&widgets::ChooseFilesToOpen),
+      ShellOpen(&ShellExecuteVerb),
+      StartProgram(&StartProcess) {}
 
 // FolderEntries goes with the form, not with the close query: a close query can be followed by
 // a cancelled session end, and the window must keep its rows until it is really gone.
@@ -51,7 +75,6 @@ bool TFormMain::Create() {
 
 void TFormMain::FormCreate() {
     AppDir = AddBackslash(AppDir);
-    FolderEntries.clear();
     ProjectMode = false;
     DetailVisible = false;
     TSettingsFile ini(AppDir + kIniFile);
@@ -85,11 +108,7 @@ void TFormMain::FormCreate() {
     TMainLists lists;
     LoadMainLists(AppDir, lists);
     ListFiles.SetItems(lists.Files);
-    FolderEntries = lists.FolderEntries;
-    for (const auto& line : FolderEntries) {
-        std::string rest = line;
-        ListFol.Add(CutToken(rest, ","));
-    }
+    FolderEntries.Assign(lists.FolderEntries);
     ListReg.SetItems(lists.Registry);
     if (settings.Window.Index == TabArchive) RefreshArchiveList();
 }
@@ -145,17 +164,6 @@ void TFormMain::BindEvents() {
         if (reinterpret_cast<HMENU>(wp) == menu_.ProjectMenu()) mProjectClick();
         return 0;
     });
-    On(WM_CONTEXTMENU, [this](WPARAM wp, LPARAM lp) -> LRESULT {
-        HWND target = reinterpret_cast<HWND>(wp);
-        if (target == ListFiles.Handle() || target == ListFol.Handle() || target == ListReg.Handle())
-            ShowPopup(menu_.Popup(), lp);
-        else if (target == RegView.Handle())
-            ShowPopup(menu_.PopReg(), lp);
-        else if (target == ListView.Handle())
-            ShowPopup(menu_.PopArc(), lp);
-        return 0;
-    });
-
     const std::pair<UINT, void (TFormMain::*)()> commands[] = {
         {cmAddFile, &TFormMain::mAddFileClick},
         {cmAddFolder, &TFormMain::mAddFolderClick},
@@ -180,6 +188,7 @@ void TFormMain::BindEvents() {
         {cmFolder, &TFormMain::mFolderClick},
         {cmDeleteFile, &TFormMain::mDeleteFileClick},
         {cmRefresh, &TFormMain::mRefreshClick},
+        {cmExtract, &TFormMain::mExtractClick},
     };
     for (const auto& [id, handler] : commands) OnCommand(id, [this, h = handler] { (this->*h)(); });
 
@@ -216,6 +225,23 @@ void TFormMain::BindEvents() {
     ListFol.OnClick = [this] { ListFolClick(); };
     ListView.OnClick = [this] { ListViewClick(); };
     ListView.OnDblClick = [this] { ListViewDblClick(); };
+    ListView.OnKeyDown = [this](WORD& key) {
+        if (key == VK_DELETE) mDeleteFileClick();
+    };
+    for (widgets::TListBox* list : {&ListFiles, &ListFol, &ListReg})
+        list->OnKeyDown = [this, list](WORD& key) {
+            if (key == VK_DELETE) DeleteFromList(*list);
+        };
+    // A right click (or the menu key) on a list opens its menu; the list menu remembers its list.
+    for (widgets::TListBox* list : {&ListFiles, &ListFol, &ListReg})
+        list->OnContextMenu = [this, list](POINT at) {
+            popupList_ = list;
+            ShowPopup(menu_.Popup(), at);
+        };
+    RegView.OnContextMenu = [this](POINT at) { ShowPopup(menu_.PopReg(), at); };
+    ListView.OnContextMenu = [this](POINT at) { ShowPopup(menu_.PopArc(), at); };
+    EditTitle.OnKeyPress = [this](char& key) { FolderEditKeyPress(EditTitle, key); };
+    EditFilter.OnKeyPress = [this](char& key) { FolderEditKeyPress(EditFilter, key); };
     RegView.OnChange = [this](TRegistryTreeView& s, TTreeNode n, HKEY k, const std::string& name) {
         RegViewChange(s, n, k, name);
     };
@@ -294,7 +320,7 @@ TRunOptions TFormMain::CurrentRunOptions() const {
 }
 
 TMainLists TFormMain::CurrentLists() const {
-    return {ListFiles.Items(), FolderEntries, ListReg.Items()};
+    return {ListFiles.Items(), FolderEntries.Lines(), ListReg.Items()};
 }
 
 void TFormMain::SaveSettings() {
@@ -383,37 +409,12 @@ void TFormMain::CheckDeleteFilesClick() {
     chkDelConfirm.SetEnabled(on);
 }
 
-void TFormMain::RefreshArchiveList() {
-    if (!DirectoryExists(EditArcDir.Text())) return;
-    const std::string dir = AddBackslash(EditArcDir.Text());
-    EditArcDir.SetText(dir);
-    ListView.Clear();
-    WIN32_FIND_DATAA fd;
-    FindHandle find(::FindFirstFileA((dir + "*.lzh").c_str(), &fd));
-    if (!find) return;
-    do {
-        if (fd.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY)) continue;
-        // One icon, the shell's for the first file listed, serves every row.
-        if (!archiveIcons_) {
-            SHFILEINFOA info{};
-            const std::string path = dir + fd.cFileName;
-            if (::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) &&
-                info.hIcon) {
-                archiveIcons_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0));
-                ImageList_AddIcon(archiveIcons_.get(), info.hIcon);
-                ::DestroyIcon(info.hIcon);
-                ListView.SetSmallImages(archiveIcons_.get());
-            }
-        }
-        ListView.Add(fd.cFileName, archiveIcons_ ? 0 : -1);
-    } while (::FindNextFileA(find.get(), &fd));
-    ListView.SortByCaption();
-}
-
-void TFormMain::ShowPopup(HMENU menu, LPARAM at) {
-    POINT p{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-    if (at == static_cast<LPARAM>(-1)) ::GetCursorPos(&p);  // from the keyboard
-    ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, Handle(), nullptr);
+void TFormMain::ShowPopup(HMENU menu, POINT at) {
+    // The chosen command runs now, while the list it was opened on is known.
+    const UINT id = static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0,
+                         Handle(), nullptr));
+    if (id) ::SendMessageA(Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
 void TFormMain::WMDropFiles(HDROP drop) {
@@ -425,6 +426,220 @@ void TFormMain::WMDropFiles(HDROP drop) {
     }
     ::DragFinish(drop);
     FilesDropped(paths);
+}
+
+// ---- List editing ----
+
+void TFormMain::mAddFileClick() {
+    const TStrings chosen = OpenFiles(Handle(), {"すべてのファイル|*.*", "", true});
+    for (const auto& path : chosen) ListFiles.Add(path);
+    Pages.SetActivePageIndex(TabBackup);
+}
+
+void TFormMain::mAddFolderClick() {
+    const auto chosen = BrowseFolder(Handle(), "バックアップするフォルダの追加", "");
+    if (chosen) {
+        const std::string refusal = FolderPathRefusal(*chosen);
+        if (refusal.empty())
+            FolderEntries.Add(NewFolderEntry(*chosen));
+        else
+            ShowInfoBox(Handle(), refusal);
+    }
+    Pages.SetActivePageIndex(TabFol);
+}
+
+void TFormMain::FilesDropped(const TStrings& paths) {
+    bool lastWasFile = false;
+    std::string refused;
+    for (const auto& path : paths) {
+        if (DirectoryExists(path)) {
+            lastWasFile = false;
+            if (ContainsPath(ListFol.Items(), path)) continue;
+            const std::string refusal = FolderPathRefusal(path);
+            if (refusal.empty())
+                FolderEntries.Add(NewFolderEntry(path));
+            else
+                refused += (refused.empty() ? "" : "\r\n") + refusal;
+        } else if (FileExists(path)) {
+            lastWasFile = true;
+            if (!ContainsPath(ListFiles.Items(), path)) ListFiles.Add(path);
+        }
+    }
+    Pages.SetActivePageIndex(lastWasFile ? TabBackup : TabFol);
+    if (!refused.empty()) ShowInfoBox(Handle(), refused);
+}
+
+void TFormMain::RegViewChange(TRegistryTreeView& sender, TTreeNode node, HKEY, const std::string&) {
+    const std::string path = sender.FullPathOf(node);
+    SelectedKey = path.size() > kTopNodePrefix ? path.substr(kTopNodePrefix) : std::string();
+    if (DetailVisible) DetailShowRegistryValues(node);
+}
+
+void TFormMain::mRegGetClick() {
+    // The top node names no key: an empty line would only be skipped by every run.
+    if (SelectedKey.empty()) {
+        ShowInfoBox(Handle(), "登録するレジストリキーを選択してください");
+        return;
+    }
+    if (ContainsPath(ListReg.Items(), SelectedKey))
+        ShowInfoBox(Handle(), "すでに登録済みです。");
+    else
+        ListReg.Add(SelectedKey);
+}
+
+int TFormMain::CurrentFolderRow() const {
+    const std::vector<int> selected = ListFol.SelectedRows();
+    if (selected.empty()) return -1;
+    const int caret = ListFol.ItemIndex();
+    return caret >= 0 && ListFol.Selected(caret) ? caret : selected.front();
+}
+
+void TFormMain::ListFolClick() {
+    const int row = CurrentFolderRow();
+    if (row < 0 || row >= FolderEntries.Count()) return;
+    const TFolderSettings s = ReadFolderSettings(FolderEntries.Line(row));
+    EditTitle.SetText(s.Title);
+    EditFilter.SetText(s.Filter);
+    CheckSubFol.SetChecked(s.Subfolders);
+    if (s.OlderForm) mFolUpdateClick();
+    if (DetailVisible) DetailShowFolderPreview();
+}
+
+void TFormMain::mFolUpdateClick() {
+    if (ListFol.SelectedCount() != 1) return;
+    const int row = CurrentFolderRow();
+    if (row < 0 || row >= FolderEntries.Count()) return;
+    const std::string title = EditTitle.Text(), filter = EditFilter.Text();
+    const std::string refusal = FolderSettingsRefusal(title, filter);
+    if (!refusal.empty()) {
+        ShowInfoBox(Handle(), refusal);
+        return;
+    }
+    FolderEntries.Update(row, title, filter, CheckSubFol.Checked());
+}
+
+void TFormMain::FolderEditKeyPress(const widgets::TEdit& edit, char& key) {
+    if (key != '\r') return;
+    key = 0;  // no beep: Enter is the update
+    if (!edit.Text().empty()) mFolUpdateClick();
+}
+
+void TFormMain::DeleteFromList(widgets::TListBox& list) {
+    // Only rows that are selected, never a caret row that is not; the last first, so that the
+    // rows still to go keep their places.
+    const std::vector<int> rows = list.SelectedRows();
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        if (&list == &ListFol)
+            FolderEntries.Delete(*it);
+        else
+            list.Delete(*it);
+    }
+}
+
+void TFormMain::mDeleteClick() {
+    if (popupList_) DeleteFromList(*popupList_);
+}
+
+void TFormMain::mClearClick() {
+    if (!popupList_ || !AskYesNo(Handle(), kClearQuestion)) return;
+    if (popupList_ == &ListFol)
+        FolderEntries.Clear();
+    else
+        popupList_->Clear();
+}
+
+void TFormMain::mSortClick() {
+    if (popupList_ == &ListFol)
+        FolderEntries.Sort();
+    else if (popupList_)
+        popupList_->SetSorted(true);
+}
+
+void TFormMain::ListFilesClick() {
+    if (!DetailVisible) return;
+    const int row = ListFiles.ItemIndex();
+    if (row < 0) return;
+    const std::string path = ListFiles.Item(row);
+    if (FileExists(path)) {
+        DetailShowFile(path);
+        return;
+    }
+    ShowInfoBox(Handle(), "このファイルは存在しないので削除します");
+    // The box let other messages through: remove the row only if it is still the same entry.
+    if (row < ListFiles.Count() && ListFiles.Item(row) == path) ListFiles.Delete(row);
+}
+
+// ---- Archive page ----
+
+void TFormMain::RefreshArchiveList() {
+    if (archives_.Refresh(EditArcDir.Text())) EditArcDir.SetText(archives_.Folder());
+}
+
+std::string TFormMain::ArchiveFolder() const {
+    return archives_.Folder().empty() ? AddBackslash(EditArcDir.Text()) : archives_.Folder();
+}
+
+void TFormMain::mAssociateClick() {
+    const std::string path = archives_.SingleSelectedPath();
+    if (!path.empty()) ShellOpen(Handle(), "open", path);
+}
+
+void TFormMain::mArchiverClick() {
+    const std::string path = archives_.SingleSelectedPath();
+    if (path.empty()) return;
+    const std::string command = ArchiverCommandLine(EditArchiver.Text(), path);
+    if (!command.empty()) StartProgram(command);
+}
+
+void TFormMain::mExplorClick() {
+    ShellOpen(Handle(), "explore", ArchiveFolder());
+}
+
+void TFormMain::mFolderClick() {
+    ShellOpen(Handle(), "open", ArchiveFolder());
+}
+
+void TFormMain::mDeleteFileClick() {
+    archives_.DeleteSelected();
+    RefreshArchiveList();
+}
+
+void TFormMain::mExtractClick() {
+    const std::string path = archives_.SingleSelectedPath();
+    if (path.empty()) return;
+    const auto parent = BrowseFolder(Handle(), "展開先フォルダの指定", "");
+    if (!parent) return;
+    const std::string folder = RestoreArchive(Handle(), path, *parent);
+    ShowInfoBox(Handle(), "\"" + folder + "\"に展開しました");
+}
+
+void TFormMain::ListViewClick() {
+    if (DetailVisible) DetailShowArchiveEntries();
+}
+
+void TFormMain::ListViewDblClick() {
+    switch (RadioArcCtrl.ItemIndex()) {
+        case 0:
+            mAssociateClick();
+            break;
+        case 1:
+            mArchiverClick();
+            break;
+        case 2:
+            mExplorClick();
+            break;
+        case 3:
+            mFolderClick();
+            break;
+        default:
+            break;
+    }
+}
+
+void TFormMain::EditArchiverEllipsisClick() {
+    const TStrings chosen =
+        OpenFiles(Handle(), {"アプリケーション|*.exe", ExtractFilePath(EditArchiver.Text()), false});
+    if (!chosen.empty()) EditArchiver.SetText(chosen.front());
 }
 
 }  // namespace ostra

@@ -10,6 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "ArchiveList.h"
+#include "FileDialog.h"
+#include "FolderList.h"
 #include "GdiHandles.h"
 #include "MainLayout.h"
 #include "MainMenu.h"
@@ -38,7 +41,8 @@ class TFormMain : public widgets::TWindow, public TMainControls {
 
     // Fields of the form.
     std::string AppDir;
-    TStrings FolderEntries;  // one backfol.ini line per row of ListFol
+    // One backfol.ini line per row of ListFol; it changes both together.
+    TFolderList FolderEntries{ListFol};
     std::string SelectedKey;
     bool ProjectMode = false;
     bool StopRequested = false;
@@ -48,6 +52,12 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     std::function<std::optional<std::string>(HWND owner, const std::string& title,
                                              const std::string& initial)>
         BrowseFolder;
+    // The file-open dialog; tests put their own choice here.
+    std::function<TStrings(HWND owner, const widgets::TOpenFileRequest& request)> OpenFiles;
+    // The shell's verbs on a path ("open", "explore") and the start of another program; nothing
+    // waits for them or reports their failure. Tests put recorders here.
+    std::function<void(HWND owner, const std::string& verb, const std::string& path)> ShellOpen;
+    std::function<void(const std::string& commandLine)> StartProgram;
 
     // Start, sizing, closing.
     void FormCreate();
@@ -81,12 +91,43 @@ class TFormMain : public widgets::TWindow, public TMainControls {
 
     // Archive page: the list of the archive folder's *.lzh files.
     void RefreshArchiveList();
+    // The folder the archive rows were listed from (with its backslash), or the edit's folder
+    // while nothing was listed.
+    std::string ArchiveFolder() const;
 
-    // Commands whose behaviour comes with the list editing, the run, the archive commands, the
-    // detail window and the projects; bound to their controls already.
-    void mAddFileClick() {}
-    void mAddFolderClick() {}
-    void mFolUpdateClick() {}
+    // List editing.
+    void mAddFileClick();
+    void mAddFolderClick();
+    void mFolUpdateClick();
+    void mDeleteClick();
+    void mClearClick();
+    void mSortClick();
+    void mRegGetClick();
+    void RegViewChange(TRegistryTreeView& sender, TTreeNode node, HKEY key, const std::string& keyName);
+    void ListFilesClick();
+    void ListFolClick();
+    // Paths dropped from the shell, in the shell's order.
+    void FilesDropped(const TStrings& paths);
+    // The list a pop-up command of Popup acts on: the one it was opened on.
+    widgets::TListBox* PopupList() const { return popupList_; }
+    // Delete key and "リストから削除(&D)": the selected rows, from the last to the first.
+    void DeleteFromList(widgets::TListBox& list);
+
+    // Archive page commands.
+    void mAssociateClick();
+    void mArchiverClick();
+    void mExplorClick();
+    void mFolderClick();
+    void mDeleteFileClick();
+    void mRefreshClick() { RefreshArchiveList(); }
+    // "展開...": the selected archive into a new folder named after it, below a chosen folder.
+    void mExtractClick();
+    void ListViewClick();
+    void ListViewDblClick();
+    void EditArchiverEllipsisClick();
+
+    // Commands whose behaviour comes with the run, the detail window and the projects; bound to
+    // their controls already.
     void mBackupClick() {}
     void tbStopClick() {}
     void tbDetailClick();
@@ -95,36 +136,29 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     void mProjectSaveClick() {}
     void mReadiniClick() {}
     void mWriteiniClick() {}
-    void mDeleteClick() {}
-    void mClearClick() {}
-    void mSortClick() {}
-    void mRegGetClick() {}
-    void mAssociateClick() {}
-    void mArchiverClick() {}
-    void mExplorClick() {}
-    void mFolderClick() {}
-    void mDeleteFileClick() {}
-    void mRefreshClick() { RefreshArchiveList(); }
-    void RegViewChange(TRegistryTreeView&, TTreeNode, HKEY, const std::string&) {}
-    void ListFilesClick() {}
-    void ListFolClick() {}
-    void ListViewClick() {}
-    void ListViewDblClick() {}
-    void EditArchiverEllipsisClick() {}
-    // Paths dropped from the shell, in the shell's order.
-    void FilesDropped(const TStrings&) {}
+
+    // What the detail window shows for a click in the lists; called only while DetailVisible.
+    // The detail window fills them in.
+    void DetailShowFile(const std::string& /*path*/) {}
+    void DetailShowFolderPreview() {}
+    void DetailShowRegistryValues(TTreeNode /*node*/) {}
+    void DetailShowArchiveEntries() {}
 
   private:
     void BindEvents();
     void ApplySettings(const TMainSettings& s);
     void ChooseFolder(widgets::TEllipsisEdit& edit, const char* title);
-    void ShowPopup(HMENU menu, LPARAM at);
+    void ShowPopup(HMENU menu, POINT at);
     void WMDropFiles(HDROP drop);
+    // The one selected folder row (the caret row when it is selected), -1 without one.
+    int CurrentFolderRow() const;
+    void FolderEditKeyPress(const widgets::TEdit& edit, char& key);
 
     TMainMenu menu_;
     widgets::FontHandle font_;
     widgets::IconHandle folderUpdateGlyph_;
-    widgets::ImageListHandle archiveIcons_;
+    TArchiveList archives_{ListView};
+    widgets::TListBox* popupList_ = nullptr;
     bool resizing_ = false;
 };
 

@@ -71,6 +71,7 @@ TMainMenu::TMainMenu() {
     Item(popArc_.get(), cmArchiver, "アーカイバで開く(&A)");
     Item(popArc_.get(), cmExplor, "エクスプローラ(&E)");
     Item(popArc_.get(), cmFolder, "フォルダを開く(&F)");
+    Item(popArc_.get(), cmExtract, "展開...");
     Separator(popArc_.get());
     Item(popArc_.get(), cmDeleteFile, "ファイルを削除(&D)");
     Item(popArc_.get(), cmRefresh, "リフレッシュ(&R)");

@@ -37,6 +37,7 @@ enum TMainCommand : UINT {
     cmFolder,
     cmDeleteFile,
     cmRefresh,
+    cmExtract,
     // Toolbar buttons
     tbBackupId = 300,
     tbCloseId,

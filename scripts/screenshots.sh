@@ -6,6 +6,8 @@
 #                            ostra's main window on each of its five tabs, at its smallest size, with
 #                            the example configuration (examples/) and one archive made by ostrun
 #   ostra-settings-hint.png  the settings tab with the hint of a check box shown
+#   ostra-folders-selected.png  the folder tab with a folder clicked: its settings in the group below
+#   ostra-archives-menu.png  the archive tab with a row selected and its pop-up menu open below it
 # Each screen is shown on the test X display (:99 unless PELMIRA_DISPLAY says) inside a Wine desktop of its own (so that Wine draws
 # the window frames), photographed, then closed. Nothing waits for a person: every wait is bounded.
 set -euo pipefail
@@ -98,20 +100,52 @@ wine "$prog/ostrun.exe" >/dev/null 2>&1 || true
 # on the program's desktop), then waits for it.
 close_ostra() {
   wine explorer /desktop=$1,400x420 taskkill /im ostra.exe >/dev/null 2>&1 || true
+  # Its desktop goes too: the next one must not be photographed while this one still shows.
   for _ in $(seq 100); do
-    xdotool search --name "^Pelmira : 0.0.9.5\$" >/dev/null 2>&1 || return 0
+    xdotool search --name "^Pelmira : 0.0.9.5\$" >/dev/null 2>&1 ||
+      xdotool search --name "^$1 - Wine desktop\$" >/dev/null 2>&1 || return 0
     sleep 0.1
   done
 }
+# Points in the desktop (ostra at its smallest size, top left): the first row of the folder list
+# and of the archive list.
+FOLDER_ROW="60 110"
+ARCHIVE_ROW="60 125"
 index=0
 for tab in files folders registry settings archives; do
   example_config $index
   wine explorer /desktop=ostra$index,400x420 "$prog/ostra.exe" >/dev/null 2>&1 &
   find_window "Pelmira : 0.0.9.5" 30 >/dev/null
   shoot ostra$index ostra-$tab.png
+  desk=$(find_window "ostra$index - Wine desktop" 10)
+  if [ $tab = folders ]; then
+    # A click on the first folder fills the settings group from its entry.
+    xdotool mousemove --window "$desk" $FOLDER_ROW click 1
+    sleep 0.5
+    import -window "$desk" "$out/ostra-folders-selected.png"
+    echo "  $out/ostra-folders-selected.png"
+  fi
+  if [ $tab = archives ]; then
+    # The first archive selected, then its pop-up menu from the keyboard (Shift+F10: a right click
+    # made by xdotool opens it only now and then on this desktop); a try that opened nothing (the
+    # picture did not change) is made again.
+    sleep 1
+    xdotool mousemove --window "$desk" $ARCHIVE_ROW click 1
+    sleep 0.5
+    import -window "$desk" "$work/selected.png"
+    for _ in 1 2 3 4 5; do
+      xdotool key shift+F10
+      sleep 0.8
+      import -window "$desk" "$out/ostra-archives-menu.png"
+      [ "$(compare -metric AE "$work/selected.png" "$out/ostra-archives-menu.png" null: 2>&1 || true)" != 0 ] && break
+      xdotool key --window "$desk" Escape || true
+      sleep 0.5
+    done
+    echo "  $out/ostra-archives-menu.png"
+    xdotool key --window "$desk" Escape || true
+  fi
   if [ $tab = settings ]; then
     # The pointer rests on the progress-dialog check box: its hint appears after 100 ms.
-    desk=$(find_window "ostra$index - Wine desktop" 10)
     xdotool mousemove --window "$desk" 60 290 sleep 0.3 mousemove --window "$desk" 62 291
     sleep 1
     import -window "$desk" "$out/ostra-settings-hint.png"

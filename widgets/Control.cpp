@@ -125,6 +125,15 @@ bool TControl::HandleOwnMessage(UINT message, WPARAM wp, LPARAM lp, LRESULT& res
             result = 0;
             return true;
         }
+    } else if (message == WM_CONTEXTMENU && OnContextMenu) {
+        POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        if (lp == static_cast<LPARAM>(-1)) {
+            at = KeyboardMenuPoint();
+            ::ClientToScreen(hwnd_, &at);
+        }
+        OnContextMenu(at);
+        result = 0;
+        return true;
     } else if (message == WM_GETDLGCODE && OnKeyPress && lp) {
         // Enter reaches the control's key handler, not the dialog manager (Tab still moves on).
         const MSG* m = reinterpret_cast<const MSG*>(lp);

@@ -15,6 +15,9 @@ using TNotifyEvent = std::function<void()>;
 using TKeyEvent = std::function<void(WORD& key)>;
 // A character was typed; the handler may set it to 0 to swallow it.
 using TKeyPressEvent = std::function<void(char& key)>;
+// A context menu was asked for on the control (right click or the menu key): the point in
+// screen coordinates where it is to appear.
+using TContextMenuEvent = std::function<void(POINT at)>;
 
 class TControl {
   public:
@@ -45,6 +48,9 @@ class TControl {
 
     TKeyEvent OnKeyDown;
     TKeyPressEvent OnKeyPress;
+    // Raised by the control itself, before the request travels up to its parents (where a
+    // parent in between may hand it on as its own).
+    TContextMenuEvent OnContextMenu;
 
     // Called by the parent window for WM_COMMAND and WM_NOTIFY of this control; true when handled.
     virtual bool HandleCommand(WPARAM wp);
@@ -58,6 +64,9 @@ class TControl {
     void Bind(HWND hwnd);
     // Routes the control's own keyboard messages to OnKeyDown and OnKeyPress.
     void HookKeys();
+    // Where a context menu asked for from the keyboard appears, in client coordinates: near the
+    // top left corner, or where a control shows its current row.
+    virtual POINT KeyboardMenuPoint() const { return {4, 4}; }
     // The control's own messages, once HookKeys ran; true when handled (result set).
     virtual bool HandleOwnMessage(UINT message, WPARAM wp, LPARAM lp, LRESULT& result);
 

@@ -1,6 +1,12 @@
 #include "ListBox.h"
 
+#include <algorithm>
+
 namespace widgets {
+
+int CompareListText(const std::string& a, const std::string& b) {
+    return ::lstrcmpiA(a.c_str(), b.c_str());
+}
 
 bool TListBox::Create(HWND parent, bool multiSelect) {
     multi_ = multiSelect;
@@ -31,22 +37,46 @@ std::vector<std::string> TListBox::Items() const {
 }
 
 void TListBox::SetItems(const std::vector<std::string>& items) {
+    std::vector<std::string> rows = items;
+    if (sorted_)
+        std::stable_sort(rows.begin(), rows.end(), [](const std::string& a, const std::string& b) {
+            return CompareListText(a, b) < 0;
+        });
     ::SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
     Clear();
-    for (const auto& s : items) Add(s);
+    for (const auto& s : rows) Insert(Count(), s);
     ::SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 int TListBox::Add(const std::string& text) {
-    FitExtent(text);
-    return static_cast<int>(
-        ::SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    int at = Count();
+    if (sorted_) {
+        // After the last row that does not sort after the new one, so that equal rows keep the
+        // order in which they came.
+        int lo = 0, hi = at;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (CompareListText(Item(mid), text) <= 0)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        at = lo;
+    }
+    Insert(at, text);
+    return at;
 }
 
 void TListBox::Insert(int index, const std::string& text) {
     FitExtent(text);
     ::SendMessageA(Handle(), LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TListBox::SetSorted(bool sorted) {
+    if (sorted == sorted_) return;
+    sorted_ = sorted;
+    if (sorted_) SetItems(Items());
 }
 
 void TListBox::FitExtent(const std::string& text) {
@@ -101,6 +131,21 @@ void TListBox::SetSelected(int index, bool selected) {
         ::SendMessageA(Handle(), LB_SETSEL, selected, index);
     else
         ::SendMessageA(Handle(), LB_SETCURSEL, selected ? index : -1, 0);
+}
+
+POINT TListBox::KeyboardMenuPoint() const {
+    RECT r{};
+    const int row = ItemIndex();
+    if (row < 0 || ::SendMessageA(Handle(), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r)) == LB_ERR)
+        return TControl::KeyboardMenuPoint();
+    return {r.left + 8, r.bottom};
+}
+
+std::vector<int> TListBox::SelectedRows() const {
+    std::vector<int> rows;
+    for (int i = 0, n = Count(); i < n; ++i)
+        if (Selected(i)) rows.push_back(i);
+    return rows;
 }
 
 bool TListBox::HandleCommand(WPARAM wp) {

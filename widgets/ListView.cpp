@@ -102,6 +102,22 @@ void TListView::SetSelected(int row, bool selected) {
     ListView_SetItemState(Handle(), row, selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
 }
 
+std::vector<int> TListView::SelectedRows() const {
+    std::vector<int> rows;
+    for (int i = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(Handle(), i, LVNI_SELECTED))
+        rows.push_back(i);
+    return rows;
+}
+
+POINT TListView::KeyboardMenuPoint() const {
+    int row = ItemIndex();
+    if (row < 0 || !Selected(row)) row = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED);
+    RECT r{};
+    if (row < 0 || !ListView_GetItemRect(Handle(), row, &r, LVIR_LABEL)) return TControl::KeyboardMenuPoint();
+    return {r.left + 8, r.bottom};
+}
+
 int TListView::ItemIndex() const {
     return ListView_GetNextItem(Handle(), -1, LVNI_FOCUSED);
 }

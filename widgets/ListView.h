@@ -35,12 +35,18 @@ class TListView : public TControl {
     int SelectedCount() const;
     bool Selected(int row) const;
     void SetSelected(int row, bool selected);
+    // The selected rows, first to last.
+    std::vector<int> SelectedRows() const;
     // The focused row, -1 without one.
     int ItemIndex() const;
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     bool HandleNotify(NMHDR* nm, LRESULT& result) override;
+
+  protected:
+    // Below the current row, when there is one.
+    POINT KeyboardMenuPoint() const override;
 
   private:
     int columns_ = 0;

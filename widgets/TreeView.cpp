@@ -149,6 +149,15 @@ bool TTreeView::HandleNotify(NMHDR* nm, LRESULT& result) {
             DblClick();
             result = 0;
             return true;
+        case NM_RCLICK: {
+            // The control follows the right button itself and may swallow its release, so the
+            // context menu is raised here; a nonzero answer keeps it from asking once more.
+            if (!OnContextMenu) return false;
+            const DWORD pos = ::GetMessagePos();
+            OnContextMenu(POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))});
+            result = 1;
+            return true;
+        }
         default:
             return false;
     }

@@ -9,6 +9,7 @@
 #include "AppTestSupport.h"
 #include "Application.h"
 #include "FormMain.h"
+#include "FormMainFixture.h"
 #include "SettingsFile.h"
 #include "TestHostWindow.h"
 #include "TestSupport.h"
@@ -26,37 +27,7 @@ using testing_support::WriteFileBytes;
 
 namespace {
 
-class FormMainTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(testing_support::HasTestDisplay())
-            << "no test X display (start Xvfb, see scripts/display.sh)";
-        prog = dir.Path();
-    }
-    std::unique_ptr<TFormMain> Start() {
-        auto form = std::make_unique<TFormMain>(prog);
-        EXPECT_TRUE(form->Create());
-        form->Show(SW_SHOWNOACTIVATE);
-        PumpFor(30);
-        return form;
-    }
-    // Closes the window as the user does and waits until it is gone.
-    static bool Close(TFormMain& form) {
-        ::PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
-        return PumpUntil([&] { return form.Handle() == nullptr; });
-    }
-    static RECT WindowRect(const TFormMain& form) {
-        RECT r{};
-        ::GetWindowRect(form.Handle(), &r);
-        return r;
-    }
-    static void ClickToolButton(TFormMain& form, int id) {
-        RECT r = form.tb97Main.ButtonRect(id);
-        ClickAt(form.tb97Main.Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    }
-    TempDir dir;
-    std::string prog;
-};
+using app_test::FormMainTest;
 
 TEST_F(FormMainTest, FirstStartWithoutSettingsFile) {
     auto form = Start();
@@ -112,11 +83,11 @@ TEST_F(FormMainTest, SettingsAndListsAreShownAsStored) {
     EXPECT_EQ(form->RadioArcCtrl.ItemIndex(), 3);
     EXPECT_EQ(form->EditArchiver.Text(), "C:\\tools\\lhaca.exe");
     EXPECT_EQ(form->ListFol.Items(), (TStrings{"C:\\Data", "C:\\Mail"}));
-    EXPECT_EQ(form->FolderEntries, (TStrings{"C:\\Data,Data,*.txt,1", "C:\\Mail,*.*,0"}));
+    EXPECT_EQ(form->FolderEntries.Lines(), (TStrings{"C:\\Data,Data,*.txt,1", "C:\\Mail,*.*,0"}));
     EXPECT_EQ(form->ListFiles.Items(), (TStrings{"C:\\a.txt", "C:\\b.txt"}));
     // The close query keeps the folder rows: they go with the window itself.
     EXPECT_TRUE(form->FormCloseQuery());
-    EXPECT_EQ(form->FolderEntries.size(), 2u);
+    EXPECT_EQ(form->FolderEntries.Count(), 2);
 }
 
 TEST_F(FormMainTest, IndexFourOpensTheArchivePageFilled) {

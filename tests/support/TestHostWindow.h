@@ -30,4 +30,18 @@ inline void ClickAt(HWND control, int x, int y, bool doubleClick = false) {
     }
 }
 
+// A click of the left or right button at a point of a control's client area, for controls that
+// follow the button in a loop of their own until it is released (a list view waits there to tell
+// a click from a drag): the release is queued before the press is handed over, and then handled.
+inline void PressAt(HWND control, int x, int y, bool right = false) {
+    const LPARAM at = MAKELPARAM(x, y);
+    ::PostMessageA(control, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
+    ::SendMessageA(control, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, at);
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
 }  // namespace testing_support

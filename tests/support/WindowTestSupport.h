@@ -4,8 +4,10 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <iterator>
 #include <mutex>
@@ -160,6 +162,101 @@ class BoxWatchdog {
     std::atomic<bool> done_{false};
     mutable std::mutex mutex_;
     std::vector<ShownBox> boxes_;
+    std::thread thread_;
+};
+
+// Drops paths on a window as the shell does: a WM_DROPFILES message with an ANSI file list (the
+// window frees it).
+inline void DropFiles(HWND window, const std::vector<std::string>& paths) {
+    std::string list;
+    for (const auto& p : paths) list += p + '\0';
+    list += '\0';
+    HGLOBAL h = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(h));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
+    ::GlobalUnlock(h);
+    ::SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(h), 0);
+}
+
+// Chooses an item of the next pop-up menu this process shows, from a thread of its own, as the
+// keyboard does (arrow down to the item, Enter), and keeps the captions of the menu's items.
+// item: position among the items that are not separators; -1 closes the menu with Escape.
+class MenuWatchdog {
+  public:
+    explicit MenuWatchdog(int item, DWORD timeoutMs = 10000)
+        : item_(item), desktop_(::GetThreadDesktop(::GetCurrentThreadId())), thread_([this, timeoutMs] {
+              ::SetThreadDesktop(desktop_);
+              Watch(timeoutMs);
+          }) {}
+    ~MenuWatchdog() { Stop(); }
+    MenuWatchdog(const MenuWatchdog&) = delete;
+    MenuWatchdog& operator=(const MenuWatchdog&) = delete;
+
+    void Stop() {
+        done_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    // The captions of the menu seen (separators as empty texts); empty when none appeared.
+    std::vector<std::string> Items() {
+        Stop();
+        return items_;
+    }
+
+  private:
+    struct Search {
+        DWORD pid;
+        HWND found;
+    };
+    static BOOL CALLBACK FindMenu(HWND w, LPARAM param) {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(w, &pid);
+        char cls[64] = {};
+        ::GetClassNameA(w, cls, sizeof cls);
+        if (pid == s->pid && ::IsWindowVisible(w) && lstrcmpA(cls, "#32768") == 0) {
+            s->found = w;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    void Key(HWND menu, WPARAM key) {
+        ::PostMessageA(menu, WM_KEYDOWN, key, 0);
+        ::PostMessageA(menu, WM_KEYUP, key, 0xC0000000);
+        ::Sleep(30);
+    }
+    void Watch(DWORD timeoutMs) {
+        constexpr UINT kGetMenu = 0x01E1;  // MN_GETHMENU
+        const ULONGLONG until = ::GetTickCount64() + timeoutMs;
+        while (!done_ && ::GetTickCount64() < until) {
+            Search s{::GetCurrentProcessId(), nullptr};
+            ::EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&s));
+            if (!s.found) {
+                ::Sleep(20);
+                continue;
+            }
+            ::Sleep(100);  // let the menu finish opening
+            HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(s.found, kGetMenu, 0, 0));
+            for (int i = 0, n = menu ? ::GetMenuItemCount(menu) : 0; i < n; ++i) {
+                char text[256] = {};
+                ::GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+                items_.push_back(text);
+            }
+            if (item_ < 0) {
+                Key(s.found, VK_ESCAPE);
+            } else {
+                for (int i = 0; i <= item_; ++i) Key(s.found, VK_DOWN);
+                Key(s.found, VK_RETURN);
+            }
+            return;
+        }
+    }
+
+    int item_;
+    HDESK desktop_;
+    std::atomic<bool> done_{false};
+    std::vector<std::string> items_;
     std::thread thread_;
 };
 

@@ -142,10 +142,47 @@ TEST_F(ControlsTest, ListBoxReportsSelectionsAndKeys) {
     list.SetSelected(2, true);
     EXPECT_EQ(list.SelectedCount(), 2);
     EXPECT_FALSE(list.Selected(1));
+    EXPECT_EQ(list.SelectedRows(), (std::vector<int>{0, 2}));
     WORD seen = 0;
     list.OnKeyDown = [&](WORD& key) { seen = key; };
     ::SendMessageA(list.Handle(), WM_KEYDOWN, VK_DELETE, 0);
     EXPECT_EQ(seen, VK_DELETE);
+}
+
+TEST_F(ControlsTest, ASortedListBoxOrdersItsRowsAndPutsLaterOnesInPlace) {
+    TListBox list;
+    ASSERT_TRUE(list.Create(host.Handle()));
+    list.SetItems({"C:\\b", "c:\\A", "C:\\a"});
+    EXPECT_EQ(list.Add("C:\\0"), 3);  // not sorted yet: appended
+    list.SetSorted(true);
+    // Letter case ignored; rows that sort alike keep the order they had.
+    EXPECT_EQ(list.Items(), (std::vector<std::string>{"C:\\0", "c:\\A", "C:\\a", "C:\\b"}));
+    EXPECT_EQ(list.Add("C:\\A"), 3);
+    EXPECT_EQ(list.Add("D:\\"), 5);
+    EXPECT_EQ(list.Add("C:\\"), 0);
+    list.SetItems({"z", "y"});
+    EXPECT_EQ(list.Items(), (std::vector<std::string>{"y", "z"}));
+}
+
+TEST_F(ControlsTest, AControlRaisesItsOwnContextMenuEventAtThePointerOrBelowItsCurrentRow) {
+    TListBox list;
+    ASSERT_TRUE(list.Create(host.Handle()));
+    list.SetBounds(20, 30, 200, 100);
+    list.SetItems({"a", "b"});
+    std::vector<POINT> seen;
+    list.OnContextMenu = [&](POINT at) { seen.push_back(at); };
+    testing_support::PressAt(list.Handle(), 50, 40, true);
+    list.SetItemIndex(1);
+    ::SendMessageA(list.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list.Handle()), -1);  // menu key
+    RECT row{};
+    ::SendMessageA(list.Handle(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+    POINT expected[] = {{50, 40}, {row.left + 8, row.bottom}};
+    ASSERT_EQ(seen.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        ::ClientToScreen(list.Handle(), &expected[i]);
+        EXPECT_EQ(seen[i].x, expected[i].x);
+        EXPECT_EQ(seen[i].y, expected[i].y);
+    }
 }
 
 TEST_F(ControlsTest, MemoKeepsItsLinesAndEmptyLinesBetween) {
