@@ -32,7 +32,7 @@ void TArchiverOptions::Reset() {
         else if (auto* text = std::get_if<std::string O::*>(&sw.member))
             this->*(*text) = kUnsetText;
         else
-            this->*std::get<TStringList O::*>(sw.member) = TStringList();
+            this->*std::get<TStrings O::*>(sw.member) = TStrings();
     }
     UserOptions.clear();
     UserFileList.clear();

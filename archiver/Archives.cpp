@@ -6,6 +6,7 @@
 #include "ArchiverErrors.h"
 #include "ExtStrms.h"
 #include "LHA32.h"
+#include "TempFile.h"
 #include "TextRoutines.h"
 
 namespace arc {
@@ -321,15 +322,10 @@ int TArchiveFile::Pack(HWND window, const TArchiverOptions* options, const std::
     if (opts.PackFilter != TPackFilter::pfComponent) return PackStep(window, opts, baseDir, files);
 
     // The temporary stream files go, whichever way the packing ends.
-    struct TTempFiles {
-        TStringList Paths;
-        ~TTempFiles() {
-            for (const std::string& p : Paths) ::DeleteFileA(p.c_str());
-        }
-    } temp;
+    ostra::TTempFileList temp;
     TArchiverOptions work = opts;
     bool abort = false;
-    const TStringList selected = SelectFiles(
+    const TStrings selected = SelectFiles(
         temp.Paths, work, baseDir,
         [this](UINT state, TProgressRecord* record, bool& stop) {
             DoProgress(static_cast<int>(state), record, stop);

@@ -7,6 +7,7 @@
 #include "ExtStrms.h"
 #include "FileSystem.h"
 #include "TextRoutines.h"
+#include "WideText.h"
 #include "WinHandles.h"
 
 namespace arc {
@@ -120,32 +121,17 @@ void SplitName(const std::string& name, std::string& dir, std::string& last) {
 std::vector<std::string> DirParts(const std::string& dirPath, size_t driveLength) {
     std::vector<std::string> parts;
     std::string cur;
-    for (size_t i = driveLength; i < dirPath.size(); ++i) {
-        if (ostra::IsLeadByte(dirPath, i) && i + 1 < dirPath.size()) {
-            cur += dirPath[i];
-            cur += dirPath[++i];
-        } else if (dirPath[i] == '\\' || dirPath[i] == '/') {
+    for (size_t i = driveLength, next; i < dirPath.size(); i = next) {
+        next = ostra::NextChar(dirPath, i);
+        if (dirPath[i] == '\\' || dirPath[i] == '/') {
             if (!cur.empty()) parts.push_back(cur);
             cur.clear();
         } else {
-            cur += dirPath[i];
+            cur.append(dirPath, i, next - i);
         }
     }
     if (!cur.empty()) parts.push_back(cur);
     return parts;
-}
-
-std::string DriveOf(const std::string& path) {
-    if (path.size() >= 2 && path[1] == ':' && !ostra::IsLeadByte(path, 0)) return path.substr(0, 2);
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        size_t p = 2, slashes = 0;
-        while (p < path.size()) {
-            if (path[p] == '\\' && ++slashes == 2) break;
-            p += ostra::IsLeadByte(path, p) ? 2 : 1;
-        }
-        return path.substr(0, p < path.size() ? p : path.size());
-    }
-    return std::string();
 }
 
 bool SameText(const std::string& a, const std::string& b) {
@@ -156,11 +142,11 @@ bool SameText(const std::string& a, const std::string& b) {
 // One selection run over the options of one Pack.
 class TFileSelector {
   public:
-    TFileSelector(const TArchiverOptions& options, const std::string& baseDir, TStringList& tempFiles,
+    TFileSelector(const TArchiverOptions& options, const std::string& baseDir, TStrings& tempFiles,
                   bool& abort, const TStreamAdder& addStreams)
         : Options(options), BaseDir(baseDir), TempFiles(tempFiles), Abort(abort), StreamAdder(addStreams) {}
 
-    TSortedList SelectInto(const TStringList& names, const TSortedList* exclusions,
+    TSortedList SelectInto(const TStrings& names, const TSortedList* exclusions,
                            const TSelectProgress* progress, bool selectAllWhenEmpty, bool includeStreams) {
         Result = TSortedList();
         Exclusions = exclusions;
@@ -243,7 +229,7 @@ class TFileSelector {
         const size_t before = Result.Count();
         Result.Add(entryName);
         if (IncludeStreams) {
-            TStringList streams;
+            TStrings streams;
             const size_t made = TempFiles.size();
             if (StreamAdder)
                 StreamAdder(streams, TempFiles, fullPath, Options, fd, entryName);
@@ -263,7 +249,7 @@ class TFileSelector {
 
     const TArchiverOptions& Options;
     const std::string& BaseDir;
-    TStringList& TempFiles;
+    TStrings& TempFiles;
     bool& Abort;
     const TStreamAdder& StreamAdder;
 
@@ -281,12 +267,8 @@ class TFileSelector {
 }  // namespace
 
 std::wstring TSortedList::KeyOf(const std::string& name) {
-    int n = ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-    std::wstring key(n > 0 ? n : 0, L'\0');
-    if (n > 0) {
-        ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), key.data(), n);
-        ::CharUpperBuffW(key.data(), static_cast<DWORD>(n));
-    }
+    std::wstring key = ostra::AnsiToWide(name);
+    if (!key.empty()) ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
     return key;
 }
 
@@ -298,8 +280,8 @@ bool TSortedList::Contains(const std::string& name) const {
     return Items_.count(TItem{KeyOf(name), std::string()}) != 0;
 }
 
-TStringList TSortedList::Items() const {
-    TStringList out;
+TStrings TSortedList::Items() const {
+    TStrings out;
     out.reserve(Items_.size());
     for (const TItem& item : Items_) out.push_back(item.Name);
     return out;
@@ -345,7 +327,8 @@ TDateBound FileTimeToDateBound(const FILETIME& utc) {
 std::string ExtractRelativePath(const std::string& baseName, const std::string& destName) {
     const std::string basePath = ostra::ExtractFilePath(baseName);
     const std::string destPath = ostra::ExtractFilePath(destName);
-    const std::string baseDrive = DriveOf(basePath), destDrive = DriveOf(destPath);
+    const std::string baseDrive = ostra::ExtractFileDrive(basePath),
+                      destDrive = ostra::ExtractFileDrive(destPath);
     if (baseDrive.empty() || destDrive.empty() || !SameText(baseDrive, destDrive)) return destName;
     std::vector<std::string> base = DirParts(basePath, baseDrive.size());
     std::vector<std::string> dest = DirParts(destPath, destDrive.size());
@@ -357,11 +340,11 @@ std::string ExtractRelativePath(const std::string& baseName, const std::string& 
     return result + ostra::ExtractFileName(destName);
 }
 
-TStringList SelectFiles(TStringList& tempFiles, TArchiverOptions& options, const std::string& baseDir,
-                        const TSelectProgress& progress, const TFileList& files, bool& abort,
-                        const TStreamAdder& addStreams) {
+TStrings SelectFiles(TStrings& tempFiles, TArchiverOptions& options, const std::string& baseDir,
+                     const TSelectProgress& progress, const TFileList& files, bool& abort,
+                     const TStreamAdder& addStreams) {
     TCurrentDirGuard currentDir(baseDir);
-    const TStringList names = FlattenFiles(files, true);
+    const TStrings names = FlattenFiles(files, true);
     TFileSelector selector(options, baseDir, tempFiles, abort, addStreams);
     // Exclusions need no stream files: the streams of an excluded file are never looked at.
     const TSortedList exclusions = selector.SelectInto(options.jx, nullptr, nullptr, false, false);

@@ -1,5 +1,5 @@
-// Owning wrappers for the Win32 handles the engine and the archiver framework use, so that
-// every path out of a function, an exception included, releases them.
+// Owning wrappers for Win32 handles, so that every path out of a function, an exception included,
+// releases them. Header-only: the stand-in libraries, which link nothing of ours, use them too.
 #pragma once
 
 #include <windows.h>
@@ -61,11 +61,17 @@ struct ModuleTraits {
     static handle_type invalid() { return nullptr; }
     static void close(handle_type h) { ::FreeLibrary(h); }
 };
+struct WindowHandleTraits {
+    using handle_type = HWND;
+    static handle_type invalid() { return nullptr; }
+    static void close(handle_type h) { ::DestroyWindow(h); }
+};
 
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
+using WindowHandle = UniqueHandle<WindowHandleTraits>;
 
 }  // namespace ostra

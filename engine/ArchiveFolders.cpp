@@ -2,27 +2,12 @@
 
 #include <shellapi.h>
 
-#include <cctype>
 #include <stdexcept>
 
 #include "FileSystem.h"
 #include "TextRoutines.h"
 
 namespace ostra {
-
-bool IsAbsolutePath(const std::string& path) {
-    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-        path[2] == '\\')
-        return true;
-    return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
-}
-
-bool IsInsideFolder(const std::string& path, const std::string& folder) {
-    if (path.empty() || folder.empty()) return false;
-    const std::string p = AnsiLowerCase(AddBackslash(path));
-    const std::string f = AnsiLowerCase(AddBackslash(folder));
-    return p.compare(0, f.size(), f) == 0;
-}
 
 bool ArchiveFolderInBase(const std::string& baseFolder, const std::string& archiveFolder) {
     const std::string a = AnsiLowerCase(AddBackslash(archiveFolder));

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ostra_types.h"
+#include "LogAndStop.h"
 
 namespace ostra {
 
@@ -27,6 +27,6 @@ struct TArchiveResult {
 // Packs every file below the base folder under its relative name, with method index 0 "lh5",
 // 1 "lh6", 2 "lh7" (any other value "lh5"). Errors of the archive component pass through.
 TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& archiveFolder, int method,
-                           bool longNaming, bool progressDialog, TStrings* log);
+                           bool longNaming, bool progressDialog, TLog log);
 
 }  // namespace ostra

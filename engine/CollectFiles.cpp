@@ -51,28 +51,6 @@ void Collect(const std::string& folder, const std::string& comparable, const std
 
 }  // namespace
 
-bool IsLinkToElsewhere(const WIN32_FIND_DATAA& fd) {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
-    // The tags of folders that hold their own files; every other tag (Wine reports none) may
-    // stand for another place.
-    const DWORD tag = fd.dwReserved0;
-    if ((tag & 0xFFFF0FFF) == 0x9000001A) return false;  // cloud-file placeholders (OneDrive)
-    switch (tag) {
-        case 0x80000013:  // deduplicated
-        case 0x80000017:  // compressed by the overlay filter
-        case 0x80000021:  // OneDrive
-        case 0xC0000004:  // hierarchical storage
-        case 0x80000006:  // hierarchical storage, second form
-            return false;
-        default:
-            return true;
-    }
-}
-
-std::string ComparablePath(const std::string& path) {
-    return path.empty() ? path : AnsiLowerCase(AddBackslash(FullLongPath(path)));
-}
-
 void CollectFiles(const std::string& folder, const std::string& pattern, TStrings& files, bool recurse,
                   bool includeFolders, const std::string& leaveOut) {
     // An empty folder text would gather the current folder of the process.

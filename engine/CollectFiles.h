@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ostra_types.h"
+#include "StringLists.h"
 
 namespace ostra {
 
@@ -23,14 +23,5 @@ namespace ostra {
 // out of a registered folder.
 void CollectFiles(const std::string& folder, const std::string& pattern, TStrings& files, bool recurse,
                   bool includeFolders, const std::string& leaveOut = std::string());
-
-// True for a junction, mount point, symbolic link or any reparse point of an unknown kind: a place
-// that may be elsewhere, never walked. Folders whose reparse data only says how their own files
-// are kept (cloud-file placeholders, deduplication) are walked.
-bool IsLinkToElsewhere(const WIN32_FIND_DATAA& fd);
-
-// The path as a comparable key: full, long form, lower case, with a trailing backslash. Paths that
-// name the same folder in different spellings give the same key (empty text gives empty text).
-std::string ComparablePath(const std::string& path);
 
 }  // namespace ostra

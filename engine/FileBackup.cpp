@@ -7,11 +7,11 @@
 
 namespace ostra {
 
-void BackupFiles(const std::string& destination, const TStrings& entries, TStrings* log, bool timestamp,
+void BackupFiles(const std::string& destination, const TStrings& entries, TLog log, bool timestamp,
                  const TCheckStopEvent& checkStop) {
     const std::string dest = AddBackslash(destination);
     if (!DirectoryExists(dest)) CreateDir(dest);
-    if (log) log->push_back(kLogFileHeader);
+    log.Add(kLogFileHeader);
     bool stop = false;
     for (const std::string& source : entries) {
         if (checkStop) {
@@ -21,9 +21,9 @@ void BackupFiles(const std::string& destination, const TStrings& entries, TStrin
         if (!FileExists(source)) continue;
         const std::string name = ExtractFileName(source);
         TCopyOutcome outcome = BackupOneFile(source, dest + name, timestamp);
-        if (log) log->push_back(CopyLogLine(name, outcome));
+        log.Add(CopyLogLine(name, outcome));
     }
-    if (log) log->push_back("");
+    log.Add("");
 }
 
 }  // namespace ostra

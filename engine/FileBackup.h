@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "ostra_types.h"
+#include "LogAndStop.h"
 
 namespace ostra {
 
-void BackupFiles(const std::string& destination, const TStrings& entries, TStrings* log, bool timestamp,
+void BackupFiles(const std::string& destination, const TStrings& entries, TLog log, bool timestamp,
                  const TCheckStopEvent& checkStop);
 
 }  // namespace ostra

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "ostra_types.h"
+#include "LogAndStop.h"
 
 namespace ostra {
 
-void BackupFolders(const std::string& baseFolder, const TStrings& entries, TStrings* log, bool timestamp,
+void BackupFolders(const std::string& baseFolder, const TStrings& entries, TLog log, bool timestamp,
                    const TCheckStopEvent& checkStop);
 
 // True when title names a folder inside the base folder: empty (the base folder itself) or one

@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <set>
 
 #include "ArchiveStep.h"
@@ -17,13 +17,8 @@ namespace {
 
 std::string NormalisedEntryName(const char* name, size_t max) {
     std::string n(name, strnlen(name, max));
-    for (size_t i = 0; i < n.size(); ++i) {
-        if (IsLeadByte(n, i)) {
-            ++i;
-            continue;
-        }
+    for (size_t i = 0; i < n.size(); i = NextChar(n, i))
         if (n[i] == '/') n[i] = '\\';
-    }
     return AnsiLowerCase(n);
 }
 
@@ -45,12 +40,12 @@ bool ArchiveHoldsAll(const std::string& path, const TStrings& names) {
 }  // namespace
 
 TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& archiveFolder, int method,
-                           bool longNaming, bool progressDialog, TStrings* log) {
+                           bool longNaming, bool progressDialog, TLog log) {
     TArchiveResult result;
     if (!DirectoryExists(baseFolder) || !DirectoryExists(archiveFolder)) return result;
     const std::string base = AddBackslash(baseFolder);
     const std::string arcDir = AddBackslash(archiveFolder);
-    if (log) log->push_back("アーカイブファイルの作成開始...");
+    log.Add("アーカイブファイルの作成開始...");
 
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -81,9 +76,7 @@ TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& arc
     const bool created =
         packResult == 0 && FileExists(result.archivePath) && ArchiveHoldsAll(result.archivePath, files);
     result.outcome = created ? TArchiveResult::arCreated : TArchiveResult::arFailed;
-    if (log)
-        log->push_back(created ? "  --> " + name + " を作成しました。"
-                               : std::string("  --> 圧縮処理を中止しました。"));
+    log.Add(created ? "  --> " + name + " を作成しました。" : std::string("  --> 圧縮処理を中止しました。"));
     return result;
 }
 

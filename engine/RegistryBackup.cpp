@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "FileSystem.h"
+#include "FileTimes.h"
+#include "TempFile.h"
 #include "TextRoutines.h"
 #include "WinHandles.h"
 #include "ostra_consts.h"
@@ -42,18 +44,6 @@ std::string FileNameSafe(const std::string& name) {
     return r;
 }
 
-bool LastWriteTime(const std::string& path, FILETIME& t) {
-    WIN32_FILE_ATTRIBUTE_DATA d;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return false;
-    t = d.ftLastWriteTime;
-    return true;
-}
-
-void DeleteEvenReadOnly(const std::string& file) {
-    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(file.c_str());
-}
-
 // An export of an earlier run is set aside while the editor writes the new one, so that the file's
 // presence afterwards tells whether this export came about, and comes back when none did: a key
 // that is briefly missing or an editor that fails never costs the last good export.
@@ -62,27 +52,27 @@ class TEarlierExport {
     explicit TEarlierExport(std::string file) : file_(std::move(file)), aside_(file_ + ".old") {
         // Left by a run that ended between setting aside and restoring: the only good copy.
         if (FileExists(aside_) && !FileExists(file_)) ::MoveFileA(aside_.c_str(), file_.c_str());
-        DeleteEvenReadOnly(aside_);
+        DeleteFileAnyway(aside_);
         if (FileExists(file_)) {
             setAside_ = ::MoveFileA(file_.c_str(), aside_.c_str()) != 0;
             // Could not be moved: the editor overwrites it in place, told apart by its time.
-            if (!setAside_) stays_ = LastWriteTime(file_, before_);
+            if (!setAside_) stays_ = FileWriteTime(file_, before_);
         }
     }
     // True when the editor wrote the file anew.
     bool Renewed() const {
         FILETIME after{};
-        return LastWriteTime(file_, after) && (!stays_ || ::CompareFileTime(&before_, &after) != 0);
+        return FileWriteTime(file_, after) && (!stays_ || ::CompareFileTime(&before_, &after) != 0);
     }
     // The new export is whole: the earlier one goes.
     void Drop() {
-        if (setAside_) DeleteEvenReadOnly(aside_);
+        if (setAside_) DeleteFileAnyway(aside_);
         setAside_ = false;
     }
     // No whole new export: whatever part of it was written goes, the earlier one comes back.
     void Restore() {
         if (!setAside_) return;
-        DeleteEvenReadOnly(file_);
+        DeleteFileAnyway(file_);
         ::MoveFileA(aside_.c_str(), file_.c_str());
         setAside_ = false;
     }
@@ -137,11 +127,11 @@ TRunWait RunHiddenAndWait(const std::string& program, const std::string& paramet
     return TRunWait::rwTimedOut;
 }
 
-void BackupRegistry(const std::string& destination, const TStrings& entries, TStrings* log,
+void BackupRegistry(const std::string& destination, const TStrings& entries, TLog log,
                     const TCheckStopEvent& checkStop) {
     const std::string dest = AddBackslash(destination);
     if (!DirectoryExists(dest)) CreateDir(dest);
-    if (log) log->push_back(kLogRegistryHeader);
+    log.Add(kLogRegistryHeader);
     bool stop = false;
     for (const std::string& entry : entries) {
         const std::string key = WithoutTrailingBackslashes(entry);
@@ -152,33 +142,33 @@ void BackupRegistry(const std::string& destination, const TStrings& entries, TSt
         // An empty key would have the editor export the whole registry.
         if (Trim(key).empty()) continue;
         const std::string file = dest + RegistryExportName(key);
-        if (log) log->push_back("  " + file);
+        log.Add("  " + file);
         // A quote in the key would end its parameter early and hand the editor a different key.
         if (key.find('"') != std::string::npos) {
-            if (log) log->push_back(kLogRegQuote);
+            log.Add(kLogRegQuote);
             continue;
         }
         TEarlierExport earlier(file);
         const TRunWait run =
             RunHiddenAndWait(kRegistryEditor, RegistryExportParameters(file, key), kRegExportTimeoutMs);
         if (run == TRunWait::rwTimedOut) {
-            DeleteEvenReadOnly(file);  // whatever part of it was written
+            DeleteFileAnyway(file);  // whatever part of it was written
             earlier.Restore();
-            if (log) log->push_back(kLogRegTimedOut);
+            log.Add(kLogRegTimedOut);
             continue;
         }
         if (run == TRunWait::rwNotStarted) {
-            if (log) log->push_back(kLogRegNotStarted);
+            log.Add(kLogRegNotStarted);
             continue;
         }
         if (earlier.Renewed()) {
             earlier.Drop();
         } else {
             earlier.Restore();
-            if (log) log->push_back(kLogRegNotExported);
+            log.Add(kLogRegNotExported);
         }
     }
-    if (log) log->push_back("");
+    log.Add("");
 }
 
 }  // namespace ostra

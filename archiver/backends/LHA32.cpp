@@ -66,7 +66,7 @@ std::string TLha32::BuildCommand(const std::string& word, const std::string& arc
             else
                 cmd.AddPathOption(name, options.*(*text));
         } else {
-            cmd.AddFiles(name, TFileList{options.*std::get<TStringList TArchiverOptions::*>(sw.member)});
+            cmd.AddFiles(name, TFileList{options.*std::get<TStrings TArchiverOptions::*>(sw.member)});
         }
     }
     cmd.Add(options.UserOptions);

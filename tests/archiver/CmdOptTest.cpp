@@ -80,7 +80,7 @@ TEST(CmdOptTest, DirectoriesGetATrailingBackslashReadAsWholeCharacters) {
 TEST(CmdOptTest, FilesAreQuotedInOrderThroughTheNameConverter) {
     TCmdOpt cmd;
     cmd.NameConverter = [](const std::string& name) { return "[" + name + "]"; };
-    TStringList names = {"a.txt", "", "sub\\b c.txt"};
+    TStrings names = {"a.txt", "", "sub\\b c.txt"};
     EXPECT_EQ(3, cmd.AddFiles("", {names, "last.txt"}));
     EXPECT_EQ(1, cmd.AddFiles("jx", {"*.bak"}));
     EXPECT_EQ(0, cmd.AddFiles("", {}));
@@ -95,7 +95,7 @@ TEST(CmdOptTest, ResponseFileHoldsQuotedNamesInCrLfLinesAndReplacesAnOldFile) {
     TCmdOpt cmd;
     cmd.Add("u");
     cmd.NameConverter = [](const std::string& name) { return name == "表.txt" ? "hyo.txt" : name; };
-    EXPECT_EQ(3, cmd.AddResponseFile({TStringList{"a.txt", "sub\\b c.txt"}, "", "表.txt"}, resp));
+    EXPECT_EQ(3, cmd.AddResponseFile({TStrings{"a.txt", "sub\\b c.txt"}, "", "表.txt"}, resp));
     EXPECT_EQ("\"a.txt\"\r\n\"sub\\b c.txt\"\r\n\"hyo.txt\"\r\n", testing_support::ReadFileBytes(resp));
     EXPECT_EQ(" u \"@" + resp + "\"", cmd.CmdLine);
 

@@ -86,7 +86,7 @@ class Selection : public ::testing::Test {
 
     CurrentDirKeeper Keeper;
     TempDir Dir{"filters"};
-    TStringList Temp;
+    TStrings Temp;
     Names Reports;
 };
 
@@ -201,7 +201,7 @@ TEST_F(Selection, HiddenAndSystemFilesOnlyWithAOneOrMore) {
 
 TEST_F(Selection, ANameGivenTwiceIsListedAndReportedOnce) {
     TArchiverOptions o;
-    TStringList more{"A.TXT", "b.log"};
+    TStrings more{"A.TXT", "b.log"};
     EXPECT_EQ(Select(o, {"a.txt", more, "a.txt"}), (Names{"a.txt", "b.log"}));
     EXPECT_EQ(Reports, (Names{"2053:a.txt", "2053:b.log"}));
 }
@@ -230,7 +230,7 @@ TEST_F(Selection, TheWorkingOptionsAreRewrittenForTheLibrary) {
     EXPECT_TRUE(IsUnsetText(o.jo));
     EXPECT_TRUE(IsUnsetText(o.job));
     EXPECT_EQ(o.a, 1);
-    EXPECT_EQ(o.jx, TStringList{"*.log"});
+    EXPECT_EQ(o.jx, TStrings{"*.log"});
 }
 
 TEST_F(Selection, AbortFromTheProgressStopsAtTheNextFile) {
@@ -283,7 +283,7 @@ class StreamSelection : public Selection {
     Names SelectWithStreams(TArchiverOptions& options, const TFileList& files) {
         EXPECT_TRUE(WriteFileBytes(Outside / "summary", "summary"));
         bool abort = false;
-        TStreamAdder adder = [this](TStringList& selected, TStringList& temp, const std::string& fullPath,
+        TStreamAdder adder = [this](TStrings& selected, TStrings& temp, const std::string& fullPath,
                                     const TArchiverOptions& o, const WIN32_FIND_DATAA& fd,
                                     const std::string& entryName) {
             StreamsAskedFor.push_back(fullPath);
