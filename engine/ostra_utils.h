@@ -14,6 +14,7 @@
 #include "LogAndStop.h"
 #include "RegistryBackup.h"
 #include "RunOptions.h"
+#include "BackupRun.h"
 #include "SettingsFile.h"
 #include "StringLists.h"
 #include "TextRoutines.h"
