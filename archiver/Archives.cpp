@@ -395,6 +395,12 @@ int TArchiveFile::Extract(HWND window, const TArchiverOptions* options, const st
     return result;
 }
 
+bool TArchiveFile::CheckArchive(int mode) {
+    AutoDetect();
+    CheckArchiver();
+    return Archiver_->CheckArchive(ExpandFileName(FileName_), mode, 0) != 0;
+}
+
 int TArchiveFile::OpenArchive(HWND window, DWORD mode) {
     AutoDetect();
     CheckArchiver();

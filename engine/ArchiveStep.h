@@ -29,4 +29,8 @@ struct TArchiveResult {
 TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& archiveFolder, int method,
                            bool longNaming, bool progressDialog, TLog log);
 
+// True when the library reads the archive back whole: every entry decoded and its CRC checked.
+// Errors of the archive component pass through.
+bool ArchiveReadsBack(const std::string& archivePath);
+
 }  // namespace ostra

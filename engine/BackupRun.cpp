@@ -108,6 +108,12 @@ TRunResult RunBackup(const TRunInput& in) {
         r.Emptying = TRunResult::emUnsafe;
         return r;
     }
+    // The copies are the only other backup of this run: they go only once the archive reads back.
+    if (!ArchiveReadsBack(r.Archive.archivePath)) {
+        r.Outcome = TRunResult::roArchiveFailed;
+        r.Emptying = TRunResult::emArchiveUnsound;
+        return r;
+    }
     DeleteBaseFolder(base, in.Owner, o.DelConfirm, o.DelShowDialog, o.DelUseRecycleBin, in.ShowErrors);
     r.Emptying = TRunResult::emDone;
     return r;

@@ -52,7 +52,8 @@ struct TRunResult {
         roNoBaseFolder,  // the base folder is missing or not a full path: nothing ran
         roAnotherRun,    // another run holds the marker: nothing ran
         roDone,          // the steps asked for ran
-        roArchiveFailed  // there were files, but no complete archive came about: the base folder stays
+        roArchiveFailed  // there were files, but no complete archive that reads back came about:
+                         // the base folder stays
     };
     enum TArchiveStep {
         asNotAsked,             // Archive is off
@@ -61,10 +62,11 @@ struct TRunResult {
         asRan
     };
     enum TEmptying {
-        emNotAsked,   // DeleteFiles (or Archive) is off, or the archive step did not run
-        emNoArchive,  // no archive of this run holds the files: the base folder stays
-        emUnsafe,     // originals, the program folder or the archive folder lie inside it: it stays
-        emDone        // handed to the shell (which may still be refused by the user)
+        emNotAsked,        // DeleteFiles (or Archive) is off, or the archive step did not run
+        emNoArchive,       // no archive of this run holds the files: the base folder stays
+        emUnsafe,          // originals, the program folder or the archive folder lie inside it: it stays
+        emArchiveUnsound,  // the new archive does not read back whole: it stays, and the run failed
+        emDone             // handed to the shell (which may still be refused by the user)
     };
     TOutcome Outcome = roNoBaseFolder;
     TArchiveStep ArchiveStep = asNotAsked;
@@ -75,7 +77,9 @@ struct TRunResult {
     std::string BaseFolder, ArchiveFolder;
 };
 
-// Runs the steps. The marker is held from the start of the steps until the run returns or an
+// Runs the steps. Before the base folder is emptied, the new archive is read back whole through
+// the library (every entry decoded, its CRC checked): an archive that cannot be read back is no
+// backup, and the copies stay. The marker is held from the start of the steps until the run returns or an
 // error of a step passes through (the caller's error box then shows after the run is over).
 TRunResult RunBackup(const TRunInput& input);
 

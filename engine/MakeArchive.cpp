@@ -7,6 +7,7 @@
 
 #include "ArchiveStep.h"
 #include "Archives.h"
+#include "LHA32.h"
 #include "CollectFiles.h"
 #include "FileSystem.h"
 #include "TextRoutines.h"
@@ -78,6 +79,12 @@ TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& arc
     result.outcome = created ? TArchiveResult::arCreated : TArchiveResult::arFailed;
     log.Add(created ? "  --> " + name + " を作成しました。" : std::string("  --> 圧縮処理を中止しました。"));
     return result;
+}
+
+bool ArchiveReadsBack(const std::string& archivePath) {
+    arc::TArchiveFile archive;
+    archive.SetFileName(archivePath);
+    return archive.CheckArchive(arc::kLhaFullCheck);
 }
 
 }  // namespace ostra

@@ -39,6 +39,7 @@ class BackupRunTest : public ::testing::Test {
         in.Folders = TStrings{dir / "data\\docs,Docs,*.*,0"};
         in.AppDir = dir / "program\\";
         in.ShowErrors = false;
+        in.Options.DelConfirm = in.Options.DelShowDialog = false;
     }
     TempDir dir;
     TRunInput in;
@@ -85,6 +86,39 @@ TEST_F(BackupRunTest, StepsRunInOrderUnderTheMarkerAndTheSinkHearsEachLineAsItIs
     EXPECT_FALSE(sink.ArchiveThere[start]);
     EXPECT_TRUE(sink.ArchiveThere[start + 1]);
     EXPECT_EQ(sink.Lines.front(), "[ファイルのバックアップ]");
+}
+
+TEST_F(BackupRunTest, AnArchiveDamagedBeforeItIsReadBackKeepsTheBaseFolderAndFailsTheRun) {
+    // Data that does not pack smaller is stored: most of the archive is its bytes.
+    std::string noise(20000, '\0');
+    for (size_t i = 0, x = 12345; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir / "data\\docs\\noise.bin", noise));
+    in.Options.Archive = in.Options.DeleteFiles = true;
+    in.Options.DelUseRecycleBin = false;
+    in.OnStage = [&](TRunStage s) {
+        if (s != TRunStage::rsArchiveDone) return;
+        WIN32_FIND_DATAA fd;
+        HANDLE h = FindFirstFileA((dir / "arc\\*.lzh").c_str(), &fd);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        FindClose(h);
+        const std::string path = dir / "arc\\" + fd.cFileName;
+        std::string bytes = testing_support::ReadFileBytes(path);
+        bytes[bytes.size() / 2] ^= 0x40;
+        ASSERT_TRUE(testing_support::WriteFileBytes(path, bytes));
+    };
+    const TRunResult r = RunBackup(in);
+    EXPECT_EQ(r.Archive.outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.Emptying, TRunResult::emArchiveUnsound);
+    EXPECT_EQ(r.Outcome, TRunResult::roArchiveFailed);
+    EXPECT_EQ(TreeOf(dir / "base\\").size(), 5u) << "the copies are gone";
+
+    // The same run with the archive left whole empties the base folder.
+    in.OnStage = nullptr;
+    const TRunResult whole = RunBackup(in);
+    EXPECT_EQ(whole.Emptying, TRunResult::emDone);
+    EXPECT_EQ(whole.Outcome, TRunResult::roDone);
+    EXPECT_TRUE(TreeOf(dir / "base\\").empty());
 }
 
 TEST_F(BackupRunTest, AnAbsentListSkipsItsStepAndAnEmptyOneStillMakesItsFolder) {

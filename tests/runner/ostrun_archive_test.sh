@@ -97,6 +97,16 @@ case $SCENARIO in
     [ "$(run_ostrun)" = 1 ] || fail "exit status should be 1: files were there, no archive came about"
     [ -f "$base/backup/memo.txt" ] && [ -f "$base/Mail/inbox.bin" ] || fail "base folder emptied without an archive"
     [ -z "$(find "$arc" -type f)" ] || fail "something was written: $(find "$arc" -type f)" ;;
+  damaged-archive-keeps-base)
+    # A library that damages what it packs: the archive lists every file, but does not read back.
+    cp "$BIN/UNLHA32.DLL" "$prog/UNLHA32R.DLL"
+    cp "$BIN/damaging/UNLHA32.DLL" "$prog/UNLHA32.DLL"
+    write_config "$B" "$A" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    [ "$(run_ostrun)" = 1 ] || fail "exit status should be 1: the archive does not read back"
+    a=$(only_archive)
+    lhasa t "$a" >/dev/null 2>&1 && fail "the test library left the archive whole"
+    [ -f "$base/backup/memo.txt" ] && [ -f "$base/Mail/inbox.bin" ] && [ -f "$base/Docs/sub/deep.txt" ] ||
+      fail "base folder emptied after an archive that does not read back" ;;
   originals-inside-base)
     # The registered file and folders lie inside the base folder: emptying would delete them.
     base=$data B="BaseDir=$(win "$data")"
