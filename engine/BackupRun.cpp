@@ -93,7 +93,7 @@ TRunResult RunBackup(const TRunInput& in) {
         return r;
     }
     r.ArchiveStep = TRunResult::asRan;
-    r.Archive = MakeArchive(base, arcDir, o.Lha, o.ArcName > 0, o.ArcProgress, in.Log);
+    r.Archive = MakeArchive(base, arcDir, o.Lha, o.ArcName > 0, o.ArcProgress, in.Log, in.Clock);
     Tell(in, TRunStage::rsArchiveDone);
     if (r.Archive.outcome == TArchiveResult::arFailed) r.Outcome = TRunResult::roArchiveFailed;
 

@@ -45,6 +45,8 @@ struct TRunInput {
     HWND Owner = nullptr;
     bool ShowErrors = true;
     std::function<void(TRunStage)> OnStage;
+    // The time the archive is named after (empty: the system's local time).
+    TLocalClock Clock;
 };
 
 struct TRunResult {

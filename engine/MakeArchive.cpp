@@ -41,7 +41,7 @@ bool ArchiveHoldsAll(const std::string& path, const TStrings& names) {
 }  // namespace
 
 TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& archiveFolder, int method,
-                           bool longNaming, bool progressDialog, TLog log) {
+                           bool longNaming, bool progressDialog, TLog log, const TLocalClock& clock) {
     TArchiveResult result;
     if (!DirectoryExists(baseFolder) || !DirectoryExists(archiveFolder)) return result;
     const std::string base = AddBackslash(baseFolder);
@@ -49,7 +49,10 @@ TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& arc
     log.Add("アーカイブファイルの作成開始...");
 
     SYSTEMTIME now;
-    ::GetLocalTime(&now);
+    if (clock)
+        now = clock();
+    else
+        ::GetLocalTime(&now);
     const std::string name = ArchiveName(now, longNaming);
     result.archivePath = arcDir + name;
 
