@@ -58,8 +58,8 @@ class TArchiverOptions {
 using TSwitchMember =
     std::variant<int8_t TArchiverOptions::*, std::string TArchiverOptions::*, TStrings TArchiverOptions::*>;
 struct TSwitchInfo {
-    const char* name;
-    TSwitchMember member;
+    const char* Name;
+    TSwitchMember Member;
 };
 
 // The 73 switches (a to gyx, with w, jo, job, jx, jz, gr, gyd, gye, gyt, gyw in their places) in

@@ -93,7 +93,7 @@ const char kProgressWindowClass[] = "PelmiraArchiveProgress";
 // A message-only window of a registered class that hands "wm_arcextract" to its component.
 class TArchiveFile::TProgressWindow {
   public:
-    explicit TProgressWindow(TArchiveFile& owner) : Owner(owner) {
+    explicit TProgressWindow(TArchiveFile& owner) : Owner_(owner) {
         static const bool registered = [] {
             WNDCLASSA wc{};
             wc.lpfnWndProc = &Proc;
@@ -120,12 +120,12 @@ class TArchiveFile::TProgressWindow {
             ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         } else if (message == ArcExtractMessage() && message != 0) {
             auto* self = reinterpret_cast<TProgressWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-            if (self) return self->Owner.HandleProgressMessage(wParam, lParam);
+            if (self) return self->Owner_.HandleProgressMessage(wParam, lParam);
         }
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
 
-    TArchiveFile& Owner;
+    TArchiveFile& Owner_;
 };
 
 TArchiveFile::TArchiveFile() = default;

@@ -141,10 +141,10 @@ bool StreamsSupported(const std::string& path) {
 
 bool TStreamVolumes::Supported(const std::string& path) {
     const std::string root = DriveRootOf(path);
-    for (const auto& [known, answer] : Roots)
+    for (const auto& [known, answer] : Roots_)
         if (::lstrcmpiA(known.c_str(), root.c_str()) == 0) return answer;
     const bool answer = RootHasStreams(root);
-    Roots.emplace_back(root, answer);
+    Roots_.emplace_back(root, answer);
     return answer;
 }
 

@@ -38,7 +38,7 @@ class TStreamVolumes {
     bool Supported(const std::string& path);
 
   private:
-    std::vector<std::pair<std::string, bool>> Roots;  // few entries: a run touches few drives
+    std::vector<std::pair<std::string, bool>> Roots_;  // few entries: a run touches few drives
 };
 
 // Enumeration of one file's streams through the backup-read interface.

@@ -22,26 +22,26 @@ std::string VarToStr(const TVarValue& value) {
 }
 
 TFileArg::TFileArg(const char* name) {
-    if (name) Names.emplace_back(name);
+    if (name) Names_.emplace_back(name);
 }
 
 TFileArg::TFileArg(const char* const* names) {
     if (!names) return;
-    for (; *names; ++names) Names.emplace_back(*names);
+    for (; *names; ++names) Names_.emplace_back(*names);
 }
 
 TFileArg::TFileArg(const wchar_t* name) {
     if (!name) return;
     std::string text;
     if (!ExactAnsi(name, text)) text.clear();
-    Names.push_back(std::move(text));
+    Names_.push_back(std::move(text));
 }
 
 TFileArg::TFileArg(const TVariant& value) {
     if (const auto* array = std::get_if<std::vector<TVarValue>>(&value)) {
-        for (const TVarValue& element : *array) Names.push_back(VarToStr(element));
+        for (const TVarValue& element : *array) Names_.push_back(VarToStr(element));
     } else {
-        Names.push_back(VarToStr(std::get<TVarValue>(value)));
+        Names_.push_back(VarToStr(std::get<TVarValue>(value)));
     }
 }
 

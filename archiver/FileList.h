@@ -30,8 +30,8 @@ using ostra::ExactAnsi;
 // to the caller's objects afterwards. Empty names are kept here; flattening drops them.
 class TFileArg {
   public:
-    TFileArg(const std::string& name) : Names{name} {}
-    TFileArg(std::string_view name) : Names{std::string(name)} {}
+    TFileArg(const std::string& name) : Names_{name} {}
+    TFileArg(std::string_view name) : Names_{std::string(name)} {}
     // A null pointer yields no names.
     TFileArg(const char* name);
     // A null-terminated array of text pointers; a null array yields no names.
@@ -42,7 +42,7 @@ class TFileArg {
     // no name at all would select every file).
     TFileArg(const wchar_t* name);
     TFileArg(const std::wstring& name) : TFileArg(name.c_str()) {}
-    TFileArg(const TStrings& names) : Names(names) {}
+    TFileArg(const TStrings& names) : Names_(names) {}
     TFileArg(const TVariant& value);
     TFileArg(const TVarValue& value) : TFileArg(TVariant(value)) {}
     TFileArg(std::nullptr_t) {}
@@ -50,23 +50,23 @@ class TFileArg {
     template <typename T, std::enable_if_t<std::is_arithmetic_v<T>, int> = 0>
     TFileArg(T) {}
 
-    const TStrings& names() const { return Names; }
+    const TStrings& names() const { return Names_; }
 
   private:
-    TStrings Names;
+    TStrings Names_;
 };
 
 class TFileList {
   public:
     TFileList() = default;
-    TFileList(std::initializer_list<TFileArg> args) : Args(args) {}
-    explicit TFileList(std::vector<TFileArg> args) : Args(std::move(args)) {}
+    TFileList(std::initializer_list<TFileArg> args) : Args_(args) {}
+    explicit TFileList(std::vector<TFileArg> args) : Args_(std::move(args)) {}
 
-    void Add(const TFileArg& arg) { Args.push_back(arg); }
-    const std::vector<TFileArg>& args() const { return Args; }
+    void Add(const TFileArg& arg) { Args_.push_back(arg); }
+    const std::vector<TFileArg>& args() const { return Args_; }
 
   private:
-    std::vector<TFileArg> Args;
+    std::vector<TFileArg> Args_;
 };
 
 // All names of the list in order. Empty names are skipped unless keepEmpty is set (the pack file

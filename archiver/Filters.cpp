@@ -63,23 +63,23 @@ class TCurrentDirGuard {
   public:
     explicit TCurrentDirGuard(const std::string& baseDir) {
         if (baseDir.empty()) return;
-        Saved = CurrentDirectory();
+        Saved_ = CurrentDirectory();
         if (baseDir.size() >= 2 && baseDir[1] == ':' &&
             std::isalpha(static_cast<unsigned char>(baseDir[0]))) {
-            DriveDir = FullPath(baseDir.substr(0, 2));
+            DriveDir_ = FullPath(baseDir.substr(0, 2));
         }
         if (!::SetCurrentDirectoryA(baseDir.c_str())) {
             DWORD code = ::GetLastError();
             throw EInOutError(
                 code, "フォルダ " + baseDir + " に移動できません。(I/O エラー " + std::to_string(code) + ")");
         }
-        Active = true;
+        Active_ = true;
     }
     ~TCurrentDirGuard() {
-        if (!Active) return;
+        if (!Active_) return;
         // Failures here are of no use to the caller: the selection's own result or error counts.
-        if (!DriveDir.empty()) ::SetCurrentDirectoryA(DriveDir.c_str());
-        if (!Saved.empty()) ::SetCurrentDirectoryA(Saved.c_str());
+        if (!DriveDir_.empty()) ::SetCurrentDirectoryA(DriveDir_.c_str());
+        if (!Saved_.empty()) ::SetCurrentDirectoryA(Saved_.c_str());
     }
     TCurrentDirGuard(const TCurrentDirGuard&) = delete;
     TCurrentDirGuard& operator=(const TCurrentDirGuard&) = delete;
@@ -97,8 +97,8 @@ class TCurrentDirGuard {
         DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
         return n && n < sizeof buf ? std::string(buf, n) : std::string();
     }
-    std::string Saved, DriveDir;
-    bool Active = false;
+    std::string Saved_, DriveDir_;
+    bool Active_ = false;
 };
 
 bool HasWildcard(const std::string& mask) {
@@ -144,24 +144,28 @@ class TFileSelector {
   public:
     TFileSelector(const TArchiverOptions& options, const std::string& baseDir, TStrings& tempFiles,
                   bool& abort, const TStreamAdder& addStreams)
-        : Options(options), BaseDir(baseDir), TempFiles(tempFiles), Abort(abort), StreamAdder(addStreams) {}
+        : Options_(options),
+          BaseDir_(baseDir),
+          TempFiles_(tempFiles),
+          Abort_(abort),
+          StreamAdder_(addStreams) {}
 
     TSortedList SelectInto(const TStrings& names, const TSortedList* exclusions,
                            const TSelectProgress* progress, bool selectAllWhenEmpty, bool includeStreams) {
-        Result = TSortedList();
-        Exclusions = exclusions;
-        Progress = progress && *progress ? progress : nullptr;
-        IncludeStreams = includeStreams;
-        std::memset(&Record, 0, sizeof Record);
-        DateFrom = ParseDate(Options.jo, "000000");
-        DateTo = ParseDate(Options.job, "235959");
-        FileMask = Options.a >= 1 ? kAllFileMask : kPlainFileMask;
+        Result_ = TSortedList();
+        Exclusions_ = exclusions;
+        Progress_ = progress && *progress ? progress : nullptr;
+        IncludeStreams_ = includeStreams;
+        std::memset(&Record_, 0, sizeof Record_);
+        DateFrom_ = ParseDate(Options_.jo, "000000");
+        DateTo_ = ParseDate(Options_.job, "235959");
+        FileMask_ = Options_.a >= 1 ? kAllFileMask : kPlainFileMask;
         if (names.empty()) {
             if (selectAllWhenEmpty) Walk("", "", "*.*");
         } else {
             for (const std::string& name : names) {
-                if (Abort) break;
-                if (Options.r >= 2 && ostra::DirectoryExists(name)) {
+                if (Abort_) break;
+                if (Options_.r >= 2 && ostra::DirectoryExists(name)) {
                     Walk(name, name, "*.*");
                 } else {
                     std::string dir, mask;
@@ -170,7 +174,7 @@ class TFileSelector {
                 }
             }
         }
-        return std::move(Result);
+        return std::move(Result_);
     }
 
   private:
@@ -180,24 +184,24 @@ class TFileSelector {
         // Items whose attributes lie outside the mask are not reported (volume labels and folders
         // never are).
         const DWORD exclude =
-            ~FileMask & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
+            ~FileMask_ & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
         {
             ostra::FindHandle find(::FindFirstFileA(JoinPath(dir, mask).c_str(), &fd));
             if (find) {
                 do {
-                    if (Abort) return;
+                    if (Abort_) return;
                     if (IsDots(fd) || (fd.dwFileAttributes & exclude) || IsOwnTempFile(dir, fd)) continue;
                     const TDateBound t = FileTimeToDateBound(fd.ftLastWriteTime);
-                    if ((DateFrom == 0 || DateFrom <= t) && (DateTo == 0 || t <= DateTo))
+                    if ((DateFrom_ == 0 || DateFrom_ <= t) && (DateTo_ == 0 || t <= DateTo_))
                         AddEntry(EntryName(entryDir, fd), JoinPath(dir, fd.cFileName), fd);
                 } while (::FindNextFileA(find.get(), &fd));
             }
         }
-        if (Options.r >= 1 && (Options.p <= 0 || HasWildcard(mask))) {
+        if (Options_.r >= 1 && (Options_.p <= 0 || HasWildcard(mask))) {
             ostra::FindHandle find(::FindFirstFileA(JoinPath(dir, "*.*").c_str(), &fd));
             if (!find) return;
             do {
-                if (Abort) return;
+                if (Abort_) return;
                 if (IsDots(fd) || !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
                 Walk(JoinPath(dir, fd.cFileName), JoinPath(entryDir, ItemName(fd)), mask);
             } while (::FindNextFileA(find.get(), &fd));
@@ -211,57 +215,57 @@ class TFileSelector {
     // A stream file this selection wrote, met again by a later search of its folder: under its
     // short name (ji) it would be packed a second time, and its own streams would be looked for.
     bool IsOwnTempFile(const std::string& dir, const WIN32_FIND_DATAA& fd) const {
-        return !OwnTempFiles.Empty() && OwnTempFiles.Contains(ExpandFileName(JoinPath(dir, fd.cFileName)));
+        return !OwnTempFiles_.Empty() && OwnTempFiles_.Contains(ExpandFileName(JoinPath(dir, fd.cFileName)));
     }
 
     std::string ItemName(const WIN32_FIND_DATAA& fd) const {
-        return Options.ji >= 1 && fd.cAlternateFileName[0] ? fd.cAlternateFileName : fd.cFileName;
+        return Options_.ji >= 1 && fd.cAlternateFileName[0] ? fd.cAlternateFileName : fd.cFileName;
     }
 
     std::string EntryName(const std::string& entryDir, const WIN32_FIND_DATAA& fd) const {
         std::string name = JoinPath(entryDir, ItemName(fd));
-        if (Options.jf == -2 && !BaseDir.empty()) name = ExtractRelativePath(BaseDir, name);
+        if (Options_.jf == -2 && !BaseDir_.empty()) name = ExtractRelativePath(BaseDir_, name);
         return name;
     }
 
     void AddEntry(const std::string& entryName, const std::string& fullPath, const WIN32_FIND_DATAA& fd) {
-        if (Exclusions && Exclusions->Contains(entryName)) return;
-        const size_t before = Result.Count();
-        Result.Add(entryName);
-        if (IncludeStreams) {
+        if (Exclusions_ && Exclusions_->Contains(entryName)) return;
+        const size_t before = Result_.Count();
+        Result_.Add(entryName);
+        if (IncludeStreams_) {
             TStrings streams;
-            const size_t made = TempFiles.size();
-            if (StreamAdder)
-                StreamAdder(streams, TempFiles, fullPath, Options, fd, entryName);
+            const size_t made = TempFiles_.size();
+            if (StreamAdder_)
+                StreamAdder_(streams, TempFiles_, fullPath, Options_, fd, entryName);
             else
-                AddStreams(streams, TempFiles, fullPath, Options, fd, entryName, &Volumes);
-            for (size_t i = made; i < TempFiles.size(); ++i) OwnTempFiles.Add(TempFiles[i]);
-            for (const std::string& s : streams) Result.Add(s);
+                AddStreams(streams, TempFiles_, fullPath, Options_, fd, entryName, &Volumes_);
+            for (size_t i = made; i < TempFiles_.size(); ++i) OwnTempFiles_.Add(TempFiles_[i]);
+            for (const std::string& s : streams) Result_.Add(s);
         }
-        if (Result.Count() > before && Progress) {
-            std::memset(Record.SourceFileName, 0, sizeof Record.SourceFileName);
-            std::memcpy(Record.SourceFileName, entryName.data(),
-                        entryName.size() < sizeof Record.SourceFileName ? entryName.size()
-                                                                        : sizeof Record.SourceFileName);
-            (*Progress)(kSelectProgressState, &Record, Abort);
+        if (Result_.Count() > before && Progress_) {
+            std::memset(Record_.SourceFileName, 0, sizeof Record_.SourceFileName);
+            std::memcpy(Record_.SourceFileName, entryName.data(),
+                        entryName.size() < sizeof Record_.SourceFileName ? entryName.size()
+                                                                         : sizeof Record_.SourceFileName);
+            (*Progress_)(kSelectProgressState, &Record_, Abort_);
         }
     }
 
-    const TArchiverOptions& Options;
-    const std::string& BaseDir;
-    TStrings& TempFiles;
-    bool& Abort;
-    const TStreamAdder& StreamAdder;
+    const TArchiverOptions& Options_;
+    const std::string& BaseDir_;
+    TStrings& TempFiles_;
+    bool& Abort_;
+    const TStreamAdder& StreamAdder_;
 
-    TSortedList Result;
-    const TSortedList* Exclusions = nullptr;
-    const TSelectProgress* Progress = nullptr;
-    bool IncludeStreams = false;
-    TProgressRecord Record{};
-    TDateBound DateFrom = 0, DateTo = 0;
-    TStreamVolumes Volumes;    // for this run only
-    TSortedList OwnTempFiles;  // absolute paths, as in TempFiles
-    DWORD FileMask = kPlainFileMask;
+    TSortedList Result_;
+    const TSortedList* Exclusions_ = nullptr;
+    const TSelectProgress* Progress_ = nullptr;
+    bool IncludeStreams_ = false;
+    TProgressRecord Record_{};
+    TDateBound DateFrom_ = 0, DateTo_ = 0;
+    TStreamVolumes Volumes_;    // for this run only
+    TSortedList OwnTempFiles_;  // absolute paths, as in TempFiles_
+    DWORD FileMask_ = kPlainFileMask;
 };
 
 }  // namespace

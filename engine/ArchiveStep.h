@@ -20,9 +20,9 @@ struct TArchiveResult {
         arCreated,        // the library reported success and the archive lists every packed file
         arFailed          // cancelled, failed, or the archive is missing or incomplete
     };
-    TOutcome outcome = arSkipped;
-    std::string archivePath;
-    size_t packedFiles = 0;
+    TOutcome Outcome = arSkipped;
+    std::string ArchivePath;
+    size_t PackedFiles = 0;
 };
 
 // The local date and time an archive is named after: the system's clock, or a fixed one in tests.

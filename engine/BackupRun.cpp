@@ -53,7 +53,7 @@ bool MayEmptyBaseFolder(const std::string& baseFolder, const std::string& appDir
     for (const std::string& f : files)
         if (inside(f)) return false;
     for (const std::string& line : folderLines)
-        if (inside(ParseFolderEntry(line).folder)) return false;
+        if (inside(ParseFolderEntry(line).Folder)) return false;
     return true;
 }
 
@@ -95,10 +95,10 @@ TRunResult RunBackup(const TRunInput& in) {
     r.ArchiveStep = TRunResult::asRan;
     r.Archive = MakeArchive(base, arcDir, o.Lha, o.ArcName > 0, o.ArcProgress, in.Log, in.Clock);
     Tell(in, TRunStage::rsArchiveDone);
-    if (r.Archive.outcome == TArchiveResult::arFailed) r.Outcome = TRunResult::roArchiveFailed;
+    if (r.Archive.Outcome == TArchiveResult::arFailed) r.Outcome = TRunResult::roArchiveFailed;
 
     if (!o.DeleteFiles) return r;
-    if (r.Archive.outcome != TArchiveResult::arCreated) {
+    if (r.Archive.Outcome != TArchiveResult::arCreated) {
         r.Emptying = TRunResult::emNoArchive;
         return r;
     }
@@ -109,7 +109,7 @@ TRunResult RunBackup(const TRunInput& in) {
         return r;
     }
     // The copies are the only other backup of this run: they go only once the archive reads back.
-    if (!ArchiveReadsBack(r.Archive.archivePath)) {
+    if (!ArchiveReadsBack(r.Archive.ArchivePath)) {
         r.Outcome = TRunResult::roArchiveFailed;
         r.Emptying = TRunResult::emArchiveUnsound;
         return r;

@@ -28,21 +28,21 @@ void BackupFolders(const std::string& baseFolder, const TStrings& entries, TLog 
             if (stop) return;
         }
         const TFolderEntry entry = ParseFolderEntry(line);
-        log.Add("@" + entry.title + kLogFolderBusy);
-        if (!TitleIsUsable(entry.title)) {
+        log.Add("@" + entry.Title + kLogFolderBusy);
+        if (!TitleIsUsable(entry.Title)) {
             log.Add(kLogBadTitle);
             continue;
         }
         // The base folder may lie inside the registered folder: never copy a run's own copies.
-        for (const std::string& pattern : entry.patterns)
-            CollectFiles(entry.folder, pattern, collected, entry.subfolders, false, base);
-        const std::string destination = AddBackslash(base + entry.title);
+        for (const std::string& pattern : entry.Patterns)
+            CollectFiles(entry.Folder, pattern, collected, entry.Subfolders, false, base);
+        const std::string destination = AddBackslash(base + entry.Title);
         for (const std::string& source : collected) {
             if (checkStop) {
                 checkStop(stop);
                 if (stop) return;
             }
-            const std::string target = destination + source.substr(entry.folder.size());
+            const std::string target = destination + source.substr(entry.Folder.size());
             // Listed, yet not to be found under that name: a name the code page cannot hold
             // ("?" where a character was) or a file gone since. Either way it was not copied.
             if (!FileExists(source)) {

@@ -54,19 +54,19 @@ TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& arc
     else
         ::GetLocalTime(&now);
     const std::string name = ArchiveName(now, longNaming);
-    result.archivePath = arcDir + name;
+    result.ArchivePath = arcDir + name;
 
     TStrings files;
     CollectFiles(base, "*.*", files, true, false);
     for (std::string& f : files) f.erase(0, base.size());
-    result.outcome = TArchiveResult::arNothingToPack;
+    result.Outcome = TArchiveResult::arNothingToPack;
     if (files.empty()) return result;
-    result.packedFiles = files.size();
+    result.PackedFiles = files.size();
 
     int packResult;
     {
         arc::TArchiveFile archive;
-        archive.SetFileName(result.archivePath);
+        archive.SetFileName(result.ArchivePath);
         arc::TArchiverOptions& o = archive.Options();
         o.jm = method == 1 ? 3 : method == 2 ? 4 : 2;
         o.a = 1;
@@ -78,8 +78,8 @@ TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& arc
         packResult = archive.Pack(nullptr, nullptr, packBase, arc::TFileList{files});
     }
     const bool created =
-        packResult == 0 && FileExists(result.archivePath) && ArchiveHoldsAll(result.archivePath, files);
-    result.outcome = created ? TArchiveResult::arCreated : TArchiveResult::arFailed;
+        packResult == 0 && FileExists(result.ArchivePath) && ArchiveHoldsAll(result.ArchivePath, files);
+    result.Outcome = created ? TArchiveResult::arCreated : TArchiveResult::arFailed;
     log.Add(created ? "  --> " + name + " を作成しました。" : std::string("  --> 圧縮処理を中止しました。"));
     return result;
 }

@@ -18,9 +18,9 @@ namespace ostra {
 namespace {
 
 struct TRootTag {
-    size_t length;  // compared from character 6
-    const char* text;
-    const char* suffix;
+    size_t Length;  // compared from character 6
+    const char* Text;
+    const char* Suffix;
 };
 
 // Tried in this order; the first match wins.
@@ -49,39 +49,39 @@ std::string FileNameSafe(const std::string& name) {
 // that is briefly missing or an editor that fails never costs the last good export.
 class TEarlierExport {
   public:
-    explicit TEarlierExport(std::string file) : file_(std::move(file)), aside_(file_ + ".old") {
+    explicit TEarlierExport(std::string file) : File_(std::move(file)), Aside_(File_ + ".old") {
         // Left by a run that ended between setting aside and restoring: the only good copy.
-        if (FileExists(aside_) && !FileExists(file_)) ::MoveFileA(aside_.c_str(), file_.c_str());
-        DeleteFileAnyway(aside_);
-        if (FileExists(file_)) {
-            setAside_ = ::MoveFileA(file_.c_str(), aside_.c_str()) != 0;
+        if (FileExists(Aside_) && !FileExists(File_)) ::MoveFileA(Aside_.c_str(), File_.c_str());
+        DeleteFileAnyway(Aside_);
+        if (FileExists(File_)) {
+            SetAside_ = ::MoveFileA(File_.c_str(), Aside_.c_str()) != 0;
             // Could not be moved: the editor overwrites it in place, told apart by its time.
-            if (!setAside_) stays_ = FileWriteTime(file_, before_);
+            if (!SetAside_) Stays_ = FileWriteTime(File_, Before_);
         }
     }
     // True when the editor wrote the file anew.
     bool Renewed() const {
         FILETIME after{};
-        return FileWriteTime(file_, after) && (!stays_ || ::CompareFileTime(&before_, &after) != 0);
+        return FileWriteTime(File_, after) && (!Stays_ || ::CompareFileTime(&Before_, &after) != 0);
     }
     // The new export is whole: the earlier one goes.
     void Drop() {
-        if (setAside_) DeleteFileAnyway(aside_);
-        setAside_ = false;
+        if (SetAside_) DeleteFileAnyway(Aside_);
+        SetAside_ = false;
     }
     // No whole new export: whatever part of it was written goes, the earlier one comes back.
     void Restore() {
-        if (!setAside_) return;
-        DeleteFileAnyway(file_);
-        ::MoveFileA(aside_.c_str(), file_.c_str());
-        setAside_ = false;
+        if (!SetAside_) return;
+        DeleteFileAnyway(File_);
+        ::MoveFileA(Aside_.c_str(), File_.c_str());
+        SetAside_ = false;
     }
     ~TEarlierExport() { Restore(); }
 
   private:
-    std::string file_, aside_;
-    bool setAside_ = false, stays_ = false;
-    FILETIME before_{};
+    std::string File_, Aside_;
+    bool SetAside_ = false, Stays_ = false;
+    FILETIME Before_{};
 };
 
 // A trailing backslash ("HKEY_...\Key\") names the same key, but the editor exports nothing for it.
@@ -95,7 +95,7 @@ std::string WithoutTrailingBackslashes(std::string key) {
 
 std::string RegistryRootSuffix(const std::string& key) {
     for (const TRootTag& tag : kRootTags)
-        if (key.size() >= 5 + tag.length && key.compare(5, tag.length, tag.text) == 0) return tag.suffix;
+        if (key.size() >= 5 + tag.Length && key.compare(5, tag.Length, tag.Text) == 0) return tag.Suffix;
     return std::string();
 }
 

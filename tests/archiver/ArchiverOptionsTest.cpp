@@ -63,8 +63,8 @@ TEST(ArchiverOptions, TheSwitchTableFollowsThePublishedOrder) {
     ASSERT_EQ(table.size(), 73u);
     ASSERT_EQ(Switches().size(), 73u);
     for (size_t i = 0; i < table.size(); ++i) {
-        EXPECT_STREQ(table[i].name, Switches()[i].Name) << i;
-        EXPECT_TRUE(table[i].member == Switches()[i].Field) << Switches()[i].Name;
+        EXPECT_STREQ(table[i].Name, Switches()[i].Name) << i;
+        EXPECT_TRUE(table[i].Member == Switches()[i].Field) << Switches()[i].Name;
     }
 }
 

@@ -62,10 +62,10 @@ TEST_F(MakeArchiveTest, PacksEveryFileAndLogsTheCreatedArchive) {
     ASSERT_TRUE(WriteFileBytes(base + "sub\\hidden.txt", "h"));
     SetFileAttributesA((base + "sub\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     TArchiveResult r = Make(5, false, &log);
-    ASSERT_EQ(r.outcome, TArchiveResult::arCreated);
-    EXPECT_EQ(r.packedFiles, 3u);
-    EXPECT_EQ(r.archivePath, arc + "2005_0302_0905.lzh");
-    ASSERT_TRUE(Exists(r.archivePath));
+    ASSERT_EQ(r.Outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.PackedFiles, 3u);
+    EXPECT_EQ(r.ArchivePath, arc + "2005_0302_0905.lzh");
+    ASSERT_TRUE(Exists(r.ArchivePath));
     EXPECT_EQ(log,
               (TStrings{"アーカイブファイルの作成開始...", "  --> 2005_0302_0905.lzh を作成しました。"}));
 
@@ -73,18 +73,18 @@ TEST_F(MakeArchiveTest, PacksEveryFileAndLogsTheCreatedArchive) {
     ASSERT_TRUE(WriteFileBytes(base + "c.txt", "c"));
     log.clear();
     r = Make(0, false, &log);
-    EXPECT_EQ(r.outcome, TArchiveResult::arCreated);
-    EXPECT_EQ(r.archivePath, arc + "2005_0302_0905.lzh");
+    EXPECT_EQ(r.Outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.ArchivePath, arc + "2005_0302_0905.lzh");
     EXPECT_EQ(log.back(), "  --> 2005_0302_0905.lzh を作成しました。");
-    EXPECT_EQ(testing_support::ArchiveListing(r.archivePath).size(), 4u);
+    EXPECT_EQ(testing_support::ArchiveListing(r.ArchivePath).size(), 4u);
 
-    EXPECT_EQ(Make(0, true, nullptr).archivePath, arc + "2005年03月02日09時05分.lzh");
+    EXPECT_EQ(Make(0, true, nullptr).ArchivePath, arc + "2005年03月02日09時05分.lzh");
 }
 
 TEST_F(MakeArchiveTest, OnlyEmptySubfoldersMakeNoArchiveAndNoClosingLine) {
     CreateDirectoryA((base + "empty").c_str(), nullptr);
     TArchiveResult r = Make(0, true, &log);
-    EXPECT_EQ(r.outcome, TArchiveResult::arNothingToPack);
+    EXPECT_EQ(r.Outcome, TArchiveResult::arNothingToPack);
     EXPECT_EQ(log, TStrings{"アーカイブファイルの作成開始..."});
     WIN32_FIND_DATAA fd;
     EXPECT_EQ(FindFirstFileA((arc + "*.lzh").c_str(), &fd), INVALID_HANDLE_VALUE);
@@ -92,7 +92,7 @@ TEST_F(MakeArchiveTest, OnlyEmptySubfoldersMakeNoArchiveAndNoClosingLine) {
 
 TEST_F(MakeArchiveTest, MissingFolderDoesNothingAtAll) {
     ASSERT_TRUE(WriteFileBytes(base + "a.txt", "a"));
-    EXPECT_EQ(MakeArchive(base, dir / "none\\", 0, false, false, &log).outcome, TArchiveResult::arSkipped);
+    EXPECT_EQ(MakeArchive(base, dir / "none\\", 0, false, false, &log).Outcome, TArchiveResult::arSkipped);
     EXPECT_TRUE(log.empty());
 }
 
@@ -101,7 +101,7 @@ TEST_F(MakeArchiveTest, ArchiveThatCannotBeWrittenIsReportedAsStopped) {
     // A folder holds the archive's name: no archive can be written there.
     ASSERT_TRUE(CreateDirectoryA((arc + "2005_0302_0905.lzh").c_str(), nullptr));
     TArchiveResult r = Make(0, false, &log);
-    EXPECT_EQ(r.outcome, TArchiveResult::arFailed);
+    EXPECT_EQ(r.Outcome, TArchiveResult::arFailed);
     EXPECT_EQ(log.back(), "  --> 圧縮処理を中止しました。");
     EXPECT_TRUE(Exists(base + "a.txt"));
 }

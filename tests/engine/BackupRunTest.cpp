@@ -72,7 +72,7 @@ TEST_F(BackupRunTest, StepsRunInOrderUnderTheMarkerAndTheSinkHearsEachLineAsItIs
     const TRunResult r = RunBackup(in);
     EXPECT_EQ(r.Outcome, TRunResult::roDone);
     EXPECT_EQ(r.ArchiveStep, TRunResult::asRan);
-    EXPECT_EQ(r.Archive.outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.Archive.Outcome, TArchiveResult::arCreated);
     EXPECT_EQ(stages, (std::vector<TRunStage>{TRunStage::rsCopiesDone, TRunStage::rsArchiveDone}));
     EXPECT_TRUE(markedDuringRun);
     EXPECT_FALSE(MarkerExists()) << "the marker outlived the run";
@@ -108,7 +108,7 @@ TEST_F(BackupRunTest, AnArchiveDamagedBeforeItIsReadBackKeepsTheBaseFolderAndFai
         ASSERT_TRUE(testing_support::WriteFileBytes(path, bytes));
     };
     const TRunResult r = RunBackup(in);
-    EXPECT_EQ(r.Archive.outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.Archive.Outcome, TArchiveResult::arCreated);
     EXPECT_EQ(r.Emptying, TRunResult::emArchiveUnsound);
     EXPECT_EQ(r.Outcome, TRunResult::roArchiveFailed);
     EXPECT_EQ(TreeOf(dir / "base\\").size(), 5u) << "the copies are gone";
