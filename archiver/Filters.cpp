@@ -66,7 +66,8 @@ class TCurrentDirGuard {
         Saved_ = CurrentDirectory();
         if (baseDir.size() >= 2 && baseDir[1] == ':' &&
             std::isalpha(static_cast<unsigned char>(baseDir[0]))) {
-            DriveDir_ = FullPath(baseDir.substr(0, 2));
+            // "C:" in full is the drive's own current folder, which the change below moves too.
+            DriveDir_ = ExpandFileName(baseDir.substr(0, 2));
         }
         if (!::SetCurrentDirectoryA(baseDir.c_str())) {
             DWORD code = ::GetLastError();
@@ -91,11 +92,6 @@ class TCurrentDirGuard {
         n = n ? ::GetCurrentDirectoryA(n, s.data()) : 0;
         s.resize(n < s.size() ? n : 0);
         return s;
-    }
-    static std::string FullPath(const std::string& path) {
-        char buf[MAX_PATH * 2];
-        DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
-        return n && n < sizeof buf ? std::string(buf, n) : std::string();
     }
     std::string Saved_, DriveDir_;
     bool Active_ = false;

@@ -33,11 +33,8 @@ constexpr TRootTag kRootTags[] = {
 // trail byte may be 0x5C or 0x7C).
 std::string FileNameSafe(const std::string& name) {
     std::string r = name;
-    for (size_t i = 0; i < r.size(); ++i) {
-        if (IsLeadByte(r, i) && i + 1 < r.size()) {
-            ++i;
-            continue;
-        }
+    for (size_t i = 0; i < r.size(); i = NextChar(r, i)) {
+        if (IsLeadByte(r, i) && i + 1 < r.size()) continue;
         const unsigned char c = static_cast<unsigned char>(r[i]);
         if (c < 0x20 || std::strchr("\\/:*?\"<>|", c)) r[i] = '_';
     }

@@ -152,6 +152,7 @@ void BlockArchiveNames(const TLayout& l) {
 const TScenario kScenarios[] = {
     {"short-lh5", {"BaseDir={base}", "ArcDir={arc}", "Archive=1", "lha=0"}, nullptr},
     {"lh6", {"BaseDir={base}", "ArcDir={arc}", "Archive=1", "lha=1"}, nullptr},
+    {"lh7", {"BaseDir={base}", "ArcDir={arc}", "Archive=1", "lha=2"}, nullptr},
     {"method-5-is-lh5", {"BaseDir={base}", "ArcDir={arc}", "Archive=1", "lha=5"}, nullptr},
     {"long-name", {"BaseDir={base}", "ArcDir={arc}", "Archive=1", "ArcName=2"}, nullptr},
     {"delete-after-archive",
@@ -174,6 +175,10 @@ const TScenario kScenarios[] = {
      nullptr},
     {"arcdir-inside-base",
      {"BaseDir={base}", "ArcDir={base}arc", "Archive=1", "DeleteFiles=1", "DelUseRecycleBin=0"},
+     [](const TLayout& l) { CreateDirectoryA((l.base + "arc").c_str(), nullptr); }},
+    {"arcdir-inside-base-spelled",
+     {"BaseDir={base}", "ArcDir={root}base\\..\\base/arc", "Archive=1", "DeleteFiles=1",
+      "DelUseRecycleBin=0"},
      [](const TLayout& l) { CreateDirectoryA((l.base + "arc").c_str(), nullptr); }},
     {"empty-basedir", {"BaseDir=", "ArcDir={arc}", "Archive=1"}, nullptr},
     {"relative-basedir",
