@@ -73,8 +73,14 @@ DWORD RunOstrun(const TLayout& l) {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::string cmd = "\"" + l.prog + "ostrun.exe\"";
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, l.prog.c_str(), &si, &pi))
-        return static_cast<DWORD>(-2);
+    // Under load Wine now and then fails to start a process at all: that is no result of ostrun.
+    for (int attempt = 0;; ++attempt) {
+        if (CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, l.prog.c_str(), &si,
+                           &pi))
+            break;
+        if (attempt == 2) return static_cast<DWORD>(-2);
+        Sleep(1000);
+    }
     DWORD code = static_cast<DWORD>(-1);
     if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0)
         GetExitCodeProcess(pi.hProcess, &code);
