@@ -76,7 +76,11 @@ TRunResult RunBackup(const TRunInput& in) {
     if (in.Files)
         BackupFiles(base + SubfolderName(in.FileDir, kDefaultFileDir), *in.Files, in.Log, o.Timestamp,
                     in.CheckStop);
-    if (in.Folders) BackupFolders(base, *in.Folders, in.Log, o.Timestamp, in.CheckStop);
+    // With the archive option on, the archive folder holds this run's archives: a registered folder
+    // around it would pack each archive into the next.
+    if (in.Folders)
+        BackupFolders(base, *in.Folders, in.Log, o.Timestamp, in.CheckStop,
+                      o.Archive ? arcDir : std::string());
     if (in.Keys)
         BackupRegistry(base + SubfolderName(in.RegDir, kDefaultRegDir), *in.Keys, in.Log, in.CheckStop);
     Tell(in, TRunStage::rsCopiesDone);

@@ -17,11 +17,15 @@ namespace ostra {
 // folder (or an empty folder text) yields nothing.
 //
 // A junction or symbolic link is never descended into, so a link to an ancestor cannot loop and
-// a link to another drive cannot pull that drive in. When leaveOut names a folder (in any
-// spelling of its path), the descent never enters it, and asked for that folder itself nothing is
-// gathered: the folder backup uses this to keep its own base folder, with the copies it holds,
-// out of a registered folder.
+// a link to another drive cannot pull that drive in. The folders of leaveOut (in any spelling of
+// their paths; empty texts name none) are never entered, and asked for one of them itself nothing
+// is gathered: the folder backup keeps its own base folder, with the copies it holds, and the
+// archive folder, with the archives, out of a registered folder.
 void CollectFiles(const std::string& folder, const std::string& pattern, TStrings& files, bool recurse,
-                  bool includeFolders, const std::string& leaveOut = std::string());
+                  bool includeFolders, const TStrings& leaveOut = {});
+inline void CollectFiles(const std::string& folder, const std::string& pattern, TStrings& files, bool recurse,
+                         bool includeFolders, const std::string& leaveOut) {
+    CollectFiles(folder, pattern, files, recurse, includeFolders, TStrings{leaveOut});
+}
 
 }  // namespace ostra

@@ -18,7 +18,8 @@ void BackupFiles(const std::string& destination, const TStrings& entries, TLog l
             checkStop(stop);
             if (stop) return;
         }
-        if (!FileExists(source)) continue;
+        // A relative path would be read from whatever folder the program was started in.
+        if (!IsAbsolutePath(source) || !FileExists(source)) continue;
         const std::string name = ExtractFileName(source);
         TCopyOutcome outcome = BackupOneFile(source, dest + name, timestamp);
         log.Add(CopyLogLine(name, outcome));

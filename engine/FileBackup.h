@@ -7,6 +7,8 @@
 
 namespace ostra {
 
+// Only entries with a full path are backed up; a relative or empty one is skipped like a missing
+// file.
 void BackupFiles(const std::string& destination, const TStrings& entries, TLog log, bool timestamp,
                  const TCheckStopEvent& checkStop);
 

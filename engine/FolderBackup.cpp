@@ -16,7 +16,7 @@ bool TitleIsUsable(const std::string& title) {
 }
 
 void BackupFolders(const std::string& baseFolder, const TStrings& entries, TLog log, bool timestamp,
-                   const TCheckStopEvent& checkStop) {
+                   const TCheckStopEvent& checkStop, const std::string& archiveFolder) {
     const std::string base = AddBackslash(baseFolder);
     if (!DirectoryExists(base)) CreateDir(base);
     log.Add(kLogFolderHeader);
@@ -33,9 +33,13 @@ void BackupFolders(const std::string& baseFolder, const TStrings& entries, TLog 
             log.Add(kLogBadTitle);
             continue;
         }
-        // The base folder may lie inside the registered folder: never copy a run's own copies.
-        for (const std::string& pattern : entry.Patterns)
-            CollectFiles(entry.Folder, pattern, collected, entry.Subfolders, false, base);
+        // A relative folder would be read from whatever folder the program was started in: it is
+        // taken as missing. The base and archive folders may lie inside the registered folder:
+        // never copy a run's own copies, nor its archives (each archive would hold the last).
+        if (IsAbsolutePath(entry.Folder))
+            for (const std::string& pattern : entry.Patterns)
+                CollectFiles(entry.Folder, pattern, collected, entry.Subfolders, false,
+                             {base, archiveFolder});
         const std::string destination = AddBackslash(base + entry.Title);
         for (const std::string& source : collected) {
             if (checkStop) {

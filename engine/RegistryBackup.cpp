@@ -43,14 +43,18 @@ std::string FileNameSafe(const std::string& name) {
 
 // An export of an earlier run is set aside while the editor writes the new one, so that the file's
 // presence afterwards tells whether this export came about, and comes back when none did: a key
-// that is briefly missing or an editor that fails never costs the last good export.
+// that is briefly missing, an editor that fails or a run that dies half-way never costs the last
+// good export. The aside copy is removed only once a new export is whole.
 class TEarlierExport {
   public:
     explicit TEarlierExport(std::string file) : File_(std::move(file)), Aside_(File_ + ".old") {
-        // Left by a run that ended between setting aside and restoring: the only good copy.
-        if (FileExists(Aside_) && !FileExists(File_)) ::MoveFileA(Aside_.c_str(), File_.c_str());
-        DeleteFileAnyway(Aside_);
-        if (FileExists(File_)) {
+        if (FileExists(Aside_)) {
+            // Left by a run that ended before its export was whole: the last export known to be
+            // whole. What holds the name now may be part of a newer one: it goes, or, when it
+            // cannot, is told apart from the editor's new file by its time.
+            SetAside_ = true;
+            if (!DeleteFileAnyway(File_)) Stays_ = FileWriteTime(File_, Before_);
+        } else if (FileExists(File_)) {
             SetAside_ = ::MoveFileA(File_.c_str(), Aside_.c_str()) != 0;
             // Could not be moved: the editor overwrites it in place, told apart by its time.
             if (!SetAside_) Stays_ = FileWriteTime(File_, Before_);
@@ -66,12 +70,12 @@ class TEarlierExport {
         if (SetAside_) DeleteFileAnyway(Aside_);
         SetAside_ = false;
     }
-    // No whole new export: whatever part of it was written goes, the earlier one comes back.
+    // No whole new export: whatever part of it was written goes, the earlier one comes back. When
+    // it cannot come back, it stays aside for the next run.
     void Restore() {
         if (!SetAside_) return;
         DeleteFileAnyway(File_);
-        ::MoveFileA(Aside_.c_str(), File_.c_str());
-        SetAside_ = false;
+        if (::MoveFileA(Aside_.c_str(), File_.c_str())) SetAside_ = false;
     }
     ~TEarlierExport() { Restore(); }
 

@@ -160,3 +160,33 @@ TEST_F(BackupRunTest, AMissingOrRelativeBaseFolderRunsNothing) {
     EXPECT_EQ(r.Outcome, TRunResult::roNoBaseFolder);
     EXPECT_TRUE(TreeOf(dir / "base\\").empty());
 }
+
+TEST_F(BackupRunTest, SubfolderNamesThatLeadOutOfTheBaseFolderFallBackToTheDefaults) {
+    in.Keys = TStrings{};
+    for (const auto& [fileDir, regDir] :
+         {std::pair{"..\\out", "..\\regout"}, {"a\\b", "C:\\x"}, {"..", "."}}) {
+        in.FileDir = fileDir;
+        in.RegDir = regDir;
+        RunBackup(in);
+        EXPECT_EQ(TreeOf(dir.Path()),
+                  (TTree{"arc\\", "base\\", "base\\Docs\\", "base\\Docs\\a.txt=a", "base\\backreg\\",
+                         "base\\backup\\", "base\\backup\\memo.txt=memo", "data\\", "data\\docs\\",
+                         "data\\docs\\a.txt=a", "data\\memo.txt=memo"}))
+            << fileDir << " " << regDir;
+    }
+    // One plain name is taken; so is an empty one (the base folder itself).
+    in.FileDir = "Files";
+    in.RegDir = "";
+    RunBackup(in);
+    EXPECT_TRUE(testing_support::Exists(dir / "base\\Files\\memo.txt"));
+}
+
+TEST_F(BackupRunTest, WithTheArchiveOnItsFolderIsLeftOutOfTheFolderWalks) {
+    ASSERT_TRUE(MakeTree(dir.Path(), {"data\\docs\\arc\\", "data\\docs\\arc\\2005_0302_0905.lzh=earlier"}));
+    in.Options.Archive = true;
+    in.Options.ArcDir = dir / "data\\docs\\arc";
+    in.Folders = TStrings{dir / "data\\docs,Docs,*.*,1"};
+    RunBackup(in);
+    EXPECT_FALSE(testing_support::Exists(dir / "base\\Docs\\arc")) << "the archive folder was copied";
+    EXPECT_TRUE(testing_support::Exists(dir / "base\\Docs\\a.txt"));
+}
