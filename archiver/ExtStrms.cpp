@@ -143,7 +143,7 @@ bool TStreamVolumes::Supported(const std::string& path) {
     const std::string root = DriveRootOf(path);
     for (const auto& [known, answer] : Roots_)
         if (::lstrcmpiA(known.c_str(), root.c_str()) == 0) return answer;
-    const bool answer = RootHasStreams(root);
+    const bool answer = Probe_ ? Probe_(root) : RootHasStreams(root);
     Roots_.emplace_back(root, answer);
     return answer;
 }
@@ -269,17 +269,28 @@ bool AddNamedStream(std::vector<std::string>& selected, std::vector<std::string>
     return AddStreamFile(selected, tempFiles, source, diskBase + suffix, entryName + suffix, size, foundItem);
 }
 
-void AddStreams(std::vector<std::string>& selected, std::vector<std::string>& tempFiles,
-                const std::string& fullPath, const TArchiverOptions& options,
-                const WIN32_FIND_DATAA& foundItem, const std::string& entryName, TStreamVolumes* volumes) {
+std::vector<TNamedStream> NamedStreams(const std::string& fullPath) {
+    std::vector<TNamedStream> streams;
     TStreamState state;
-    if (!OpenStreams(fullPath, state, volumes)) return;
+    state.File.reset(::CreateFileA(fullPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!ReadOrClose(state)) return streams;
     const std::wstring sourceBase = AnsiToWide(fullPath);
     do {
-        if (!IsNamedDataStream(state)) continue;
-        AddNamedStream(selected, tempFiles, fullPath, entryName, state.Name, sourceBase + state.Name,
-                       state.Size, options.StreamSeparator, foundItem);
+        if (IsNamedDataStream(state)) streams.push_back({state.Name, sourceBase + state.Name, state.Size});
     } while (NextStream(state));
+    return streams;
+}
+
+void AddStreams(std::vector<std::string>& selected, std::vector<std::string>& tempFiles,
+                const std::string& fullPath, const TArchiverOptions& options,
+                const WIN32_FIND_DATAA& foundItem, const std::string& entryName, TStreamVolumes* volumes,
+                const TStreamLister& lister) {
+    // A volume without named streams has none to add: its files are not even opened.
+    if (!(volumes ? volumes->Supported(fullPath) : StreamsSupported(fullPath))) return;
+    for (const TNamedStream& s : lister ? lister(fullPath) : NamedStreams(fullPath))
+        AddNamedStream(selected, tempFiles, fullPath, entryName, s.Name, s.Source, s.Size,
+                       options.StreamSeparator, foundItem);
 }
 
 bool RestoreStreamFile(const std::string& fileName, const std::string& separator) {
@@ -305,9 +316,11 @@ bool RestoreStreamFile(const std::string& fileName, const std::string& separator
 }
 
 void RestoreStreams(const std::vector<std::string>& streamList, const TArchiverOptions& options,
-                    const std::string& destDir) {
-    if (streamList.empty() || !StreamsSupported(destDir)) return;
-    for (const std::string& name : streamList) RestoreStreamFile(name, options.StreamSeparator);
+                    const std::string& destDir, TStreamVolumes* volumes, const TStreamRestorer& restore) {
+    // On a volume without named streams the extracted files stay as they are.
+    if (streamList.empty() || !(volumes ? volumes->Supported(destDir) : StreamsSupported(destDir))) return;
+    for (const std::string& name : streamList)
+        restore ? restore(name, options.StreamSeparator) : RestoreStreamFile(name, options.StreamSeparator);
 }
 
 }  // namespace arc

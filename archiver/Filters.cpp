@@ -135,6 +135,50 @@ bool SameText(const std::string& a, const std::string& b) {
                             b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
+// A search through the wide calls that hands out, in the ANSI record the selection works with,
+// only the entries whose name has an exact ANSI form: an ANSI search would hand out "x?y.txt"
+// (a wildcard) for "xĀy.txt" and "resume.txt" for "résumé.txt", other files' names.
+// A short name without an exact form is left empty.
+class TAnsiFind {
+  public:
+    explicit TAnsiFind(const std::string& pattern) {
+        Handle_.reset(::FindFirstFileW(ostra::AnsiToWide(pattern).c_str(), &Found_));
+        Pending_ = Handle_.valid();
+    }
+    bool Next(WIN32_FIND_DATAA& fd) {
+        while (Pending_) {
+            const bool taken = ToAnsi(Found_, fd);
+            Pending_ = ::FindNextFileW(Handle_.get(), &Found_) != 0;
+            if (taken) return true;
+        }
+        return false;
+    }
+
+  private:
+    static bool ToAnsi(const WIN32_FIND_DATAW& w, WIN32_FIND_DATAA& a) {
+        std::string name, shortName;
+        if (!ostra::ExactAnsi(w.cFileName, name) || name.size() >= sizeof a.cFileName) return false;
+        if (!ostra::ExactAnsi(w.cAlternateFileName, shortName) ||
+            shortName.size() >= sizeof a.cAlternateFileName)
+            shortName.clear();
+        a = WIN32_FIND_DATAA{};
+        a.dwFileAttributes = w.dwFileAttributes;
+        a.ftCreationTime = w.ftCreationTime;
+        a.ftLastAccessTime = w.ftLastAccessTime;
+        a.ftLastWriteTime = w.ftLastWriteTime;
+        a.nFileSizeHigh = w.nFileSizeHigh;
+        a.nFileSizeLow = w.nFileSizeLow;
+        a.dwReserved0 = w.dwReserved0;
+        a.dwReserved1 = w.dwReserved1;
+        std::memcpy(a.cFileName, name.c_str(), name.size() + 1);
+        std::memcpy(a.cAlternateFileName, shortName.c_str(), shortName.size() + 1);
+        return true;
+    }
+    ostra::FindHandle Handle_;
+    WIN32_FIND_DATAW Found_{};
+    bool Pending_ = false;
+};
+
 // One selection run over the options of one Pack.
 class TFileSelector {
   public:
@@ -182,25 +226,25 @@ class TFileSelector {
         const DWORD exclude =
             ~FileMask_ & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
         {
-            ostra::FindHandle find(::FindFirstFileA(JoinPath(dir, mask).c_str(), &fd));
-            if (find) {
-                do {
-                    if (Abort_) return;
-                    if (IsDots(fd) || (fd.dwFileAttributes & exclude) || IsOwnTempFile(dir, fd)) continue;
-                    const TDateBound t = FileTimeToDateBound(fd.ftLastWriteTime);
-                    if ((DateFrom_ == 0 || DateFrom_ <= t) && (DateTo_ == 0 || t <= DateTo_))
-                        AddEntry(EntryName(entryDir, fd), JoinPath(dir, fd.cFileName), fd);
-                } while (::FindNextFileA(find.get(), &fd));
+            TAnsiFind find(JoinPath(dir, mask));
+            while (find.Next(fd)) {
+                if (Abort_) return;
+                if (IsDots(fd) || (fd.dwFileAttributes & exclude) || IsOwnTempFile(dir, fd)) continue;
+                const TDateBound t = FileTimeToDateBound(fd.ftLastWriteTime);
+                if ((DateFrom_ == 0 || DateFrom_ <= t) && (DateTo_ == 0 || t <= DateTo_))
+                    AddEntry(EntryName(entryDir, fd), JoinPath(dir, fd.cFileName), fd);
             }
         }
         if (Options_.r >= 1 && (Options_.p <= 0 || HasWildcard(mask))) {
-            ostra::FindHandle find(::FindFirstFileA(JoinPath(dir, "*.*").c_str(), &fd));
-            if (!find) return;
-            do {
+            TAnsiFind find(JoinPath(dir, "*.*"));
+            while (find.Next(fd)) {
                 if (Abort_) return;
                 if (IsDots(fd) || !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+                // A junction or link may lead to an ancestor (a loop) or another drive: as in the
+                // engine's walks, it is never entered.
+                if (ostra::IsLinkToElsewhere(fd)) continue;
                 Walk(JoinPath(dir, fd.cFileName), JoinPath(entryDir, ItemName(fd)), mask);
-            } while (::FindNextFileA(find.get(), &fd));
+            }
         }
     }
 

@@ -42,13 +42,18 @@ bool IsRootFolder(const std::string& folder) {
     return false;
 }
 
+bool MayHandToShellForDeletion(const std::string& folder) {
+    // The shell takes wildcards as such: "C:\Backup*" would delete every match.
+    return IsAbsolutePath(AddBackslash(folder)) && !IsRootFolder(folder) &&
+           folder.find_first_of("*?") == std::string::npos;
+}
+
 void DeleteBaseFolder(const std::string& baseFolder, HWND owner, bool confirm, bool progressDialog,
                       bool recycleBin, bool showErrors) {
     // "C:\.", "D:\Backup\.." and "C:\Backup/.." are roots too: judge the resolved path.
     const std::string given = RemoveBackslash(baseFolder);
     const std::string target = RemoveBackslash(FullLongPath(given));
-    const bool safe = IsAbsolutePath(AddBackslash(given)) && !IsRootFolder(target) &&
-                      target.find_first_of("*?") == std::string::npos;
+    const bool safe = IsAbsolutePath(AddBackslash(given)) && MayHandToShellForDeletion(target);
     if (safe && DirectoryExists(target)) {
         std::string from = target;
         from.push_back('\0');  // the shell takes a list ended by two NULs

@@ -22,6 +22,10 @@ void CheckArchiveFolder(const std::string& baseFolder, const std::string& archiv
 void DeleteBaseFolder(const std::string& baseFolder, HWND owner, bool confirm, bool progressDialog,
                       bool recycleBin, bool showErrors = true);
 
+// True when folder may be handed to the shell's delete operation: a full path, no drive or share
+// root, no wildcard.
+bool MayHandToShellForDeletion(const std::string& folder);
+
 // True when the base folder is a drive root ("C:\") or a share root ("\\server\share\").
 bool IsRootFolder(const std::string& folder);
 

@@ -174,6 +174,28 @@ TEST(ArchiveFileType, AFailingBackEndCreationKeepsTypeNameAndBackEnd) {
     EXPECT_EQ(archive.Archiver(), lha);
 }
 
+TEST(ArchiveFileType, WhenTwoProbesTakeAFileTheLhaProbeWins) {
+    // The test library under both names: it takes its own text archives for LHA and for ARJ.
+    TLha32::FreeDLL();
+    TArj32::FreeDLL();
+    HMODULE lhaLibrary = ::LoadLibraryA((testdll::LhaDir() + "UNLHA32.DLL").c_str());
+    ASSERT_NE(lhaLibrary, nullptr);
+    ASSERT_TRUE(::SetDllDirectoryA(testdll::Dir().c_str()));
+    TempDir dir;
+    ASSERT_TRUE(testdll::WriteArchive(dir / "both.bin", {"a.txt|1|1|0|0|-|-|-"}));
+    {
+        TLha32 lha;
+        ASSERT_EQ(dynamic_cast<TArchiverDll&>(lha.Dll()).Handle(), lhaLibrary) << "not the test library";
+    }
+    ASSERT_TRUE(IsLhaArchive(dir / "both.bin"));
+    ASSERT_TRUE(IsArjArchive(dir / "both.bin"));
+    EXPECT_EQ(TArchiveFile::DetectArchiveType(dir / "both.bin", false), TArchiverType::atLha);
+    TLha32::FreeDLL();
+    TArj32::FreeDLL();
+    ::FreeLibrary(lhaLibrary);
+    ::SetDllDirectoryA(nullptr);
+}
+
 TEST(ArchiveFileType, FormatsWithoutABuiltInBackEndLeaveNone) {
     REQUIRE_UNLHA32();
     TArchiveFile archive;

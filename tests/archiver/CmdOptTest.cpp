@@ -113,3 +113,19 @@ TEST(CmdOptTest, ResponseFileThatCannotBeCreatedRaisesAndLeavesTheLineAlone) {
     EXPECT_EQ(" u", cmd.CmdLine);
     EXPECT_FALSE(testing_support::Exists(temp / "missing"));
 }
+
+// Run by response_file_full_disk.sh with the file size limited (PELMIRA_FILE_SIZE_LIMIT bytes):
+// the response file can be made, but not written whole.
+TEST(CmdOptTest, AResponseFileWhoseWriteFailsIsRemoved) {
+    char limit[32] = {};
+    if (!GetEnvironmentVariableA("PELMIRA_FILE_SIZE_LIMIT", limit, sizeof limit))
+        GTEST_SKIP() << "needs a limited file size (response_file_full_disk.sh)";
+    TempDir temp("cmdopt");
+    const std::string resp = temp / "resp.txt";
+    const TStrings names(std::stoul(limit) / 10 + 1, "name.txt");  // 12 bytes a line
+    TCmdOpt cmd;
+    cmd.Add("u");
+    EXPECT_THROW(cmd.AddResponseFile({names}, resp), std::system_error);
+    EXPECT_EQ(" u", cmd.CmdLine);
+    EXPECT_FALSE(testing_support::Exists(resp)) << "the half-written response file stayed";
+}

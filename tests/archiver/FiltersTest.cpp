@@ -331,6 +331,38 @@ TEST_F(Selection, AWideNameWithoutAnAnsiFormSelectsNothing) {
     EXPECT_TRUE(Reports.empty());
 }
 
+TEST_F(Selection, FoundNamesWithoutAnExactAnsiFormAreLeftOut) {
+    ASSERT_EQ(932u, ::GetACP());
+    // Next to resume.txt: names whose ANSI forms would be resume.txt again, or a wildcard.
+    ASSERT_TRUE(::CreateDirectoryW(Wide(Dir / "u").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(Wide(Dir / "u\\").append(L"d\u0100r").c_str(), nullptr));
+    for (const std::wstring& name : {std::wstring(L"r\u00e9sum\u00e9.txt"), std::wstring(L"x\u0100y.txt"),
+                                     std::wstring(L"d\u0100r\\inner.txt"), std::wstring(L"resume.txt")}) {
+        HANDLE h = ::CreateFileW((Wide(Dir / "u\\") + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                                 nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        ::CloseHandle(h);
+    }
+    TArchiverOptions o;
+    o.r = 1;
+    EXPECT_EQ(Select(o, {"u\\*.*"}), Names{"u\\resume.txt"});
+    o.r = 2;
+    EXPECT_EQ(Select(o, {"u"}), Names{"u\\resume.txt"});
+}
+
+TEST_F(Selection, JunctionsAndLinksAreNeverEntered) {
+    // A link below the base folder back to it: a loop.
+    testing_support::UnixFolderLink loop(Dir / "sub\\", "loop", "..");
+    ASSERT_TRUE(loop.Made());
+    ASSERT_TRUE(Exists(Dir / "sub\\loop\\a.txt"));
+    TArchiverOptions o;
+    o.r = 1;
+    EXPECT_EQ(Select(o, {"*.txt"}),
+              (Names{"a.txt", "ro.txt", "sub\\a.txt", "sub\\c.txt", "sub\\deep\\a.txt"}));
+    o.r = 2;
+    EXPECT_EQ(Select(o, {"sub"}), (Names{"sub\\a.txt", "sub\\c.txt", "sub\\deep\\a.txt"}));
+}
+
 TEST_F(Selection, TheCurrentDirectoryComesBackAlsoAfterAnError) {
     const std::string before = CurrentDir();
     TArchiverOptions o;

@@ -68,12 +68,16 @@ TEST(ArchiveFolders, DeleteEmptiesTheBaseFolderAndMakesItAgain) {
 }
 
 TEST(ArchiveFolders, DeleteNeverHandsRootsRelativeOrWildcardPathsToTheShell) {
+    // A wildcard would let the shell delete every match (no such folder exists to be asked about).
+    EXPECT_TRUE(MayHandToShellForDeletion("C:\\Backup\\w1"));
+    EXPECT_FALSE(MayHandToShellForDeletion("C:\\Backup\\w*"));
+    EXPECT_FALSE(MayHandToShellForDeletion("C:\\Backup\\w?"));
+    EXPECT_FALSE(MayHandToShellForDeletion("\\\\server\\share"));
+    EXPECT_FALSE(MayHandToShellForDeletion("Backup"));
+
     TempDir dir;
     ASSERT_TRUE(CreateDirectoryA((dir / "w1").c_str(), nullptr));
     ASSERT_TRUE(WriteFileBytes(dir / "w1\\f.txt", "x"));
-    // A wildcard would let the shell delete every match.
-    DeleteBaseFolder(dir / "w*", nullptr, false, false, false, false);
-    EXPECT_TRUE(Exists(dir / "w1\\f.txt"));
 
     // A relative base folder is not resolved against the current folder.
     char cwd[MAX_PATH];

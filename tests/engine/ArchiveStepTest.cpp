@@ -105,3 +105,30 @@ TEST_F(MakeArchiveTest, ArchiveThatCannotBeWrittenIsReportedAsStopped) {
     EXPECT_EQ(log.back(), "  --> 圧縮処理を中止しました。");
     EXPECT_TRUE(Exists(base + "a.txt"));
 }
+
+TEST_F(MakeArchiveTest, AFileTheArchiveCannotHoldMakesTheArchiveIncomplete) {
+    ASSERT_TRUE(WriteFileBytes(base + "a.txt", "a"));
+    // A name without an ANSI form: the library cannot be given it, so the archive lacks it.
+    HANDLE h = CreateFileW((testing_support::Wide(base) + L"x\u0100y.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    TArchiveResult r = Make(0, false, &log);
+    EXPECT_EQ(r.Outcome, TArchiveResult::arFailed);
+    EXPECT_EQ(log.back(), "  --> 圧縮処理を中止しました。");
+}
+
+TEST_F(MakeArchiveTest, AFailedUpdateOfTheArchiveOfTheSameMinuteIsNoArchive) {
+    ASSERT_TRUE(WriteFileBytes(base + "a.txt", "a"));
+    ASSERT_EQ(Make(0, false, nullptr).Outcome, TArchiveResult::arCreated);
+    const std::string before = testing_support::ReadFileBytes(arc + "2005_0302_0905.lzh");
+    // The next run in the same minute cannot read a.txt: the update fails, the archive stays.
+    HANDLE h = CreateFileA((base + "a.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    TArchiveResult r = Make(0, false, &log);
+    CloseHandle(h);
+    EXPECT_EQ(r.Outcome, TArchiveResult::arFailed);
+    EXPECT_EQ(log.back(), "  --> 圧縮処理を中止しました。");
+    EXPECT_EQ(testing_support::ReadFileBytes(arc + "2005_0302_0905.lzh"), before);
+}

@@ -68,6 +68,14 @@ inline bool HasTestDisplay() {
     return true;
 }
 
+// The UTF-16 form of an ANSI path, for files whose names the code page cannot hold.
+inline std::wstring Wide(const std::string& s) {
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(n > 0 ? n : 0, L'\0');
+    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
 inline bool WriteFileBytes(const std::string& path, const std::string& data) {
     HANDLE h =
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
