@@ -147,20 +147,6 @@ TEST_F(BackupRunTest, AnErrorOfAStepEndsTheRunAndTheMarkerWithIt) {
     EXPECT_FALSE(MarkerExists());
 }
 
-TEST_F(BackupRunTest, AMissingOrRelativeBaseFolderRunsNothing) {
-    in.Options.BaseDir = dir / "none";
-    EXPECT_EQ(RunBackup(in).Outcome, TRunResult::roNoBaseFolder);
-    EXPECT_FALSE(testing_support::Exists(dir / "none"));
-    in.Options.BaseDir = "base";
-    char cwd[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, cwd);
-    SetCurrentDirectoryA(dir.Path().c_str());
-    const TRunResult r = RunBackup(in);
-    SetCurrentDirectoryA(cwd);
-    EXPECT_EQ(r.Outcome, TRunResult::roNoBaseFolder);
-    EXPECT_TRUE(TreeOf(dir / "base\\").empty());
-}
-
 TEST_F(BackupRunTest, SubfolderNamesThatLeadOutOfTheBaseFolderFallBackToTheDefaults) {
     in.Keys = TStrings{};
     for (const auto& [fileDir, regDir] :
