@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ostra_types.h"
+#include "StringLists.h"
 
 namespace ostra {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "ListBox.h"
-#include "ostra_types.h"
+#include "StringLists.h"
 
 namespace ostra {
 

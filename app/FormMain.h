@@ -18,7 +18,7 @@
 #include "MainMenu.h"
 #include "MainSettings.h"
 #include "Window.h"
-#include "ostra_types.h"
+#include "StringLists.h"
 
 namespace ostra {
 

@@ -7,7 +7,7 @@
 
 #include "RunOptions.h"
 #include "SettingsFile.h"
-#include "ostra_types.h"
+#include "StringLists.h"
 
 namespace ostra {
 

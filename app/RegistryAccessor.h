@@ -6,7 +6,7 @@
 #include <string>
 
 #include "WinHandles.h"
-#include "ostra_types.h"
+#include "StringLists.h"
 
 namespace ostra {
 

@@ -9,7 +9,7 @@
 #include "GdiHandles.h"
 #include "RegistryAccessor.h"
 #include "TreeView.h"
-#include "ostra_types.h"
+#include "StringLists.h"
 
 namespace ostra {
 

@@ -27,12 +27,12 @@ const std::vector<TSwitchInfo>& ArchiverSwitches() {
 
 void TArchiverOptions::Reset() {
     for (const TSwitchInfo& sw : ArchiverSwitches()) {
-        if (auto* num = std::get_if<int8_t O::*>(&sw.member))
+        if (auto* num = std::get_if<int8_t O::*>(&sw.Member))
             this->*(*num) = -1;
-        else if (auto* text = std::get_if<std::string O::*>(&sw.member))
+        else if (auto* text = std::get_if<std::string O::*>(&sw.Member))
             this->*(*text) = kUnsetText;
         else
-            this->*std::get<TStringList O::*>(sw.member) = TStringList();
+            this->*std::get<TStrings O::*>(sw.Member) = TStrings();
     }
     UserOptions.clear();
     UserFileList.clear();

@@ -8,9 +8,9 @@
 #include <variant>
 #include <vector>
 
-namespace arc {
+#include "StringLists.h"
 
-using TStringList = std::vector<std::string>;
+namespace arc {
 
 // An option text that is not set holds exactly one NUL character; the empty text means the switch
 // is set without a value.
@@ -43,7 +43,7 @@ class TArchiverOptions {
     // Text switches: kUnsetText means not set.
     std::string w, jo, job, jz, gr, gyd, gye, gyt, gyw;
     // Exclusions, one pattern a line.
-    TStringList jx;
+    TStrings jx;
 
     std::string UserOptions;
     std::string UserFileList;
@@ -55,11 +55,11 @@ class TArchiverOptions {
 };
 
 // One switch of the published order, for the back-ends that write them all in that order.
-using TSwitchMember = std::variant<int8_t TArchiverOptions::*, std::string TArchiverOptions::*,
-                                   TStringList TArchiverOptions::*>;
+using TSwitchMember =
+    std::variant<int8_t TArchiverOptions::*, std::string TArchiverOptions::*, TStrings TArchiverOptions::*>;
 struct TSwitchInfo {
-    const char* name;
-    TSwitchMember member;
+    const char* Name;
+    TSwitchMember Member;
 };
 
 // The 73 switches (a to gyx, with w, jo, job, jx, jz, gr, gyd, gye, gyt, gyw in their places) in

@@ -11,6 +11,7 @@
 #include "RAR32.h"
 #include "SZIP32.h"
 #include "TAR32.h"
+#include "TempFile.h"
 #include "TextRoutines.h"
 #include "YZ132.h"
 #include "ZIP32.h"
@@ -105,7 +106,7 @@ const char kProgressWindowClass[] = "PelmiraArchiveProgress";
 // A message-only window of a registered class that hands "wm_arcextract" to its component.
 class TArchiveFile::TProgressWindow {
   public:
-    explicit TProgressWindow(TArchiveFile& owner) : Owner(owner) {
+    explicit TProgressWindow(TArchiveFile& owner) : Owner_(owner) {
         static const bool registered = [] {
             WNDCLASSA wc{};
             wc.lpfnWndProc = &Proc;
@@ -132,12 +133,12 @@ class TArchiveFile::TProgressWindow {
             ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         } else if (message == ArcExtractMessage() && message != 0) {
             auto* self = reinterpret_cast<TProgressWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-            if (self) return self->Owner.HandleProgressMessage(wParam, lParam);
+            if (self) return self->Owner_.HandleProgressMessage(wParam, lParam);
         }
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
 
-    TArchiveFile& Owner;
+    TArchiveFile& Owner_;
 };
 
 TArchiveFile::TArchiveFile() = default;
@@ -333,15 +334,10 @@ int TArchiveFile::Pack(HWND window, const TArchiverOptions* options, const std::
     if (opts.PackFilter != TPackFilter::pfComponent) return PackStep(window, opts, baseDir, files);
 
     // The temporary stream files go, whichever way the packing ends.
-    struct TTempFiles {
-        TStringList Paths;
-        ~TTempFiles() {
-            for (const std::string& p : Paths) ::DeleteFileA(p.c_str());
-        }
-    } temp;
+    ostra::TTempFileList temp;
     TArchiverOptions work = opts;
     bool abort = false;
-    const TStringList selected = SelectFiles(
+    const TStrings selected = SelectFiles(
         temp.Paths, work, baseDir,
         [this](UINT state, TProgressRecord* record, bool& stop) {
             DoProgress(static_cast<int>(state), record, stop);
@@ -409,6 +405,12 @@ int TArchiveFile::Extract(HWND window, const TArchiverOptions* options, const st
     }
     RaiseCallbackError();
     return result;
+}
+
+bool TArchiveFile::CheckArchive(int mode) {
+    AutoDetect();
+    CheckArchiver();
+    return Archiver_->CheckArchive(ExpandFileName(FileName_), mode, 0) != 0;
 }
 
 int TArchiveFile::OpenArchive(HWND window, DWORD mode) {

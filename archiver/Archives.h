@@ -93,6 +93,10 @@ class TArchiveFile {
     int Extract(HWND window, const TArchiverOptions* options, const std::string& destDir,
                 const TFileList& files);
 
+    // True when the library takes FileName for a sound archive in the check mode given (a mode of
+    // the back-end's library: kLhaFullCheck decodes every entry and compares its CRC).
+    bool CheckArchive(int mode);
+
     // 0 when FileName was opened, 1 when it was not.
     int OpenArchive(HWND window, DWORD mode);
     // 0 when the record holds an entry. Without an open archive nothing is asked and -1 returned.

@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <system_error>
 
 #include "ArchiverOptions.h"
+#include "FileSystem.h"
+#include "TempFile.h"
 #include "TextRoutines.h"
 #include "WinHandles.h"
 
@@ -58,13 +59,13 @@ std::string TCmdOpt::Converted(const std::string& name) const {
 }
 
 int TCmdOpt::AddFiles(const std::string& option, const TFileList& files) {
-    TStringList names = FlattenFiles(files);
+    TStrings names = FlattenFiles(files);
     for (const std::string& name : names) AddFile(option, Converted(name));
     return static_cast<int>(names.size());
 }
 
 int TCmdOpt::AddResponseFile(const TFileList& files, const std::string& fileName) {
-    TStringList names = FlattenFiles(files);
+    TStrings names = FlattenFiles(files);
     std::string text;
     for (const std::string& name : names) text += Quoted(Converted(name)) + "\r\n";
     ostra::FileHandle file(::CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -73,17 +74,16 @@ int TCmdOpt::AddResponseFile(const TFileList& files, const std::string& fileName
         throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
                                 "Cannot create file " + fileName);
     }
-    size_t done = 0;
-    while (done < text.size()) {
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 20));
-        DWORD written = 0;
-        if (!::WriteFile(file.get(), text.data() + done, chunk, &written, nullptr) || written == 0) {
-            throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
-                                    "Cannot write file " + fileName);
-        }
-        done += written;
+    // A response file that is not whole would hand the library a shorter list: it goes.
+    ostra::TTempFile written(fileName);
+    if (!ostra::WriteAll(file.get(), text)) {
+        const DWORD error = ::GetLastError();
+        file.reset();
+        throw std::system_error(static_cast<int>(error), std::system_category(),
+                                "Cannot write file " + fileName);
     }
     file.reset();
+    written.Keep();
     AddFile("", "@" + fileName);
     return static_cast<int>(names.size());
 }

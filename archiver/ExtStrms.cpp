@@ -1,11 +1,10 @@
 #include "ExtStrms.h"
 
-#include <algorithm>
-
 #include "Archiver.h"
 #include "FileList.h"
 #include "FileSystem.h"
 #include "TextRoutines.h"
+#include "WideText.h"
 
 namespace arc {
 
@@ -23,33 +22,13 @@ std::string SystemMessage(DWORD code) {
     return ostra::Trim(s);
 }
 
-std::wstring Widen(const std::string& s) {
-    if (s.empty()) return std::wstring();
-    int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(n > 0 ? n : 0, L'\0');
-    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-
-// "C:" for drive paths, "\\server\share" for UNC paths, empty otherwise.
-std::string ExtractFileDrive(const std::string& path) {
-    if (path.size() >= 2 && path[1] == ':' && !ostra::IsLeadByte(path, 0)) return path.substr(0, 2);
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        size_t p = 2, parts = 0;
-        while (p < path.size()) {
-            if (path[p] == '\\' && ++parts == 2) break;
-            p += ostra::IsLeadByte(path, p) ? 2 : 1;
-        }
-        return path.substr(0, std::min(p, path.size()));
-    }
-    return std::string();
-}
+using ostra::AnsiToWide;
 
 // The separator's two characters in UTF-16, when it is two single-byte characters.
 bool SeparatorChars(const std::string& separator, wchar_t& s1, wchar_t& s2) {
     if (separator.size() != 2 || ostra::IsLeadByte(separator, 0) || ostra::IsLeadByte(separator, 1))
         return false;
-    std::wstring w = Widen(separator);
+    std::wstring w = AnsiToWide(separator);
     if (w.size() != 2) return false;
     s1 = w[0];
     s2 = w[1];
@@ -105,13 +84,6 @@ bool IsNamedDataStream(const TStreamState& state) {
            state.Name.compare(state.Name.size() - kDataSuffix.size(), kDataSuffix.size(), kDataSuffix) == 0;
 }
 
-// True when s[pos] begins a character (is not the trail byte of a double-byte one).
-bool IsCharStart(const std::string& s, size_t pos) {
-    size_t i = 0;
-    while (i < pos) i += ostra::IsLeadByte(s, i) ? 2 : 1;
-    return i == pos;
-}
-
 // Splits an extracted name of the packing form "<dir><host><S1><S2><rest><S1>$DATA" (looking only at
 // the last path component) into the host file's path and the rest of the stream name.
 bool SplitStreamFileName(const std::string& fileName, const std::string& separator, std::string& host,
@@ -123,12 +95,12 @@ bool SplitStreamFileName(const std::string& fileName, const std::string& separat
     const std::string suffix = std::string(1, separator[0]) + "$DATA";
     if (fileName.size() < start + suffix.size()) return false;
     const size_t suffixAt = fileName.size() - suffix.size();
-    if (fileName.compare(suffixAt, suffix.size(), suffix) != 0 || !IsCharStart(fileName, suffixAt))
+    if (fileName.compare(suffixAt, suffix.size(), suffix) != 0 || !ostra::IsCharStart(fileName, suffixAt))
         return false;
     // The last whole separator before the suffix ends the host name, which cannot be empty: a
     // separator inside a file name is far more likely than one inside a stream name.
     size_t sep = std::string::npos;
-    for (size_t i = start; i + 1 < suffixAt; i += ostra::IsLeadByte(fileName, i) ? 2 : 1) {
+    for (size_t i = start; i + 1 < suffixAt; i = ostra::NextChar(fileName, i)) {
         if (fileName[i] == separator[0] && fileName[i + 1] == separator[1]) sep = i;
     }
     if (sep == std::string::npos || sep == start) return false;
@@ -151,7 +123,7 @@ void RaiseLastOSError() {
 
 namespace {
 std::string DriveRootOf(const std::string& path) {
-    std::string drive = ExtractFileDrive(ExpandFileName(path.empty() ? std::string(".") : path));
+    std::string drive = ostra::ExtractFileDrive(ExpandFileName(path.empty() ? std::string(".") : path));
     return drive.empty() ? drive : drive + "\\";
 }
 bool RootHasStreams(const std::string& root) {
@@ -169,10 +141,10 @@ bool StreamsSupported(const std::string& path) {
 
 bool TStreamVolumes::Supported(const std::string& path) {
     const std::string root = DriveRootOf(path);
-    for (const auto& [known, answer] : Roots)
+    for (const auto& [known, answer] : Roots_)
         if (::lstrcmpiA(known.c_str(), root.c_str()) == 0) return answer;
-    const bool answer = RootHasStreams(root);
-    Roots.emplace_back(root, answer);
+    const bool answer = Probe_ ? Probe_(root) : RootHasStreams(root);
+    Roots_.emplace_back(root, answer);
     return answer;
 }
 
@@ -275,7 +247,7 @@ bool AddStreamFile(std::vector<std::string>& selected, std::vector<std::string>&
                    const std::wstring& source, const std::string& diskPath, const std::string& entryName,
                    uint64_t size, const WIN32_FIND_DATAA& foundItem) {
     // The temporary file is ours alone: an existing file of that name is left as it is.
-    if (!CopyFileData(source, Widen(diskPath), size, FILE_ATTRIBUTE_ARCHIVE, foundItem.ftCreationTime,
+    if (!CopyFileData(source, AnsiToWide(diskPath), size, FILE_ATTRIBUTE_ARCHIVE, foundItem.ftCreationTime,
                       foundItem.ftLastAccessTime, foundItem.ftLastWriteTime))
         return false;
     tempFiles.push_back(ExpandFileName(diskPath));
@@ -290,24 +262,35 @@ bool AddNamedStream(std::vector<std::string>& selected, std::vector<std::string>
     if (!StreamNameMapsBack(streamName, separator)) return false;
     std::string suffix;
     // A name without an exact ANSI form could not be given to the library.
-    if (!ExactAnsi(StreamToFileName(streamName, separator), suffix)) return false;
+    if (!ostra::ExactAnsi(StreamToFileName(streamName, separator), suffix)) return false;
     // The temporary file lies beside the file itself; the entry name keeps the selection's form
     // (short or relative names).
     const std::string diskBase = ostra::ExtractFilePath(fullPath) + ostra::ExtractFileName(entryName);
     return AddStreamFile(selected, tempFiles, source, diskBase + suffix, entryName + suffix, size, foundItem);
 }
 
+std::vector<TNamedStream> NamedStreams(const std::string& fullPath) {
+    std::vector<TNamedStream> streams;
+    TStreamState state;
+    state.File.reset(::CreateFileA(fullPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!ReadOrClose(state)) return streams;
+    const std::wstring sourceBase = AnsiToWide(fullPath);
+    do {
+        if (IsNamedDataStream(state)) streams.push_back({state.Name, sourceBase + state.Name, state.Size});
+    } while (NextStream(state));
+    return streams;
+}
+
 void AddStreams(std::vector<std::string>& selected, std::vector<std::string>& tempFiles,
                 const std::string& fullPath, const TArchiverOptions& options,
-                const WIN32_FIND_DATAA& foundItem, const std::string& entryName, TStreamVolumes* volumes) {
-    TStreamState state;
-    if (!OpenStreams(fullPath, state, volumes)) return;
-    const std::wstring sourceBase = Widen(fullPath);
-    do {
-        if (!IsNamedDataStream(state)) continue;
-        AddNamedStream(selected, tempFiles, fullPath, entryName, state.Name, sourceBase + state.Name,
-                       state.Size, options.StreamSeparator, foundItem);
-    } while (NextStream(state));
+                const WIN32_FIND_DATAA& foundItem, const std::string& entryName, TStreamVolumes* volumes,
+                const TStreamLister& lister) {
+    // A volume without named streams has none to add: its files are not even opened.
+    if (!(volumes ? volumes->Supported(fullPath) : StreamsSupported(fullPath))) return;
+    for (const TNamedStream& s : lister ? lister(fullPath) : NamedStreams(fullPath))
+        AddNamedStream(selected, tempFiles, fullPath, entryName, s.Name, s.Source, s.Size,
+                       options.StreamSeparator, foundItem);
 }
 
 bool RestoreStreamFile(const std::string& fileName, const std::string& separator) {
@@ -322,7 +305,7 @@ bool RestoreStreamFile(const std::string& fileName, const std::string& separator
     const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     bool whole = false;
     try {
-        whole = CopyFileData(Widen(fileName), Widen(host + ":\x05" + rest + ":$DATA"), size,
+        whole = CopyFileData(AnsiToWide(fileName), AnsiToWide(host + ":\x05" + rest + ":$DATA"), size,
                              data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
                              data.ftLastWriteTime);
     } catch (const std::exception&) {
@@ -333,9 +316,11 @@ bool RestoreStreamFile(const std::string& fileName, const std::string& separator
 }
 
 void RestoreStreams(const std::vector<std::string>& streamList, const TArchiverOptions& options,
-                    const std::string& destDir) {
-    if (streamList.empty() || !StreamsSupported(destDir)) return;
-    for (const std::string& name : streamList) RestoreStreamFile(name, options.StreamSeparator);
+                    const std::string& destDir, TStreamVolumes* volumes, const TStreamRestorer& restore) {
+    // On a volume without named streams the extracted files stay as they are.
+    if (streamList.empty() || !(volumes ? volumes->Supported(destDir) : StreamsSupported(destDir))) return;
+    for (const std::string& name : streamList)
+        restore ? restore(name, options.StreamSeparator) : RestoreStreamFile(name, options.StreamSeparator);
 }
 
 }  // namespace arc

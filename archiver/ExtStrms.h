@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -35,10 +36,16 @@ bool StreamsSupported(const std::string& path);
 // file would cost more than the selection itself. The answer is the one StreamsSupported gives.
 class TStreamVolumes {
   public:
+    // Whether the volume of a drive root ("C:\") has named streams: the volume's own answer unless
+    // a test gives another (Wine has no volume with named streams).
+    using TRootProbe = std::function<bool(const std::string& root)>;
+    explicit TStreamVolumes(TRootProbe probe = nullptr) : Probe_(std::move(probe)) {}
+
     bool Supported(const std::string& path);
 
   private:
-    std::vector<std::pair<std::string, bool>> Roots;  // few entries: a run touches few drives
+    TRootProbe Probe_;
+    std::vector<std::pair<std::string, bool>> Roots_;  // few entries: a run touches few drives
 };
 
 // Enumeration of one file's streams through the backup-read interface.
@@ -95,15 +102,30 @@ bool CopyFileData(const std::wstring& source, const std::wstring& destination, u
                   DWORD attributes, const FILETIME& creationTime, const FILETIME& accessTime,
                   const FILETIME& writeTime);
 
+// One named data stream of a file: its name as reported (":name:$DATA"), the path its data is
+// read from, and its size.
+struct TNamedStream {
+    std::wstring Name;
+    std::wstring Source;
+    uint64_t Size = 0;
+};
+
+// The named data streams of a file, read through the backup interface; none when it cannot be
+// read. The volume is not asked (AddStreams does that first).
+std::vector<TNamedStream> NamedStreams(const std::string& fullPath);
+using TStreamLister = std::function<std::vector<TNamedStream>(const std::string& fullPath)>;
+
 // Pack side, for one selected file: writes every named stream of FullPath into a temporary file
 // beside it, appends the temporary files' entry names to Selected and their absolute paths to
 // TempFiles. A stream whose temporary name is already taken by an existing file is skipped, so that
 // file is neither packed in the stream's place nor deleted afterwards; so is a stream whose name
-// would not come back as itself (StreamNameMapsBack).
+// would not come back as itself (StreamNameMapsBack). On a volume without named streams (Volumes,
+// or the volume's own answer) nothing is read. The streams come from NamedStreams unless a test
+// gives a Lister.
 void AddStreams(std::vector<std::string>& selected, std::vector<std::string>& tempFiles,
                 const std::string& fullPath, const TArchiverOptions& options,
                 const WIN32_FIND_DATAA& foundItem, const std::string& entryName,
-                TStreamVolumes* volumes = nullptr);
+                TStreamVolumes* volumes = nullptr, const TStreamLister& lister = nullptr);
 
 // One named stream of AddStreams, its data read from Source (the stream's own path): skipped unless
 // its name maps back (StreamNameMapsBack) and has an ANSI form; else written into the temporary file
@@ -121,9 +143,12 @@ bool AddStreamFile(std::vector<std::string>& selected, std::vector<std::string>&
                    uint64_t size, const WIN32_FIND_DATAA& foundItem);
 
 // Extract side: turns every name of StreamList (destination files that extraction reported) back
-// into the stream it was packed from, when DestDir's volume supports named streams.
+// into the stream it was packed from (RestoreStreamFile, unless a test gives Restore), when DestDir's
+// volume supports named streams (Volumes, or the volume's own answer).
+using TStreamRestorer = std::function<bool(const std::string& fileName, const std::string& separator)>;
 void RestoreStreams(const std::vector<std::string>& streamList, const TArchiverOptions& options,
-                    const std::string& destDir);
+                    const std::string& destDir, TStreamVolumes* volumes = nullptr,
+                    const TStreamRestorer& restore = nullptr);
 
 // One name of RestoreStreams. The extracted file is deleted only after its data was written whole
 // into the stream; it stays when the name is not of the packing form, its host file is missing,

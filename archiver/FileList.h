@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ArchiverOptions.h"
+#include "WideText.h"
 
 namespace arc {
 
@@ -23,16 +24,14 @@ using TVariant = std::variant<TVarValue, std::vector<TVarValue>>;
 // A variant value as text: empty for nothing, "True"/"False", decimal numbers.
 std::string VarToStr(const TVarValue& value);
 
-// The ANSI form of a wide text; false when a character has none, since the '?' or the look-alike
-// put in its place would turn a name into one that stands for other files.
-bool ExactAnsi(std::wstring_view text, std::string& out);
+using ostra::ExactAnsi;
 
 // One argument of a file list. Its names are taken when it is made, so an argument never refers
 // to the caller's objects afterwards. Empty names are kept here; flattening drops them.
 class TFileArg {
   public:
-    TFileArg(const std::string& name) : Names{name} {}
-    TFileArg(std::string_view name) : Names{std::string(name)} {}
+    TFileArg(const std::string& name) : Names_{name} {}
+    TFileArg(std::string_view name) : Names_{std::string(name)} {}
     // A null pointer yields no names.
     TFileArg(const char* name);
     // A null-terminated array of text pointers; a null array yields no names.
@@ -43,7 +42,7 @@ class TFileArg {
     // no name at all would select every file).
     TFileArg(const wchar_t* name);
     TFileArg(const std::wstring& name) : TFileArg(name.c_str()) {}
-    TFileArg(const TStringList& names) : Names(names) {}
+    TFileArg(const TStrings& names) : Names_(names) {}
     TFileArg(const TVariant& value);
     TFileArg(const TVarValue& value) : TFileArg(TVariant(value)) {}
     TFileArg(std::nullptr_t) {}
@@ -51,27 +50,27 @@ class TFileArg {
     template <typename T, std::enable_if_t<std::is_arithmetic_v<T>, int> = 0>
     TFileArg(T) {}
 
-    const TStringList& names() const { return Names; }
+    const TStrings& names() const { return Names_; }
 
   private:
-    TStringList Names;
+    TStrings Names_;
 };
 
 class TFileList {
   public:
     TFileList() = default;
-    TFileList(std::initializer_list<TFileArg> args) : Args(args) {}
-    explicit TFileList(std::vector<TFileArg> args) : Args(std::move(args)) {}
+    TFileList(std::initializer_list<TFileArg> args) : Args_(args) {}
+    explicit TFileList(std::vector<TFileArg> args) : Args_(std::move(args)) {}
 
-    void Add(const TFileArg& arg) { Args.push_back(arg); }
-    const std::vector<TFileArg>& args() const { return Args; }
+    void Add(const TFileArg& arg) { Args_.push_back(arg); }
+    const std::vector<TFileArg>& args() const { return Args_; }
 
   private:
-    std::vector<TFileArg> Args;
+    std::vector<TFileArg> Args_;
 };
 
 // All names of the list in order. Empty names are skipped unless keepEmpty is set (the pack file
 // selection keeps them: an empty name there selects nothing rather than everything).
-TStringList FlattenFiles(const TFileList& files, bool keepEmpty = false);
+TStrings FlattenFiles(const TFileList& files, bool keepEmpty = false);
 
 }  // namespace arc

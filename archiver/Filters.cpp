@@ -7,6 +7,7 @@
 #include "ExtStrms.h"
 #include "FileSystem.h"
 #include "TextRoutines.h"
+#include "WideText.h"
 #include "WinHandles.h"
 
 namespace arc {
@@ -62,23 +63,24 @@ class TCurrentDirGuard {
   public:
     explicit TCurrentDirGuard(const std::string& baseDir) {
         if (baseDir.empty()) return;
-        Saved = CurrentDirectory();
+        Saved_ = CurrentDirectory();
         if (baseDir.size() >= 2 && baseDir[1] == ':' &&
             std::isalpha(static_cast<unsigned char>(baseDir[0]))) {
-            DriveDir = FullPath(baseDir.substr(0, 2));
+            // "C:" in full is the drive's own current folder, which the change below moves too.
+            DriveDir_ = ExpandFileName(baseDir.substr(0, 2));
         }
         if (!::SetCurrentDirectoryA(baseDir.c_str())) {
             DWORD code = ::GetLastError();
             throw EInOutError(
                 code, "フォルダ " + baseDir + " に移動できません。(I/O エラー " + std::to_string(code) + ")");
         }
-        Active = true;
+        Active_ = true;
     }
     ~TCurrentDirGuard() {
-        if (!Active) return;
+        if (!Active_) return;
         // Failures here are of no use to the caller: the selection's own result or error counts.
-        if (!DriveDir.empty()) ::SetCurrentDirectoryA(DriveDir.c_str());
-        if (!Saved.empty()) ::SetCurrentDirectoryA(Saved.c_str());
+        if (!DriveDir_.empty()) ::SetCurrentDirectoryA(DriveDir_.c_str());
+        if (!Saved_.empty()) ::SetCurrentDirectoryA(Saved_.c_str());
     }
     TCurrentDirGuard(const TCurrentDirGuard&) = delete;
     TCurrentDirGuard& operator=(const TCurrentDirGuard&) = delete;
@@ -91,13 +93,8 @@ class TCurrentDirGuard {
         s.resize(n < s.size() ? n : 0);
         return s;
     }
-    static std::string FullPath(const std::string& path) {
-        char buf[MAX_PATH * 2];
-        DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
-        return n && n < sizeof buf ? std::string(buf, n) : std::string();
-    }
-    std::string Saved, DriveDir;
-    bool Active = false;
+    std::string Saved_, DriveDir_;
+    bool Active_ = false;
 };
 
 bool HasWildcard(const std::string& mask) {
@@ -120,32 +117,17 @@ void SplitName(const std::string& name, std::string& dir, std::string& last) {
 std::vector<std::string> DirParts(const std::string& dirPath, size_t driveLength) {
     std::vector<std::string> parts;
     std::string cur;
-    for (size_t i = driveLength; i < dirPath.size(); ++i) {
-        if (ostra::IsLeadByte(dirPath, i) && i + 1 < dirPath.size()) {
-            cur += dirPath[i];
-            cur += dirPath[++i];
-        } else if (dirPath[i] == '\\' || dirPath[i] == '/') {
+    for (size_t i = driveLength, next; i < dirPath.size(); i = next) {
+        next = ostra::NextChar(dirPath, i);
+        if (dirPath[i] == '\\' || dirPath[i] == '/') {
             if (!cur.empty()) parts.push_back(cur);
             cur.clear();
         } else {
-            cur += dirPath[i];
+            cur.append(dirPath, i, next - i);
         }
     }
     if (!cur.empty()) parts.push_back(cur);
     return parts;
-}
-
-std::string DriveOf(const std::string& path) {
-    if (path.size() >= 2 && path[1] == ':' && !ostra::IsLeadByte(path, 0)) return path.substr(0, 2);
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        size_t p = 2, slashes = 0;
-        while (p < path.size()) {
-            if (path[p] == '\\' && ++slashes == 2) break;
-            p += ostra::IsLeadByte(path, p) ? 2 : 1;
-        }
-        return path.substr(0, p < path.size() ? p : path.size());
-    }
-    return std::string();
 }
 
 bool SameText(const std::string& a, const std::string& b) {
@@ -153,29 +135,77 @@ bool SameText(const std::string& a, const std::string& b) {
                             b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
+// A search through the wide calls that hands out, in the ANSI record the selection works with,
+// only the entries whose name has an exact ANSI form: an ANSI search would hand out "x?y.txt"
+// (a wildcard) for "xĀy.txt" and "resume.txt" for "résumé.txt", other files' names.
+// A short name without an exact form is left empty.
+class TAnsiFind {
+  public:
+    explicit TAnsiFind(const std::string& pattern) {
+        Handle_.reset(::FindFirstFileW(ostra::AnsiToWide(pattern).c_str(), &Found_));
+        Pending_ = Handle_.valid();
+    }
+    bool Next(WIN32_FIND_DATAA& fd) {
+        while (Pending_) {
+            const bool taken = ToAnsi(Found_, fd);
+            Pending_ = ::FindNextFileW(Handle_.get(), &Found_) != 0;
+            if (taken) return true;
+        }
+        return false;
+    }
+
+  private:
+    static bool ToAnsi(const WIN32_FIND_DATAW& w, WIN32_FIND_DATAA& a) {
+        std::string name, shortName;
+        if (!ostra::ExactAnsi(w.cFileName, name) || name.size() >= sizeof a.cFileName) return false;
+        if (!ostra::ExactAnsi(w.cAlternateFileName, shortName) ||
+            shortName.size() >= sizeof a.cAlternateFileName)
+            shortName.clear();
+        a = WIN32_FIND_DATAA{};
+        a.dwFileAttributes = w.dwFileAttributes;
+        a.ftCreationTime = w.ftCreationTime;
+        a.ftLastAccessTime = w.ftLastAccessTime;
+        a.ftLastWriteTime = w.ftLastWriteTime;
+        a.nFileSizeHigh = w.nFileSizeHigh;
+        a.nFileSizeLow = w.nFileSizeLow;
+        a.dwReserved0 = w.dwReserved0;
+        a.dwReserved1 = w.dwReserved1;
+        std::memcpy(a.cFileName, name.c_str(), name.size() + 1);
+        std::memcpy(a.cAlternateFileName, shortName.c_str(), shortName.size() + 1);
+        return true;
+    }
+    ostra::FindHandle Handle_;
+    WIN32_FIND_DATAW Found_{};
+    bool Pending_ = false;
+};
+
 // One selection run over the options of one Pack.
 class TFileSelector {
   public:
-    TFileSelector(const TArchiverOptions& options, const std::string& baseDir, TStringList& tempFiles,
+    TFileSelector(const TArchiverOptions& options, const std::string& baseDir, TStrings& tempFiles,
                   bool& abort, const TStreamAdder& addStreams)
-        : Options(options), BaseDir(baseDir), TempFiles(tempFiles), Abort(abort), StreamAdder(addStreams) {}
+        : Options_(options),
+          BaseDir_(baseDir),
+          TempFiles_(tempFiles),
+          Abort_(abort),
+          StreamAdder_(addStreams) {}
 
-    TSortedList SelectInto(const TStringList& names, const TSortedList* exclusions,
+    TSortedList SelectInto(const TStrings& names, const TSortedList* exclusions,
                            const TSelectProgress* progress, bool selectAllWhenEmpty, bool includeStreams) {
-        Result = TSortedList();
-        Exclusions = exclusions;
-        Progress = progress && *progress ? progress : nullptr;
-        IncludeStreams = includeStreams;
-        std::memset(&Record, 0, sizeof Record);
-        DateFrom = ParseDate(Options.jo, "000000");
-        DateTo = ParseDate(Options.job, "235959");
-        FileMask = Options.a >= 1 ? kAllFileMask : kPlainFileMask;
+        Result_ = TSortedList();
+        Exclusions_ = exclusions;
+        Progress_ = progress && *progress ? progress : nullptr;
+        IncludeStreams_ = includeStreams;
+        std::memset(&Record_, 0, sizeof Record_);
+        DateFrom_ = ParseDate(Options_.jo, "000000");
+        DateTo_ = ParseDate(Options_.job, "235959");
+        FileMask_ = Options_.a >= 1 ? kAllFileMask : kPlainFileMask;
         if (names.empty()) {
             if (selectAllWhenEmpty) Walk("", "", "*.*");
         } else {
             for (const std::string& name : names) {
-                if (Abort) break;
-                if (Options.r >= 2 && ostra::DirectoryExists(name)) {
+                if (Abort_) break;
+                if (Options_.r >= 2 && ostra::DirectoryExists(name)) {
                     Walk(name, name, "*.*");
                 } else {
                     std::string dir, mask;
@@ -184,7 +214,7 @@ class TFileSelector {
                 }
             }
         }
-        return std::move(Result);
+        return std::move(Result_);
     }
 
   private:
@@ -194,27 +224,27 @@ class TFileSelector {
         // Items whose attributes lie outside the mask are not reported (volume labels and folders
         // never are).
         const DWORD exclude =
-            ~FileMask & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
+            ~FileMask_ & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
         {
-            ostra::FindHandle find(::FindFirstFileA(JoinPath(dir, mask).c_str(), &fd));
-            if (find) {
-                do {
-                    if (Abort) return;
-                    if (IsDots(fd) || (fd.dwFileAttributes & exclude) || IsOwnTempFile(dir, fd)) continue;
-                    const TDateBound t = FileTimeToDateBound(fd.ftLastWriteTime);
-                    if ((DateFrom == 0 || DateFrom <= t) && (DateTo == 0 || t <= DateTo))
-                        AddEntry(EntryName(entryDir, fd), JoinPath(dir, fd.cFileName), fd);
-                } while (::FindNextFileA(find.get(), &fd));
+            TAnsiFind find(JoinPath(dir, mask));
+            while (find.Next(fd)) {
+                if (Abort_) return;
+                if (IsDots(fd) || (fd.dwFileAttributes & exclude) || IsOwnTempFile(dir, fd)) continue;
+                const TDateBound t = FileTimeToDateBound(fd.ftLastWriteTime);
+                if ((DateFrom_ == 0 || DateFrom_ <= t) && (DateTo_ == 0 || t <= DateTo_))
+                    AddEntry(EntryName(entryDir, fd), JoinPath(dir, fd.cFileName), fd);
             }
         }
-        if (Options.r >= 1 && (Options.p <= 0 || HasWildcard(mask))) {
-            ostra::FindHandle find(::FindFirstFileA(JoinPath(dir, "*.*").c_str(), &fd));
-            if (!find) return;
-            do {
-                if (Abort) return;
+        if (Options_.r >= 1 && (Options_.p <= 0 || HasWildcard(mask))) {
+            TAnsiFind find(JoinPath(dir, "*.*"));
+            while (find.Next(fd)) {
+                if (Abort_) return;
                 if (IsDots(fd) || !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+                // A junction or link may lead to an ancestor (a loop) or another drive: as in the
+                // engine's walks, it is never entered.
+                if (ostra::IsLinkToElsewhere(fd)) continue;
                 Walk(JoinPath(dir, fd.cFileName), JoinPath(entryDir, ItemName(fd)), mask);
-            } while (::FindNextFileA(find.get(), &fd));
+            }
         }
     }
 
@@ -225,68 +255,64 @@ class TFileSelector {
     // A stream file this selection wrote, met again by a later search of its folder: under its
     // short name (ji) it would be packed a second time, and its own streams would be looked for.
     bool IsOwnTempFile(const std::string& dir, const WIN32_FIND_DATAA& fd) const {
-        return !OwnTempFiles.Empty() && OwnTempFiles.Contains(ExpandFileName(JoinPath(dir, fd.cFileName)));
+        return !OwnTempFiles_.Empty() && OwnTempFiles_.Contains(ExpandFileName(JoinPath(dir, fd.cFileName)));
     }
 
     std::string ItemName(const WIN32_FIND_DATAA& fd) const {
-        return Options.ji >= 1 && fd.cAlternateFileName[0] ? fd.cAlternateFileName : fd.cFileName;
+        return Options_.ji >= 1 && fd.cAlternateFileName[0] ? fd.cAlternateFileName : fd.cFileName;
     }
 
     std::string EntryName(const std::string& entryDir, const WIN32_FIND_DATAA& fd) const {
         std::string name = JoinPath(entryDir, ItemName(fd));
-        if (Options.jf == -2 && !BaseDir.empty()) name = ExtractRelativePath(BaseDir, name);
+        if (Options_.jf == -2 && !BaseDir_.empty()) name = ExtractRelativePath(BaseDir_, name);
         return name;
     }
 
     void AddEntry(const std::string& entryName, const std::string& fullPath, const WIN32_FIND_DATAA& fd) {
-        if (Exclusions && Exclusions->Contains(entryName)) return;
-        const size_t before = Result.Count();
-        Result.Add(entryName);
-        if (IncludeStreams) {
-            TStringList streams;
-            const size_t made = TempFiles.size();
-            if (StreamAdder)
-                StreamAdder(streams, TempFiles, fullPath, Options, fd, entryName);
+        if (Exclusions_ && Exclusions_->Contains(entryName)) return;
+        const size_t before = Result_.Count();
+        Result_.Add(entryName);
+        if (IncludeStreams_) {
+            TStrings streams;
+            const size_t made = TempFiles_.size();
+            if (StreamAdder_)
+                StreamAdder_(streams, TempFiles_, fullPath, Options_, fd, entryName);
             else
-                AddStreams(streams, TempFiles, fullPath, Options, fd, entryName, &Volumes);
-            for (size_t i = made; i < TempFiles.size(); ++i) OwnTempFiles.Add(TempFiles[i]);
-            for (const std::string& s : streams) Result.Add(s);
+                AddStreams(streams, TempFiles_, fullPath, Options_, fd, entryName, &Volumes_);
+            for (size_t i = made; i < TempFiles_.size(); ++i) OwnTempFiles_.Add(TempFiles_[i]);
+            for (const std::string& s : streams) Result_.Add(s);
         }
-        if (Result.Count() > before && Progress) {
-            std::memset(Record.SourceFileName, 0, sizeof Record.SourceFileName);
-            std::memcpy(Record.SourceFileName, entryName.data(),
-                        entryName.size() < sizeof Record.SourceFileName ? entryName.size()
-                                                                        : sizeof Record.SourceFileName);
-            (*Progress)(kSelectProgressState, &Record, Abort);
+        if (Result_.Count() > before && Progress_) {
+            std::memset(Record_.SourceFileName, 0, sizeof Record_.SourceFileName);
+            std::memcpy(Record_.SourceFileName, entryName.data(),
+                        entryName.size() < sizeof Record_.SourceFileName ? entryName.size()
+                                                                         : sizeof Record_.SourceFileName);
+            (*Progress_)(kSelectProgressState, &Record_, Abort_);
         }
     }
 
-    const TArchiverOptions& Options;
-    const std::string& BaseDir;
-    TStringList& TempFiles;
-    bool& Abort;
-    const TStreamAdder& StreamAdder;
+    const TArchiverOptions& Options_;
+    const std::string& BaseDir_;
+    TStrings& TempFiles_;
+    bool& Abort_;
+    const TStreamAdder& StreamAdder_;
 
-    TSortedList Result;
-    const TSortedList* Exclusions = nullptr;
-    const TSelectProgress* Progress = nullptr;
-    bool IncludeStreams = false;
-    TProgressRecord Record{};
-    TDateBound DateFrom = 0, DateTo = 0;
-    TStreamVolumes Volumes;    // for this run only
-    TSortedList OwnTempFiles;  // absolute paths, as in TempFiles
-    DWORD FileMask = kPlainFileMask;
+    TSortedList Result_;
+    const TSortedList* Exclusions_ = nullptr;
+    const TSelectProgress* Progress_ = nullptr;
+    bool IncludeStreams_ = false;
+    TProgressRecord Record_{};
+    TDateBound DateFrom_ = 0, DateTo_ = 0;
+    TStreamVolumes Volumes_;    // for this run only
+    TSortedList OwnTempFiles_;  // absolute paths, as in TempFiles_
+    DWORD FileMask_ = kPlainFileMask;
 };
 
 }  // namespace
 
 std::wstring TSortedList::KeyOf(const std::string& name) {
-    int n = ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-    std::wstring key(n > 0 ? n : 0, L'\0');
-    if (n > 0) {
-        ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), key.data(), n);
-        ::CharUpperBuffW(key.data(), static_cast<DWORD>(n));
-    }
+    std::wstring key = ostra::AnsiToWide(name);
+    if (!key.empty()) ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
     return key;
 }
 
@@ -298,8 +324,8 @@ bool TSortedList::Contains(const std::string& name) const {
     return Items_.count(TItem{KeyOf(name), std::string()}) != 0;
 }
 
-TStringList TSortedList::Items() const {
-    TStringList out;
+TStrings TSortedList::Items() const {
+    TStrings out;
     out.reserve(Items_.size());
     for (const TItem& item : Items_) out.push_back(item.Name);
     return out;
@@ -345,7 +371,8 @@ TDateBound FileTimeToDateBound(const FILETIME& utc) {
 std::string ExtractRelativePath(const std::string& baseName, const std::string& destName) {
     const std::string basePath = ostra::ExtractFilePath(baseName);
     const std::string destPath = ostra::ExtractFilePath(destName);
-    const std::string baseDrive = DriveOf(basePath), destDrive = DriveOf(destPath);
+    const std::string baseDrive = ostra::ExtractFileDrive(basePath),
+                      destDrive = ostra::ExtractFileDrive(destPath);
     if (baseDrive.empty() || destDrive.empty() || !SameText(baseDrive, destDrive)) return destName;
     std::vector<std::string> base = DirParts(basePath, baseDrive.size());
     std::vector<std::string> dest = DirParts(destPath, destDrive.size());
@@ -357,11 +384,11 @@ std::string ExtractRelativePath(const std::string& baseName, const std::string& 
     return result + ostra::ExtractFileName(destName);
 }
 
-TStringList SelectFiles(TStringList& tempFiles, TArchiverOptions& options, const std::string& baseDir,
-                        const TSelectProgress& progress, const TFileList& files, bool& abort,
-                        const TStreamAdder& addStreams) {
+TStrings SelectFiles(TStrings& tempFiles, TArchiverOptions& options, const std::string& baseDir,
+                     const TSelectProgress& progress, const TFileList& files, bool& abort,
+                     const TStreamAdder& addStreams) {
     TCurrentDirGuard currentDir(baseDir);
-    const TStringList names = FlattenFiles(files, true);
+    const TStrings names = FlattenFiles(files, true);
     TFileSelector selector(options, baseDir, tempFiles, abort, addStreams);
     // Exclusions need no stream files: the streams of an excluded file are never looked at.
     const TSortedList exclusions = selector.SelectInto(options.jx, nullptr, nullptr, false, false);

@@ -43,7 +43,7 @@ class TSortedList {
     size_t Count() const { return Items_.size(); }
     bool Empty() const { return Items_.empty(); }
     // The names in sorted order.
-    TStringList Items() const;
+    TStrings Items() const;
 
   private:
     struct TItem {
@@ -88,17 +88,17 @@ std::string ExtractRelativePath(const std::string& baseName, const std::string& 
 // Adds the temporary stream files of one selected file, with the arguments of AddStreams. The
 // selection uses AddStreams itself unless given another (tests give one, Wine having no volume with
 // named streams).
-using TStreamAdder = std::function<void(TStringList& selected, TStringList& tempFiles,
-                                        const std::string& fullPath, const TArchiverOptions& options,
-                                        const WIN32_FIND_DATAA& foundItem, const std::string& entryName)>;
+using TStreamAdder = std::function<void(TStrings& selected, TStrings& tempFiles, const std::string& fullPath,
+                                        const TArchiverOptions& options, const WIN32_FIND_DATAA& foundItem,
+                                        const std::string& entryName)>;
 
 // Selects the files to pack. BaseDir (may be empty) is made the current directory for the run and
 // the previous current directories are restored afterwards, also after an error. Options are
 // rewritten (r := -1, p := 1, jo and job unset). Temporary stream files go to TempFiles, to be
 // deleted by the caller after packing, also when this raises; a search that meets one of them again
 // passes it by. Progress may be empty.
-TStringList SelectFiles(TStringList& tempFiles, TArchiverOptions& options, const std::string& baseDir,
-                        const TSelectProgress& progress, const TFileList& files, bool& abort,
-                        const TStreamAdder& addStreams = nullptr);
+TStrings SelectFiles(TStrings& tempFiles, TArchiverOptions& options, const std::string& baseDir,
+                     const TSelectProgress& progress, const TFileList& files, bool& abort,
+                     const TStreamAdder& addStreams = nullptr);
 
 }  // namespace arc

@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 
-#include <cctype>
 #include <stdexcept>
 
 #include "FileSystem.h"
@@ -10,20 +9,6 @@
 #include "TextRoutines.h"
 
 namespace ostra {
-
-bool IsAbsolutePath(const std::string& path) {
-    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-        path[2] == '\\')
-        return true;
-    return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
-}
-
-bool IsInsideFolder(const std::string& path, const std::string& folder) {
-    if (path.empty() || folder.empty()) return false;
-    const std::string p = AnsiLowerCase(AddBackslash(path));
-    const std::string f = AnsiLowerCase(AddBackslash(folder));
-    return p.compare(0, f.size(), f) == 0;
-}
 
 bool ArchiveFolderInBase(const std::string& baseFolder, const std::string& archiveFolder) {
     const std::string a = AnsiLowerCase(AddBackslash(archiveFolder));
@@ -58,13 +43,18 @@ bool IsRootFolder(const std::string& folder) {
     return false;
 }
 
+bool MayHandToShellForDeletion(const std::string& folder) {
+    // The shell takes wildcards as such: "C:\Backup*" would delete every match.
+    return IsAbsolutePath(AddBackslash(folder)) && !IsRootFolder(folder) &&
+           folder.find_first_of("*?") == std::string::npos;
+}
+
 void DeleteBaseFolder(const std::string& baseFolder, HWND owner, bool confirm, bool progressDialog,
                       bool recycleBin, bool showErrors) {
     // "C:\.", "D:\Backup\.." and "C:\Backup/.." are roots too: judge the resolved path.
     const std::string given = RemoveBackslash(baseFolder);
     const std::string target = RemoveBackslash(FullLongPath(given));
-    const bool safe = IsAbsolutePath(AddBackslash(given)) && !IsRootFolder(target) &&
-                      target.find_first_of("*?") == std::string::npos;
+    const bool safe = IsAbsolutePath(AddBackslash(given)) && MayHandToShellForDeletion(target);
     if (safe && DirectoryExists(target) && !recycleBin && !confirm && !progressDialog) {
         // None of the shell's features asked for: our own walk, a hundred times faster.
         RemoveFolderTree(target);

@@ -7,13 +7,6 @@
 
 namespace ostra {
 
-// True for "X:\..." and "\\server\share..." paths; a relative path would resolve against whatever
-// folder the program happens to be started in.
-bool IsAbsolutePath(const std::string& path);
-
-// True when path is folder itself or lies below it (letter case ignored, double-byte aware).
-bool IsInsideFolder(const std::string& path, const std::string& folder);
-
 // True when the archive folder (with a backslash added) contains the base folder text, the test
 // by which the window program refuses a run whose archives would land in what is packed.
 bool ArchiveFolderInBase(const std::string& baseFolder, const std::string& archiveFolder);
@@ -29,6 +22,10 @@ void CheckArchiveFolder(const std::string& baseFolder, const std::string& archiv
 // off the shell shows no error boxes (an unattended run must never wait on one).
 void DeleteBaseFolder(const std::string& baseFolder, HWND owner, bool confirm, bool progressDialog,
                       bool recycleBin, bool showErrors = true);
+
+// True when folder may be handed to the shell's delete operation: a full path, no drive or share
+// root, no wildcard.
+bool MayHandToShellForDeletion(const std::string& folder);
 
 // True when the base folder is a drive root ("C:\") or a share root ("\\server\share\").
 bool IsRootFolder(const std::string& folder);

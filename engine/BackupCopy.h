@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include "ostra_types.h"
-
 namespace ostra {
 
 enum class TCopyOutcome { coCopied, coKept, coFailed };

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "FileSystem.h"
@@ -16,10 +17,14 @@ bool IsNotDotName(const char* name) {
     return std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
 }
 
+bool Listed(const TStrings& keys, const std::string& key) {
+    return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
 // folder ends with a backslash; comparable is its ComparablePath key, or empty when nothing is
-// left out.
+// left out; leaveOut holds the keys of the folders left out.
 void Collect(const std::string& folder, const std::string& comparable, const std::string& pattern,
-             TStrings& files, bool recurse, bool includeFolders, const std::string& leaveOut) {
+             TStrings& files, bool recurse, bool includeFolders, const TStrings& leaveOut) {
     WIN32_FIND_DATAA fd;
     if (recurse) {
         FindHandle find(::FindFirstFileA((folder + "*.*").c_str(), &fd));
@@ -31,7 +36,7 @@ void Collect(const std::string& folder, const std::string& comparable, const std
                 std::string subComparable;
                 if (!leaveOut.empty()) {
                     subComparable = comparable + AnsiLowerCase(fd.cFileName) + '\\';
-                    if (subComparable == leaveOut) continue;
+                    if (Listed(leaveOut, subComparable)) continue;
                 }
                 Collect(folder + fd.cFileName + '\\', subComparable, pattern, files, recurse, includeFolders,
                         leaveOut);
@@ -51,36 +56,16 @@ void Collect(const std::string& folder, const std::string& comparable, const std
 
 }  // namespace
 
-bool IsLinkToElsewhere(const WIN32_FIND_DATAA& fd) {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
-    // The tags of folders that hold their own files; every other tag (Wine reports none) may
-    // stand for another place.
-    const DWORD tag = fd.dwReserved0;
-    if ((tag & 0xFFFF0FFF) == 0x9000001A) return false;  // cloud-file placeholders (OneDrive)
-    switch (tag) {
-        case 0x80000013:  // deduplicated
-        case 0x80000017:  // compressed by the overlay filter
-        case 0x80000021:  // OneDrive
-        case 0xC0000004:  // hierarchical storage
-        case 0x80000006:  // hierarchical storage, second form
-            return false;
-        default:
-            return true;
-    }
-}
-
-std::string ComparablePath(const std::string& path) {
-    return path.empty() ? path : AnsiLowerCase(AddBackslash(FullLongPath(path)));
-}
-
 void CollectFiles(const std::string& folder, const std::string& pattern, TStrings& files, bool recurse,
-                  bool includeFolders, const std::string& leaveOut) {
+                  bool includeFolders, const TStrings& leaveOut) {
     // An empty folder text would gather the current folder of the process.
     if (folder.empty()) return;
     const std::string dir = AddBackslash(folder);
-    const std::string out = ComparablePath(leaveOut);
+    TStrings out;
+    for (const std::string& f : leaveOut)
+        if (!f.empty()) out.push_back(ComparablePath(f));
     const std::string comparable = out.empty() ? std::string() : ComparablePath(dir);
-    if (!out.empty() && comparable == out) return;
+    if (!out.empty() && Listed(out, comparable)) return;
     Collect(dir, comparable, pattern, files, recurse, includeFolders, out);
 }
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ostra_types.h"
+#include "StringLists.h"
 
 namespace ostra {
 
@@ -17,20 +17,15 @@ namespace ostra {
 // folder (or an empty folder text) yields nothing.
 //
 // A junction or symbolic link is never descended into, so a link to an ancestor cannot loop and
-// a link to another drive cannot pull that drive in. When leaveOut names a folder (in any
-// spelling of its path), the descent never enters it, and asked for that folder itself nothing is
-// gathered: the folder backup uses this to keep its own base folder, with the copies it holds,
-// out of a registered folder.
+// a link to another drive cannot pull that drive in. The folders of leaveOut (in any spelling of
+// their paths; empty texts name none) are never entered, and asked for one of them itself nothing
+// is gathered: the folder backup keeps its own base folder, with the copies it holds, and the
+// archive folder, with the archives, out of a registered folder.
 void CollectFiles(const std::string& folder, const std::string& pattern, TStrings& files, bool recurse,
-                  bool includeFolders, const std::string& leaveOut = std::string());
-
-// True for a junction, mount point, symbolic link or any reparse point of an unknown kind: a place
-// that may be elsewhere, never walked. Folders whose reparse data only says how their own files
-// are kept (cloud-file placeholders, deduplication) are walked.
-bool IsLinkToElsewhere(const WIN32_FIND_DATAA& fd);
-
-// The path as a comparable key: full, long form, lower case, with a trailing backslash. Paths that
-// name the same folder in different spellings give the same key (empty text gives empty text).
-std::string ComparablePath(const std::string& path);
+                  bool includeFolders, const TStrings& leaveOut = {});
+inline void CollectFiles(const std::string& folder, const std::string& pattern, TStrings& files, bool recurse,
+                         bool includeFolders, const std::string& leaveOut) {
+    CollectFiles(folder, pattern, files, recurse, includeFolders, TStrings{leaveOut});
+}
 
 }  // namespace ostra

@@ -7,23 +7,24 @@
 
 namespace ostra {
 
-void BackupFiles(const std::string& destination, const TStrings& entries, TStrings* log, bool timestamp,
+void BackupFiles(const std::string& destination, const TStrings& entries, TLog log, bool timestamp,
                  const TCheckStopEvent& checkStop) {
     const std::string dest = AddBackslash(destination);
     if (!DirectoryExists(dest)) CreateDir(dest);
-    if (log) log->push_back(kLogFileHeader);
+    log.Add(kLogFileHeader);
     bool stop = false;
     for (const std::string& source : entries) {
         if (checkStop) {
             checkStop(stop);
             if (stop) return;
         }
-        if (!FileExists(source)) continue;
+        // A relative path would be read from whatever folder the program was started in.
+        if (!IsAbsolutePath(source) || !FileExists(source)) continue;
         const std::string name = ExtractFileName(source);
         TCopyOutcome outcome = BackupOneFile(source, dest + name, timestamp);
-        if (log) log->push_back(CopyLogLine(name, outcome));
+        log.Add(CopyLogLine(name, outcome));
     }
-    if (log) log->push_back("");
+    log.Add("");
 }
 
 }  // namespace ostra

@@ -3,11 +3,13 @@
 
 #include <string>
 
-#include "ostra_types.h"
+#include "LogAndStop.h"
 
 namespace ostra {
 
-void BackupFiles(const std::string& destination, const TStrings& entries, TStrings* log, bool timestamp,
+// Only entries with a full path are backed up; a relative or empty one is skipped like a missing
+// file.
+void BackupFiles(const std::string& destination, const TStrings& entries, TLog log, bool timestamp,
                  const TCheckStopEvent& checkStop);
 
 }  // namespace ostra

@@ -15,11 +15,11 @@ bool TitleIsUsable(const std::string& title) {
     return title.find_first_not_of(". ") != std::string::npos;
 }
 
-void BackupFolders(const std::string& baseFolder, const TStrings& entries, TStrings* log, bool timestamp,
-                   const TCheckStopEvent& checkStop) {
+void BackupFolders(const std::string& baseFolder, const TStrings& entries, TLog log, bool timestamp,
+                   const TCheckStopEvent& checkStop, const std::string& archiveFolder) {
     const std::string base = AddBackslash(baseFolder);
     if (!DirectoryExists(base)) CreateDir(base);
-    if (log) log->push_back(kLogFolderHeader);
+    log.Add(kLogFolderHeader);
     bool stop = false;
     TStrings collected;
     for (const std::string& line : entries) {
@@ -28,35 +28,39 @@ void BackupFolders(const std::string& baseFolder, const TStrings& entries, TStri
             if (stop) return;
         }
         const TFolderEntry entry = ParseFolderEntry(line);
-        if (log) log->push_back("@" + entry.title + kLogFolderBusy);
-        if (!TitleIsUsable(entry.title)) {
-            if (log) log->push_back(kLogBadTitle);
+        log.Add("@" + entry.Title + kLogFolderBusy);
+        if (!TitleIsUsable(entry.Title)) {
+            log.Add(kLogBadTitle);
             continue;
         }
-        // The base folder may lie inside the registered folder: never copy a run's own copies.
-        for (const std::string& pattern : entry.patterns)
-            CollectFiles(entry.folder, pattern, collected, entry.subfolders, false, base);
-        const std::string destination = AddBackslash(base + entry.title);
+        // A relative folder would be read from whatever folder the program was started in: it is
+        // taken as missing. The base and archive folders may lie inside the registered folder:
+        // never copy a run's own copies, nor its archives (each archive would hold the last).
+        if (IsAbsolutePath(entry.Folder))
+            for (const std::string& pattern : entry.Patterns)
+                CollectFiles(entry.Folder, pattern, collected, entry.Subfolders, false,
+                             {base, archiveFolder});
+        const std::string destination = AddBackslash(base + entry.Title);
         for (const std::string& source : collected) {
             if (checkStop) {
                 checkStop(stop);
                 if (stop) return;
             }
-            const std::string target = destination + source.substr(entry.folder.size());
+            const std::string target = destination + source.substr(entry.Folder.size());
             // Listed, yet not to be found under that name: a name the code page cannot hold
             // ("?" where a character was) or a file gone since. Either way it was not copied.
             if (!FileExists(source)) {
-                if (log) log->push_back(CopyLogLine(ExtractFileName(source), TCopyOutcome::coFailed));
+                log.Add(CopyLogLine(ExtractFileName(source), TCopyOutcome::coFailed));
                 continue;
             }
             const std::string holder = ExtractFilePath(target);
             if (!DirectoryExists(holder)) ForceDirectories(holder);
             const TCopyOutcome outcome = BackupOneFile(source, target, timestamp);
-            if (log) log->push_back(CopyLogLine(ExtractFileName(source), outcome));
+            log.Add(CopyLogLine(ExtractFileName(source), outcome));
         }
         collected.clear();
     }
-    if (log) log->push_back("");
+    log.Add("");
 }
 
 }  // namespace ostra

@@ -4,12 +4,14 @@
 
 #include <string>
 
-#include "ostra_types.h"
+#include "LogAndStop.h"
 
 namespace ostra {
 
-void BackupFolders(const std::string& baseFolder, const TStrings& entries, TStrings* log, bool timestamp,
-                   const TCheckStopEvent& checkStop);
+// Only entries with a full folder path are backed up; the walks never enter the base folder nor
+// the archive folder (empty: none), in any spelling of their paths.
+void BackupFolders(const std::string& baseFolder, const TStrings& entries, TLog log, bool timestamp,
+                   const TCheckStopEvent& checkStop, const std::string& archiveFolder = std::string());
 
 // True when title names a folder inside the base folder: empty (the base folder itself) or one
 // plain name. ".", "..", names of dots and blanks alone (which the file system trims to nothing)

@@ -63,11 +63,11 @@ TStrings SplitPatterns(const std::string& filter) {
 TFolderEntry ParseFolderEntry(const std::string& line) {
     TFolderEntry e;
     std::string rest = line;
-    e.folder = AddBackslash(GetToken(rest, ",", 0));
-    e.title = GetToken(rest, ",", 0);
-    e.filter = GetToken(rest, ",", 0);
-    e.subfolders = Trim(rest) == "1";
-    e.patterns = SplitPatterns(e.filter);
+    e.Folder = AddBackslash(GetToken(rest, ",", 0));
+    e.Title = GetToken(rest, ",", 0);
+    e.Filter = GetToken(rest, ",", 0);
+    e.Subfolders = Trim(rest) == "1";
+    e.Patterns = SplitPatterns(e.Filter);
     return e;
 }
 

@@ -3,16 +3,16 @@
 
 #include <string>
 
-#include "ostra_types.h"
+#include "StringLists.h"
 
 namespace ostra {
 
 struct TFolderEntry {
-    std::string folder;  // with a trailing backslash
-    std::string title;
-    std::string filter;
-    bool subfolders = false;
-    TStrings patterns;  // the filter split into file-name patterns
+    std::string Folder;  // with a trailing backslash
+    std::string Title;
+    std::string Filter;
+    bool Subfolders = false;
+    TStrings Patterns;  // the filter split into file-name patterns
 };
 
 TFolderEntry ParseFolderEntry(const std::string& line);

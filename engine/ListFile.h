@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ostra_types.h"
+#include "StringLists.h"
 
 namespace ostra {
 

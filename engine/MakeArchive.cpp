@@ -1,12 +1,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <set>
 
 #include "ArchiveStep.h"
 #include "Archives.h"
+#include "LHA32.h"
 #include "CollectFiles.h"
 #include "FileSystem.h"
 #include "TextRoutines.h"
@@ -17,13 +18,8 @@ namespace {
 
 std::string NormalisedEntryName(const char* name, size_t max) {
     std::string n(name, strnlen(name, max));
-    for (size_t i = 0; i < n.size(); ++i) {
-        if (IsLeadByte(n, i)) {
-            ++i;
-            continue;
-        }
+    for (size_t i = 0; i < n.size(); i = NextChar(n, i))
         if (n[i] == '/') n[i] = '\\';
-    }
     return AnsiLowerCase(n);
 }
 
@@ -45,29 +41,32 @@ bool ArchiveHoldsAll(const std::string& path, const TStrings& names) {
 }  // namespace
 
 TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& archiveFolder, int method,
-                           bool longNaming, bool progressDialog, TStrings* log) {
+                           bool longNaming, bool progressDialog, TLog log, const TLocalClock& clock) {
     TArchiveResult result;
     if (!DirectoryExists(baseFolder) || !DirectoryExists(archiveFolder)) return result;
     const std::string base = AddBackslash(baseFolder);
     const std::string arcDir = AddBackslash(archiveFolder);
-    if (log) log->push_back("アーカイブファイルの作成開始...");
+    log.Add("アーカイブファイルの作成開始...");
 
     SYSTEMTIME now;
-    ::GetLocalTime(&now);
+    if (clock)
+        now = clock();
+    else
+        ::GetLocalTime(&now);
     const std::string name = ArchiveName(now, longNaming);
-    result.archivePath = arcDir + name;
+    result.ArchivePath = arcDir + name;
 
     TStrings files;
     CollectFiles(base, "*.*", files, true, false);
     for (std::string& f : files) f.erase(0, base.size());
-    result.outcome = TArchiveResult::arNothingToPack;
+    result.Outcome = TArchiveResult::arNothingToPack;
     if (files.empty()) return result;
-    result.packedFiles = files.size();
+    result.PackedFiles = files.size();
 
     int packResult;
     {
         arc::TArchiveFile archive;
-        archive.SetFileName(result.archivePath);
+        archive.SetFileName(result.ArchivePath);
         arc::TArchiverOptions& o = archive.Options();
         o.jm = method == 1 ? 3 : method == 2 ? 4 : 2;
         o.a = 1;
@@ -79,12 +78,16 @@ TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& arc
         packResult = archive.Pack(nullptr, nullptr, packBase, arc::TFileList{files});
     }
     const bool created =
-        packResult == 0 && FileExists(result.archivePath) && ArchiveHoldsAll(result.archivePath, files);
-    result.outcome = created ? TArchiveResult::arCreated : TArchiveResult::arFailed;
-    if (log)
-        log->push_back(created ? "  --> " + name + " を作成しました。"
-                               : std::string("  --> 圧縮処理を中止しました。"));
+        packResult == 0 && FileExists(result.ArchivePath) && ArchiveHoldsAll(result.ArchivePath, files);
+    result.Outcome = created ? TArchiveResult::arCreated : TArchiveResult::arFailed;
+    log.Add(created ? "  --> " + name + " を作成しました。" : std::string("  --> 圧縮処理を中止しました。"));
     return result;
+}
+
+bool ArchiveReadsBack(const std::string& archivePath) {
+    arc::TArchiveFile archive;
+    archive.SetFileName(archivePath);
+    return archive.CheckArchive(arc::kLhaFullCheck);
 }
 
 }  // namespace ostra

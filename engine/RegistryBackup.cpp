@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "FileSystem.h"
+#include "FileTimes.h"
+#include "TempFile.h"
 #include "TextRoutines.h"
 #include "WinHandles.h"
 #include "ostra_consts.h"
@@ -16,9 +18,9 @@ namespace ostra {
 namespace {
 
 struct TRootTag {
-    size_t length;  // compared from character 6
-    const char* text;
-    const char* suffix;
+    size_t Length;  // compared from character 6
+    const char* Text;
+    const char* Suffix;
 };
 
 // Tried in this order; the first match wins.
@@ -31,67 +33,56 @@ constexpr TRootTag kRootTags[] = {
 // trail byte may be 0x5C or 0x7C).
 std::string FileNameSafe(const std::string& name) {
     std::string r = name;
-    for (size_t i = 0; i < r.size(); ++i) {
-        if (IsLeadByte(r, i) && i + 1 < r.size()) {
-            ++i;
-            continue;
-        }
+    for (size_t i = 0; i < r.size(); i = NextChar(r, i)) {
+        if (IsLeadByte(r, i) && i + 1 < r.size()) continue;
         const unsigned char c = static_cast<unsigned char>(r[i]);
         if (c < 0x20 || std::strchr("\\/:*?\"<>|", c)) r[i] = '_';
     }
     return r;
 }
 
-bool LastWriteTime(const std::string& path, FILETIME& t) {
-    WIN32_FILE_ATTRIBUTE_DATA d;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return false;
-    t = d.ftLastWriteTime;
-    return true;
-}
-
-void DeleteEvenReadOnly(const std::string& file) {
-    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(file.c_str());
-}
-
 // An export of an earlier run is set aside while the editor writes the new one, so that the file's
 // presence afterwards tells whether this export came about, and comes back when none did: a key
-// that is briefly missing or an editor that fails never costs the last good export.
+// that is briefly missing, an editor that fails or a run that dies half-way never costs the last
+// good export. The aside copy is removed only once a new export is whole.
 class TEarlierExport {
   public:
-    explicit TEarlierExport(std::string file) : file_(std::move(file)), aside_(file_ + ".old") {
-        // Left by a run that ended between setting aside and restoring: the only good copy.
-        if (FileExists(aside_) && !FileExists(file_)) ::MoveFileA(aside_.c_str(), file_.c_str());
-        DeleteEvenReadOnly(aside_);
-        if (FileExists(file_)) {
-            setAside_ = ::MoveFileA(file_.c_str(), aside_.c_str()) != 0;
+    explicit TEarlierExport(std::string file) : File_(std::move(file)), Aside_(File_ + ".old") {
+        if (FileExists(Aside_)) {
+            // Left by a run that ended before its export was whole: the last export known to be
+            // whole. What holds the name now may be part of a newer one: it goes, or, when it
+            // cannot, is told apart from the editor's new file by its time.
+            SetAside_ = true;
+            if (!DeleteFileAnyway(File_)) Stays_ = FileWriteTime(File_, Before_);
+        } else if (FileExists(File_)) {
+            SetAside_ = ::MoveFileA(File_.c_str(), Aside_.c_str()) != 0;
             // Could not be moved: the editor overwrites it in place, told apart by its time.
-            if (!setAside_) stays_ = LastWriteTime(file_, before_);
+            if (!SetAside_) Stays_ = FileWriteTime(File_, Before_);
         }
     }
     // True when the editor wrote the file anew.
     bool Renewed() const {
         FILETIME after{};
-        return LastWriteTime(file_, after) && (!stays_ || ::CompareFileTime(&before_, &after) != 0);
+        return FileWriteTime(File_, after) && (!Stays_ || ::CompareFileTime(&Before_, &after) != 0);
     }
     // The new export is whole: the earlier one goes.
     void Drop() {
-        if (setAside_) DeleteEvenReadOnly(aside_);
-        setAside_ = false;
+        if (SetAside_) DeleteFileAnyway(Aside_);
+        SetAside_ = false;
     }
-    // No whole new export: whatever part of it was written goes, the earlier one comes back.
+    // No whole new export: whatever part of it was written goes, the earlier one comes back. When
+    // it cannot come back, it stays aside for the next run.
     void Restore() {
-        if (!setAside_) return;
-        DeleteEvenReadOnly(file_);
-        ::MoveFileA(aside_.c_str(), file_.c_str());
-        setAside_ = false;
+        if (!SetAside_) return;
+        DeleteFileAnyway(File_);
+        if (::MoveFileA(Aside_.c_str(), File_.c_str())) SetAside_ = false;
     }
     ~TEarlierExport() { Restore(); }
 
   private:
-    std::string file_, aside_;
-    bool setAside_ = false, stays_ = false;
-    FILETIME before_{};
+    std::string File_, Aside_;
+    bool SetAside_ = false, Stays_ = false;
+    FILETIME Before_{};
 };
 
 // A trailing backslash ("HKEY_...\Key\") names the same key, but the editor exports nothing for it.
@@ -105,7 +96,7 @@ std::string WithoutTrailingBackslashes(std::string key) {
 
 std::string RegistryRootSuffix(const std::string& key) {
     for (const TRootTag& tag : kRootTags)
-        if (key.size() >= 5 + tag.length && key.compare(5, tag.length, tag.text) == 0) return tag.suffix;
+        if (key.size() >= 5 + tag.Length && key.compare(5, tag.Length, tag.Text) == 0) return tag.Suffix;
     return std::string();
 }
 
@@ -137,11 +128,11 @@ TRunWait RunHiddenAndWait(const std::string& program, const std::string& paramet
     return TRunWait::rwTimedOut;
 }
 
-void BackupRegistry(const std::string& destination, const TStrings& entries, TStrings* log,
+void BackupRegistry(const std::string& destination, const TStrings& entries, TLog log,
                     const TCheckStopEvent& checkStop) {
     const std::string dest = AddBackslash(destination);
     if (!DirectoryExists(dest)) CreateDir(dest);
-    if (log) log->push_back(kLogRegistryHeader);
+    log.Add(kLogRegistryHeader);
     bool stop = false;
     for (const std::string& entry : entries) {
         const std::string key = WithoutTrailingBackslashes(entry);
@@ -152,33 +143,33 @@ void BackupRegistry(const std::string& destination, const TStrings& entries, TSt
         // An empty key would have the editor export the whole registry.
         if (Trim(key).empty()) continue;
         const std::string file = dest + RegistryExportName(key);
-        if (log) log->push_back("  " + file);
+        log.Add("  " + file);
         // A quote in the key would end its parameter early and hand the editor a different key.
         if (key.find('"') != std::string::npos) {
-            if (log) log->push_back(kLogRegQuote);
+            log.Add(kLogRegQuote);
             continue;
         }
         TEarlierExport earlier(file);
         const TRunWait run =
             RunHiddenAndWait(kRegistryEditor, RegistryExportParameters(file, key), kRegExportTimeoutMs);
         if (run == TRunWait::rwTimedOut) {
-            DeleteEvenReadOnly(file);  // whatever part of it was written
+            DeleteFileAnyway(file);  // whatever part of it was written
             earlier.Restore();
-            if (log) log->push_back(kLogRegTimedOut);
+            log.Add(kLogRegTimedOut);
             continue;
         }
         if (run == TRunWait::rwNotStarted) {
-            if (log) log->push_back(kLogRegNotStarted);
+            log.Add(kLogRegNotStarted);
             continue;
         }
         if (earlier.Renewed()) {
             earlier.Drop();
         } else {
             earlier.Restore();
-            if (log) log->push_back(kLogRegNotExported);
+            log.Add(kLogRegNotExported);
         }
     }
-    if (log) log->push_back("");
+    log.Add("");
 }
 
 }  // namespace ostra

@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "ostra_types.h"
+#include "LogAndStop.h"
 
 namespace ostra {
 
 // Exports the keys in list order, one editor process at a time: each export is waited for (at
 // most kRegExportTimeoutMs), so that the archive step after this one finds every file complete.
-void BackupRegistry(const std::string& destination, const TStrings& entries, TStrings* log,
+void BackupRegistry(const std::string& destination, const TStrings& entries, TLog log,
                     const TCheckStopEvent& checkStop);
 
 // The root tag of an export file name, from the key's characters 6-7 and then 6-14 (counting

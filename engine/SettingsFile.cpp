@@ -15,7 +15,7 @@ std::string TSettingsFile::ReadString(const std::string& section, const std::str
                                       const std::string& def) const {
     char buf[kProfileBufferSize];
     DWORD n =
-        ::GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf, sizeof buf, path_.c_str());
+        ::GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf, sizeof buf, Path_.c_str());
     return std::string(buf, n);
 }
 
@@ -74,8 +74,8 @@ bool TSettingsFile::ReadBool(const std::string& section, const std::string& key,
 
 void TSettingsFile::WriteString(const std::string& section, const std::string& key,
                                 const std::string& value) {
-    if (!::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str())) {
-        throw WriteFailedError(path_);
+    if (!::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), Path_.c_str())) {
+        throw WriteFailedError(Path_);
     }
 }
 

@@ -10,9 +10,9 @@ namespace ostra {
 
 class TSettingsFile {
   public:
-    explicit TSettingsFile(std::string path) : path_(std::move(path)) {}
+    explicit TSettingsFile(std::string path) : Path_(std::move(path)) {}
 
-    const std::string& FileName() const { return path_; }
+    const std::string& FileName() const { return Path_; }
 
     // At most 1023 bytes of a value are seen.
     std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
@@ -27,7 +27,7 @@ class TSettingsFile {
     void WriteBool(const std::string& section, const std::string& key, bool value);
 
   private:
-    std::string path_;
+    std::string Path_;
 };
 
 // The error of a settings, list or project file that could not be written: "<path> に書き込めません",

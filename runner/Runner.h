@@ -3,14 +3,21 @@
 
 #include <string>
 
-#include "WinHandles.h"
+#include "BackupRun.h"
 
 namespace ostra {
 
-// Runs the steps with the configuration found in appDir (a folder with a trailing backslash) and
-// returns the process exit status. Errors of a step pass through to the caller. The run marker is
-// handed to runMarker, which the caller keeps until the process ends: an error box may stay up
-// for hours, and the run is under way until it is closed.
-int RunOnce(const std::string& appDir, KernelHandle& runMarker);
+// The input of one unattended run from the configuration in appDir (a folder with a trailing
+// backslash): the run settings of ostra.ini, the two subfolder names, and each list whose file
+// exists. No progress dialog, no questions, no error boxes of the shell. False when there is no
+// ostra.ini: nothing is to be done.
+bool ReadRunnerInput(const std::string& appDir, TRunInput& input);
+
+// The exit status of ostrun: 1 when the run had files to pack but made no complete archive,
+// else 0 (also when nothing was to be done or another run was under way).
+int ExitStatus(const TRunResult& result);
+
+// Reads, runs and returns the exit status. Errors of a step pass through, after the run is over.
+int RunOnce(const std::string& appDir);
 
 }  // namespace ostra

@@ -7,15 +7,15 @@
 #include "TextRoutines.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    ostra::KernelHandle runMarker;  // open until the process ends, error box included
+    // The run is over (its marker released) before a box shows: a box nobody closes must not turn
+    // the next scheduled runs away.
     try {
-        return ostra::RunOnce(ostra::AppDir(), runMarker);
+        return ostra::RunOnce(ostra::AppDir());
     } catch (const std::exception& e) {
         ::MessageBoxA(nullptr, e.what(), "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
-        return 1;
     } catch (...) {
         ::MessageBoxA(nullptr, "予期しないエラーが発生しました", "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ",
                       MB_OK | MB_ICONSTOP | MB_TASKMODAL);
-        return 1;
     }
+    return 1;
 }

@@ -7,6 +7,8 @@ bash "$top/scripts/build.sh" x86_64          # the 64-bit build must build too
 bash "$top/scripts/build.sh" i686
 
 status=0
+# The direction of the dependencies (base, archiver, engine, then the programs) holds.
+bash "$top/scripts/check-deps.sh" || status=1
 # The user's zone, where local time and UTC differ: every conversion between them is exercised
 # (in UTC a missing or reversed one would pass unseen). Wine takes the zone from TZ.
 export TZ=${PELMIRA_TEST_TZ:-Asia/Tokyo}

@@ -47,20 +47,20 @@ std::string TLha32::BuildCommand(const std::string& word, const std::string& arc
     Require(options.jso != -1, "jso オプションが設定されていません。", __LINE__);
 
     for (const TSwitchInfo& sw : ArchiverSwitches()) {
-        const std::string name = sw.name;
-        if (auto* number = std::get_if<int8_t TArchiverOptions::*>(&sw.member)) {
+        const std::string name = sw.Name;
+        if (auto* number = std::get_if<int8_t TArchiverOptions::*>(&sw.Member)) {
             // With an owner window the library's own progress display is wanted.
             if (name == "n" && OwnerWindowSet())
                 cmd.AddNumber("n", 1);
             else
                 cmd.AddNumber(name, options.*(*number));
-        } else if (auto* text = std::get_if<std::string TArchiverOptions::*>(&sw.member)) {
+        } else if (auto* text = std::get_if<std::string TArchiverOptions::*>(&sw.Member)) {
             if (name == "w")
                 cmd.AddDir("w", options.*(*text));
             else
                 cmd.AddPathOption(name, options.*(*text));
         } else {
-            cmd.AddFiles(name, TFileList{options.*std::get<TStringList TArchiverOptions::*>(sw.member)});
+            cmd.AddFiles(name, TFileList{options.*std::get<TStrings TArchiverOptions::*>(sw.Member)});
         }
     }
     cmd.Add(options.UserOptions);

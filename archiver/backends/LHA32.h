@@ -8,6 +8,9 @@
 
 namespace arc {
 
+// UNLHA32.DLL's check mode that reads every header, decodes every entry and compares its CRC.
+constexpr int kLhaFullCheck = 0x08;
+
 class TLha32 : public TArchiver {
   public:
     // Loads the library; ENoArchiverDLL when it is missing.

@@ -476,7 +476,7 @@ TEST_F(ArchivePackLog, WithPfArchiverOptionsAndNamesReachTheLibraryAsGiven) {
     const TArchiverOptions before = o;
     // Neither the base folder nor the names exist: no selection looks at them first.
     const std::string base = Dir / "no base";
-    ASSERT_EQ(Archive.Pack(nullptr, nullptr, base, {"*.txt", TStringList{"missing.doc"}}), 0);
+    ASSERT_EQ(Archive.Pack(nullptr, nullptr, base, {"*.txt", TStrings{"missing.doc"}}), 0);
     const std::string line = "u -+ -p0 -r1 \"-jo240101\" \"-job241231\" -jso1 \"-jx*.bak\"  \"" +
                              ArchiveName + "\" \"" + base + "\\\" \"*.txt\" \"missing.doc\" ";
     EXPECT_EQ(Archive.CommandLine(), line);

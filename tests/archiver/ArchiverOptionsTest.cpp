@@ -24,7 +24,7 @@ void SetEverything(O& o, bool emptyTexts) {
         else if (auto* text = std::get_if<std::string O::*>(&sw.Field))
             o.*(*text) = emptyTexts ? std::string() : "t" + std::to_string(index);
         else
-            o.*std::get<TStringList O::*>(sw.Field) = {"*.bak", "", "sub\\*.tmp"};
+            o.*std::get<TStrings O::*>(sw.Field) = {"*.bak", "", "sub\\*.tmp"};
     }
     o.UserOptions = "-user";
     o.UserFileList = "list.txt";
@@ -44,7 +44,7 @@ std::string NotReset(const O& o) {
         } else if (auto* text = std::get_if<std::string O::*>(&sw.Field)) {
             if (!IsUnsetText(o.*(*text)))
                 out += std::string(sw.Name) + "=" + options_test::Show(o.*(*text)) + " ";
-        } else if (!(o.*std::get<TStringList O::*>(sw.Field)).empty()) {
+        } else if (!(o.*std::get<TStrings O::*>(sw.Field)).empty()) {
             out += std::string(sw.Name) + " not empty ";
         }
     }
@@ -63,8 +63,8 @@ TEST(ArchiverOptions, TheSwitchTableFollowsThePublishedOrder) {
     ASSERT_EQ(table.size(), 73u);
     ASSERT_EQ(Switches().size(), 73u);
     for (size_t i = 0; i < table.size(); ++i) {
-        EXPECT_STREQ(table[i].name, Switches()[i].Name) << i;
-        EXPECT_TRUE(table[i].member == Switches()[i].Field) << Switches()[i].Name;
+        EXPECT_STREQ(table[i].Name, Switches()[i].Name) << i;
+        EXPECT_TRUE(table[i].Member == Switches()[i].Field) << Switches()[i].Name;
     }
 }
 
@@ -99,7 +99,7 @@ TEST(ArchiverOptions, AssignCopiesEveryPropertyAndJxLineByLine) {
     target.jo = "240101";
     target.Assign(source);
     EXPECT_EQ(options_test::Differences(target, source), "");
-    EXPECT_EQ(target.jx, (TStringList{"*.bak", "", "sub\\*.tmp"}));
+    EXPECT_EQ(target.jx, (TStrings{"*.bak", "", "sub\\*.tmp"}));
     EXPECT_EQ(target.w, "");
     // The copy is the target's own: changing the source afterwards leaves it alone.
     source.jx.push_back("*.new");

@@ -275,7 +275,7 @@ TEST(ArchiverTest, FileListGoesInlineOrIntoTheResponseFileFollowedByTheUserFileL
     TempDir temp("archiver");
     TArchiverOptions options;
     options.UserFileList = "-extra";
-    TStringList names = {"a.txt", "sub\\b.txt"};
+    TStrings names = {"a.txt", "sub\\b.txt"};
 
     TCmdOpt inlineCmd;
     options.ResFileName = temp / "resp.txt";

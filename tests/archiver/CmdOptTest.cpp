@@ -80,7 +80,7 @@ TEST(CmdOptTest, DirectoriesGetATrailingBackslashReadAsWholeCharacters) {
 TEST(CmdOptTest, FilesAreQuotedInOrderThroughTheNameConverter) {
     TCmdOpt cmd;
     cmd.NameConverter = [](const std::string& name) { return "[" + name + "]"; };
-    TStringList names = {"a.txt", "", "sub\\b c.txt"};
+    TStrings names = {"a.txt", "", "sub\\b c.txt"};
     EXPECT_EQ(3, cmd.AddFiles("", {names, "last.txt"}));
     EXPECT_EQ(1, cmd.AddFiles("jx", {"*.bak"}));
     EXPECT_EQ(0, cmd.AddFiles("", {}));
@@ -95,7 +95,7 @@ TEST(CmdOptTest, ResponseFileHoldsQuotedNamesInCrLfLinesAndReplacesAnOldFile) {
     TCmdOpt cmd;
     cmd.Add("u");
     cmd.NameConverter = [](const std::string& name) { return name == "表.txt" ? "hyo.txt" : name; };
-    EXPECT_EQ(3, cmd.AddResponseFile({TStringList{"a.txt", "sub\\b c.txt"}, "", "表.txt"}, resp));
+    EXPECT_EQ(3, cmd.AddResponseFile({TStrings{"a.txt", "sub\\b c.txt"}, "", "表.txt"}, resp));
     EXPECT_EQ("\"a.txt\"\r\n\"sub\\b c.txt\"\r\n\"hyo.txt\"\r\n", testing_support::ReadFileBytes(resp));
     EXPECT_EQ(" u \"@" + resp + "\"", cmd.CmdLine);
 
@@ -112,4 +112,20 @@ TEST(CmdOptTest, ResponseFileThatCannotBeCreatedRaisesAndLeavesTheLineAlone) {
     EXPECT_THROW(cmd.AddResponseFile({"a.txt"}, temp / "missing\\resp.txt"), std::system_error);
     EXPECT_EQ(" u", cmd.CmdLine);
     EXPECT_FALSE(testing_support::Exists(temp / "missing"));
+}
+
+// Run by response_file_full_disk.sh with the file size limited (PELMIRA_FILE_SIZE_LIMIT bytes):
+// the response file can be made, but not written whole.
+TEST(CmdOptTest, AResponseFileWhoseWriteFailsIsRemoved) {
+    char limit[32] = {};
+    if (!GetEnvironmentVariableA("PELMIRA_FILE_SIZE_LIMIT", limit, sizeof limit))
+        GTEST_SKIP() << "needs a limited file size (response_file_full_disk.sh)";
+    TempDir temp("cmdopt");
+    const std::string resp = temp / "resp.txt";
+    const TStrings names(std::stoul(limit) / 10 + 1, "name.txt");  // 12 bytes a line
+    TCmdOpt cmd;
+    cmd.Add("u");
+    EXPECT_THROW(cmd.AddResponseFile({names}, resp), std::system_error);
+    EXPECT_EQ(" u", cmd.CmdLine);
+    EXPECT_FALSE(testing_support::Exists(resp)) << "the half-written response file stayed";
 }

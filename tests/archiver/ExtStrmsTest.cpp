@@ -243,6 +243,45 @@ TEST(AddStreams, AVolumeWithoutNamedStreamsAddsNothing) {
     EXPECT_EQ(volumes.Supported("Z:\\"), StreamsSupported("Z:\\"));
 }
 
+TEST(AddStreams, OnlyAVolumeWithNamedStreamsHasItsStreamsRead) {
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "a.doc", "main"));
+    ASSERT_TRUE(WriteFileBytes(dir / "stream-data", "summary"));
+    // The file reports one stream, whose data the stand-in file holds.
+    const TStreamLister lister = [&](const std::string&) {
+        return std::vector<TNamedStream>{{L":\x05S:$DATA", W(dir / "stream-data"), 7}};
+    };
+    TArchiverOptions options;
+    std::vector<std::string> selected, temp;
+    TStreamVolumes without([](const std::string&) { return false; });
+    AddStreams(selected, temp, dir / "a.doc", options, FoundAt(kSomeTime), "a.doc", &without, lister);
+    EXPECT_TRUE(selected.empty());
+    EXPECT_TRUE(temp.empty());
+    EXPECT_FALSE(Exists(dir / "a.doc;#S;$DATA"));
+
+    TStreamVolumes with([](const std::string&) { return true; });
+    AddStreams(selected, temp, dir / "a.doc", options, FoundAt(kSomeTime), "a.doc", &with, lister);
+    EXPECT_EQ(selected, std::vector<std::string>{"a.doc;#S;$DATA"});
+    EXPECT_EQ(ReadFileBytes(dir / "a.doc;#S;$DATA"), "summary");
+}
+
+TEST(RestoreStreams, OnlyAVolumeWithNamedStreamsHasStreamsRestored) {
+    TempDir dir;
+    const std::vector<std::string> names{dir / "a.doc;#S;$DATA", dir / "b.doc;#S;$DATA"};
+    std::vector<std::string> restored;
+    const TStreamRestorer restore = [&](const std::string& name, const std::string&) {
+        restored.push_back(name);
+        return true;
+    };
+    TArchiverOptions options;
+    TStreamVolumes without([](const std::string&) { return false; });
+    RestoreStreams(names, options, dir.Path(), &without, restore);
+    EXPECT_TRUE(restored.empty());
+    TStreamVolumes with([](const std::string&) { return true; });
+    RestoreStreams(names, options, dir.Path(), &with, restore);
+    EXPECT_EQ(restored, names);
+}
+
 TEST(RestoreStreams, FilesNotOfThePackingFormOrWithoutHostStayAsTheyAre) {
     TempDir dir;
     ASSERT_TRUE(WriteFileBytes(dir / "a.txt;abc;$DATA", "plain stream entry"));

@@ -9,9 +9,9 @@
 using namespace arc;
 
 TEST(FileListTest, OneThreeLineStringListAndOneEmptyTextGiveThreeNames) {
-    TStringList list = {"a.txt", "b.txt", "sub\\c.txt"};
-    EXPECT_EQ((TStringList{"a.txt", "b.txt", "sub\\c.txt"}), FlattenFiles({list, ""}));
-    EXPECT_EQ((TStringList{"a.txt", "b.txt", "sub\\c.txt"}), FlattenFiles(TFileList{list}));
+    TStrings list = {"a.txt", "b.txt", "sub\\c.txt"};
+    EXPECT_EQ((TStrings{"a.txt", "b.txt", "sub\\c.txt"}), FlattenFiles({list, ""}));
+    EXPECT_EQ((TStrings{"a.txt", "b.txt", "sub\\c.txt"}), FlattenFiles(TFileList{list}));
 }
 
 TEST(FileListTest, EveryKindInOrderAndOtherKindsContributeNothing) {
@@ -21,30 +21,30 @@ TEST(FileListTest, EveryKindInOrderAndOtherKindsContributeNothing) {
     std::string text = "b";
     TVariant varArray = std::vector<TVarValue>{std::string("v1"), 5LL, true, TVarValue()};
     TVarValue varText = std::string("v2");
-    TFileList files = {"a",  text, array,   noArray,  noText,  TStringList{"s1", "", "s2"}, 42,      3.5,
-                       true, 'c',  nullptr, varArray, varText, TVariant(TVarValue(7LL)),    L"w.txt"};
-    EXPECT_EQ((TStringList{"a", "b", "c1", "c2", "s1", "s2", "v1", "5", "True", "v2", "7", "w.txt"}),
+    TFileList files = {"a",  text, array,   noArray,  noText,  TStrings{"s1", "", "s2"}, 42,      3.5,
+                       true, 'c',  nullptr, varArray, varText, TVariant(TVarValue(7LL)), L"w.txt"};
+    EXPECT_EQ((TStrings{"a", "b", "c1", "c2", "s1", "s2", "v1", "5", "True", "v2", "7", "w.txt"}),
               FlattenFiles(files));
 }
 
 TEST(FileListTest, EmptyNamesStayWhenAskedFor) {
-    EXPECT_EQ((TStringList{"", "a", ""}), FlattenFiles({"", TStringList{"a", ""}}, true));
-    EXPECT_EQ(TStringList{}, FlattenFiles({"", TStringList{"", ""}}));
+    EXPECT_EQ((TStrings{"", "a", ""}), FlattenFiles({"", TStrings{"a", ""}}, true));
+    EXPECT_EQ(TStrings{}, FlattenFiles({"", TStrings{"", ""}}));
 }
 
 TEST(FileListTest, WideTextsBecomeTheAnsiCodePage) {
     ASSERT_EQ(932u, ::GetACP());
-    EXPECT_EQ(TStringList{"\x95\x5C.txt"}, FlattenFiles({L"表.txt"}));
+    EXPECT_EQ(TStrings{"\x95\x5C.txt"}, FlattenFiles({L"表.txt"}));
 }
 
 TEST(FileListTest, WideNamesWithoutAnExactAnsiFormAreNoNames) {
     ASSERT_EQ(932u, ::GetACP());
     // Code page 932 has no "é": a '?' or a best-fit "e" in its place would name other files.
-    EXPECT_EQ(TStringList{"\x95\x5C.txt"}, FlattenFiles({L"r\u00e9sum\u00e9.txt", L"表.txt"}));
-    EXPECT_EQ(TStringList{}, FlattenFiles({std::wstring(L"na\u00efve.txt")}));
+    EXPECT_EQ(TStrings{"\x95\x5C.txt"}, FlattenFiles({L"r\u00e9sum\u00e9.txt", L"表.txt"}));
+    EXPECT_EQ(TStrings{}, FlattenFiles({std::wstring(L"na\u00efve.txt")}));
     // For the pack file selection it stays an empty name, which selects nothing (no name at all
     // would select every file).
-    EXPECT_EQ((TStringList{"", "a"}), FlattenFiles({L"r\u00e9sum\u00e9.txt", "a"}, true));
+    EXPECT_EQ((TStrings{"", "a"}), FlattenFiles({L"r\u00e9sum\u00e9.txt", "a"}, true));
 
     std::string out = "stale";
     EXPECT_FALSE(ExactAnsi(L"caf\u00e9", out));
@@ -58,8 +58,8 @@ TEST(FileListTest, WideNamesWithoutAnExactAnsiFormAreNoNames) {
 TEST(FileListTest, NamesAreTakenWhenTheListIsMade) {
     TFileList files;
     {
-        TStringList temporary = {"x", "y"};
+        TStrings temporary = {"x", "y"};
         files = TFileList{temporary, std::string("z")};
     }
-    EXPECT_EQ((TStringList{"x", "y", "z"}), FlattenFiles(files));
+    EXPECT_EQ((TStrings{"x", "y", "z"}), FlattenFiles(files));
 }

@@ -86,7 +86,7 @@ class Selection : public ::testing::Test {
 
     CurrentDirKeeper Keeper;
     TempDir Dir{"filters"};
-    TStringList Temp;
+    TStrings Temp;
     Names Reports;
 };
 
@@ -201,7 +201,7 @@ TEST_F(Selection, HiddenAndSystemFilesOnlyWithAOneOrMore) {
 
 TEST_F(Selection, ANameGivenTwiceIsListedAndReportedOnce) {
     TArchiverOptions o;
-    TStringList more{"A.TXT", "b.log"};
+    TStrings more{"A.TXT", "b.log"};
     EXPECT_EQ(Select(o, {"a.txt", more, "a.txt"}), (Names{"a.txt", "b.log"}));
     EXPECT_EQ(Reports, (Names{"2053:a.txt", "2053:b.log"}));
 }
@@ -230,7 +230,7 @@ TEST_F(Selection, TheWorkingOptionsAreRewrittenForTheLibrary) {
     EXPECT_TRUE(IsUnsetText(o.jo));
     EXPECT_TRUE(IsUnsetText(o.job));
     EXPECT_EQ(o.a, 1);
-    EXPECT_EQ(o.jx, TStringList{"*.log"});
+    EXPECT_EQ(o.jx, TStrings{"*.log"});
 }
 
 TEST_F(Selection, AbortFromTheProgressStopsAtTheNextFile) {
@@ -283,7 +283,7 @@ class StreamSelection : public Selection {
     Names SelectWithStreams(TArchiverOptions& options, const TFileList& files) {
         EXPECT_TRUE(WriteFileBytes(Outside / "summary", "summary"));
         bool abort = false;
-        TStreamAdder adder = [this](TStringList& selected, TStringList& temp, const std::string& fullPath,
+        TStreamAdder adder = [this](TStrings& selected, TStrings& temp, const std::string& fullPath,
                                     const TArchiverOptions& o, const WIN32_FIND_DATAA& fd,
                                     const std::string& entryName) {
             StreamsAskedFor.push_back(fullPath);
@@ -329,6 +329,38 @@ TEST_F(Selection, AWideNameWithoutAnAnsiFormSelectsNothing) {
     o.r = 1;
     EXPECT_EQ(Select(o, {L"w\\r\u00e9sum\u00e9.txt"}), Names{});
     EXPECT_TRUE(Reports.empty());
+}
+
+TEST_F(Selection, FoundNamesWithoutAnExactAnsiFormAreLeftOut) {
+    ASSERT_EQ(932u, ::GetACP());
+    // Next to resume.txt: names whose ANSI forms would be resume.txt again, or a wildcard.
+    ASSERT_TRUE(::CreateDirectoryW(Wide(Dir / "u").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(Wide(Dir / "u\\").append(L"d\u0100r").c_str(), nullptr));
+    for (const std::wstring& name : {std::wstring(L"r\u00e9sum\u00e9.txt"), std::wstring(L"x\u0100y.txt"),
+                                     std::wstring(L"d\u0100r\\inner.txt"), std::wstring(L"resume.txt")}) {
+        HANDLE h = ::CreateFileW((Wide(Dir / "u\\") + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                                 nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        ::CloseHandle(h);
+    }
+    TArchiverOptions o;
+    o.r = 1;
+    EXPECT_EQ(Select(o, {"u\\*.*"}), Names{"u\\resume.txt"});
+    o.r = 2;
+    EXPECT_EQ(Select(o, {"u"}), Names{"u\\resume.txt"});
+}
+
+TEST_F(Selection, JunctionsAndLinksAreNeverEntered) {
+    // A link below the base folder back to it: a loop.
+    testing_support::UnixFolderLink loop(Dir / "sub\\", "loop", "..");
+    ASSERT_TRUE(loop.Made());
+    ASSERT_TRUE(Exists(Dir / "sub\\loop\\a.txt"));
+    TArchiverOptions o;
+    o.r = 1;
+    EXPECT_EQ(Select(o, {"*.txt"}),
+              (Names{"a.txt", "ro.txt", "sub\\a.txt", "sub\\c.txt", "sub\\deep\\a.txt"}));
+    o.r = 2;
+    EXPECT_EQ(Select(o, {"sub"}), (Names{"sub\\a.txt", "sub\\c.txt", "sub\\deep\\a.txt"}));
 }
 
 TEST_F(Selection, TheCurrentDirectoryComesBackAlsoAfterAnError) {

@@ -11,7 +11,7 @@
 namespace options_test {
 
 using O = arc::TArchiverOptions;
-using Member = std::variant<int8_t O::*, std::string O::*, arc::TStringList O::*>;
+using Member = std::variant<int8_t O::*, std::string O::*, TStrings O::*>;
 
 struct Switch {
     const char* Name;
@@ -55,8 +55,7 @@ inline std::string Differences(const O& a, const O& b) {
         } else if (auto* text = std::get_if<std::string O::*>(&sw.Field)) {
             if (a.*(*text) != b.*(*text))
                 out += std::string(sw.Name) + ": " + Show(a.*(*text)) + " / " + Show(b.*(*text)) + "\n";
-        } else if (a.*std::get<arc::TStringList O::*>(sw.Field) !=
-                   b.*std::get<arc::TStringList O::*>(sw.Field)) {
+        } else if (a.*std::get<TStrings O::*>(sw.Field) != b.*std::get<TStrings O::*>(sw.Field)) {
             out += std::string(sw.Name) + " differs\n";
         }
     }

@@ -132,23 +132,6 @@ TEST(CollectFilesLinks, LinksAreNeverDescendedInto) {
     EXPECT_EQ(Relative(files, root.Path()), (TStrings{"sub\\inner.txt", "top.txt"}));
 }
 
-TEST(CollectFilesLinks, OnlyLinkTagsKeepAFolderOut) {
-    WIN32_FIND_DATAA fd{};
-    fd.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-    EXPECT_FALSE(IsLinkToElsewhere(fd));
-    fd.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
-    // Links, and tags of unknown kind (Wine reports no tag at all: stray bits).
-    for (DWORD link : {DWORD(IO_REPARSE_TAG_MOUNT_POINT), DWORD(IO_REPARSE_TAG_SYMLINK), DWORD(0), 0x11ul}) {
-        fd.dwReserved0 = link;
-        EXPECT_TRUE(IsLinkToElsewhere(fd)) << std::hex << link;
-    }
-    // A cloud-file placeholder folder (OneDrive) and a deduplicated one hold their own files.
-    for (DWORD own : {0x9000001Aul, 0x9000701Aul, 0x80000013ul}) {
-        fd.dwReserved0 = own;
-        EXPECT_FALSE(IsLinkToElsewhere(fd)) << std::hex << own;
-    }
-}
-
 TEST(CollectFilesLeaveOut, TheNamedFolderAndItsTreeAreLeftOut) {
     TempDir root("collectout");
     MakeFile(root / "keep.txt");

@@ -194,3 +194,33 @@ TEST_F(FileBackupTest, ReadOnlyCopyIsReplacedOnTheNextRun) {
     EXPECT_EQ(log[1], "  ro.txt  →バックアップ");
     EXPECT_EQ(ReadFileBytes(Dest() + "\\ro.txt"), "v2");
 }
+
+TEST_F(FileBackupTest, AFailedCopyLeavesTheOldCopyAndItsAttributesAsTheyWere) {
+    std::string locked = Src("locked.txt", "new");
+    const std::string old = Dest() + "\\locked.txt";
+    ASSERT_TRUE(CreateDirectoryA(Dest().c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(old, "old copy"));
+    const DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    ASSERT_TRUE(SetFileAttributesA(old.c_str(), attributes));
+    HANDLE h =
+        CreateFileA(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    BackupFiles(Dest(), {locked}, &log, false, nullptr);
+    CloseHandle(h);
+    EXPECT_EQ(log[1], "  locked.txt  →コピー失敗");
+    EXPECT_EQ(GetFileAttributesA(old.c_str()) & attributes, attributes);
+    SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadFileBytes(old), "old copy");
+}
+
+TEST_F(FileBackupTest, RelativeAndEmptyEntriesAreSkippedLikeMissingFiles) {
+    Src("memo.txt", "memo");
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    // From the folder that holds memo.txt, "memo.txt" and "..\src\memo.txt" would find it.
+    SetCurrentDirectoryA((dir / "src").c_str());
+    BackupFiles(Dest(), {"memo.txt", "..\\src\\memo.txt", "", "\\memo.txt"}, &log, false, nullptr);
+    SetCurrentDirectoryA(cwd);
+    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", ""}));
+    EXPECT_FALSE(Exists(Dest() + "\\memo.txt"));
+}

@@ -249,3 +249,26 @@ TEST_F(FolderBackupTest, TheBaseFolderInsideTheRegisteredFolderIsNotCopiedIntoIt
     EXPECT_EQ(log, (TStrings{kLogFolderHeader, Busy("Again"), ""}));
     EXPECT_FALSE(Exists(inside + "\\Again"));
 }
+
+TEST_F(FolderBackupTest, TheArchiveFolderInsideARegisteredFolderIsLeftOut) {
+    // The archive folder below the registered one, named in another spelling.
+    MakeDir(src / "Arc");
+    MakeFile(src / "Arc\\2005_0302_0905.lzh", "an earlier archive");
+    std::string spelled = src / "sub\\..\\ARC";
+    BackupFolders(base.Path(), {Entry(src, "Docs,*.*,1")}, nullptr, false, nullptr, spelled);
+    EXPECT_EQ(Tree(base.Path()), Sorted({"Docs\\memo.txt", "Docs\\note.doc", "Docs\\pic.bmp",
+                                         "Docs\\Sub\\b.doc", "Docs\\Sub\\Deep\\a.txt"}));
+}
+
+TEST_F(FolderBackupTest, ARelativeFolderIsTakenAsMissing) {
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    // From the parent of the registered folder, its bare name would find it.
+    const std::string path = src.Path();
+    const std::string name = path.substr(path.find_last_of('\\', path.size() - 2) + 1);
+    SetCurrentDirectoryA((src / "..").c_str());
+    BackupFolders(base.Path(), {name + ",Rel,*.*,1", ",Empty,*.*,1"}, &log, false, nullptr);
+    SetCurrentDirectoryA(cwd);
+    EXPECT_EQ(log, (TStrings{kLogFolderHeader, Busy("Rel"), Busy("Empty"), ""}));
+    EXPECT_TRUE(Tree(base.Path()).empty());
+}

@@ -68,6 +68,12 @@ TEST_P(Emptying, RemovesEveryKindOfFileAndFolderAndMakesTheFolderAgain) {
 }
 
 TEST_P(Emptying, NeverTakesRootsRelativeOrWildcardPaths) {
+    // No folder "w*" exists to be asked about: the path test itself must refuse it.
+    EXPECT_TRUE(MayHandToShellForDeletion("C:\\Backup\\w1"));
+    EXPECT_FALSE(MayHandToShellForDeletion("C:\\Backup\\w*"));
+    EXPECT_FALSE(MayHandToShellForDeletion("C:\\Backup\\w?"));
+    EXPECT_FALSE(MayHandToShellForDeletion("\\\\server\\share"));
+    EXPECT_FALSE(MayHandToShellForDeletion("Backup"));
     ASSERT_TRUE(CreateDirectoryA((dir / "w1").c_str(), nullptr));
     ASSERT_TRUE(WriteFileBytes(dir / "w1\\f.txt", "x"));
     // A wildcard would let the shell delete every match.

@@ -59,30 +59,30 @@ TEST(ListFile, MissingFileGivesEmptyListAndFailedSaveKeepsTheOldFile) {
 
 TEST(FolderEntry, FieldsOfARunLine) {
     TFolderEntry e = ParseFolderEntry("C:\\Data\\Mail,Mail,*.*,0");
-    EXPECT_EQ(e.folder, "C:\\Data\\Mail\\");
-    EXPECT_EQ(e.title, "Mail");
-    EXPECT_EQ(e.filter, "*.*");
-    EXPECT_FALSE(e.subfolders);
-    EXPECT_EQ(e.patterns, TStrings{"*.*"});
+    EXPECT_EQ(e.Folder, "C:\\Data\\Mail\\");
+    EXPECT_EQ(e.Title, "Mail");
+    EXPECT_EQ(e.Filter, "*.*");
+    EXPECT_FALSE(e.Subfolders);
+    EXPECT_EQ(e.Patterns, TStrings{"*.*"});
 
     TFolderEntry none = ParseFolderEntry("C:\\Data");
-    EXPECT_EQ(none.folder, "C:\\Data\\");
-    EXPECT_EQ(none.title, "");
-    EXPECT_EQ(none.filter, "");
-    EXPECT_TRUE(none.patterns.empty());
-    EXPECT_FALSE(none.subfolders);
+    EXPECT_EQ(none.Folder, "C:\\Data\\");
+    EXPECT_EQ(none.Title, "");
+    EXPECT_EQ(none.Filter, "");
+    EXPECT_TRUE(none.Patterns.empty());
+    EXPECT_FALSE(none.Subfolders);
 }
 
 TEST(FolderEntry, FiltersSplitAtSemicolonsAndBlanks) {
     TFolderEntry a = ParseFolderEntry("C:\\Data,Data,*.txt;*.doc,1");
-    EXPECT_EQ(a.patterns, (TStrings{"*.txt", "*.doc"}));
-    EXPECT_TRUE(a.subfolders);
+    EXPECT_EQ(a.Patterns, (TStrings{"*.txt", "*.doc"}));
+    EXPECT_TRUE(a.Subfolders);
     TFolderEntry b = ParseFolderEntry("C:\\Data,Data,*.txt *.doc,0");
-    EXPECT_EQ(b.patterns, (TStrings{"*.txt", "*.doc"}));
-    EXPECT_FALSE(b.subfolders);
-    EXPECT_TRUE(ParseFolderEntry("C:\\Data,Data,*.*, 1 ").subfolders);
-    EXPECT_TRUE(ParseFolderEntry("C:\\Data,Data,*.*,\t1\t").subfolders);
-    EXPECT_FALSE(ParseFolderEntry("C:\\Data,Data,*.*,11").subfolders);
+    EXPECT_EQ(b.Patterns, (TStrings{"*.txt", "*.doc"}));
+    EXPECT_FALSE(b.Subfolders);
+    EXPECT_TRUE(ParseFolderEntry("C:\\Data,Data,*.*, 1 ").Subfolders);
+    EXPECT_TRUE(ParseFolderEntry("C:\\Data,Data,*.*,\t1\t").Subfolders);
+    EXPECT_FALSE(ParseFolderEntry("C:\\Data,Data,*.*,11").Subfolders);
 }
 
 TEST(FolderEntry, QuotesBlanksAndEmptyItems) {
@@ -96,14 +96,14 @@ TEST(FolderEntry, QuotesBlanksAndEmptyItems) {
 
 TEST(FolderEntry, EarlierThreeFieldLayoutReadsAsFourFields) {
     TFolderEntry e = ParseFolderEntry("C:\\Data,*.*,1");
-    EXPECT_EQ(e.title, "*.*");
-    EXPECT_EQ(e.filter, "1");
-    EXPECT_EQ(e.patterns, TStrings{"1"});
-    EXPECT_FALSE(e.subfolders);
+    EXPECT_EQ(e.Title, "*.*");
+    EXPECT_EQ(e.Filter, "1");
+    EXPECT_EQ(e.Patterns, TStrings{"1"});
+    EXPECT_FALSE(e.Subfolders);
 }
 
 TEST(FolderEntry, JapaneseFolderEndingInTrailByte5C) {
     TFolderEntry e = ParseFolderEntry("C:\\表,表,*.*,1");
-    EXPECT_EQ(e.folder, "C:\\表\\");
-    EXPECT_EQ(e.title, "表");
+    EXPECT_EQ(e.Folder, "C:\\表\\");
+    EXPECT_EQ(e.Title, "表");
 }

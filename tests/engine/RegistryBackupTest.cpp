@@ -244,3 +244,35 @@ TEST_F(RegistryBackupTest, AStopEndsTheStepBeforeTheNextEntry) {
     ExpectExportOf(dest + "\\One_current.reg", one);
     EXPECT_FALSE(Exists(dest + "\\Two_current.reg"));
 }
+
+TEST_F(RegistryBackupTest, AnExportInterruptedHalfWayNeverCostsTheEarlierOne) {
+    const std::string missing = "HKEY_CURRENT_USER\\" + sub + "\\Nope";
+    ASSERT_TRUE(::CreateDirectoryA(dest.c_str(), nullptr));
+    const std::string file = dest + "\\Nope_current.reg";
+    // A run died while the editor wrote: a part of the new export beside the earlier one.
+    ASSERT_TRUE(testing_support::WriteFileBytes(file, "partial"));
+    ASSERT_TRUE(testing_support::WriteFileBytes(file + ".old", "earlier run"));
+    BackupRegistry(dest, {missing}, &log, nullptr);
+    EXPECT_EQ(testing_support::ReadFileBytes(file), "earlier run");
+    EXPECT_FALSE(Exists(file + ".old"));
+
+    // Once a whole new export exists, the earlier one goes.
+    const std::string user = UserKey("Example");
+    const std::string renewed = dest + "\\Example_current.reg";
+    ASSERT_TRUE(testing_support::WriteFileBytes(renewed, "partial"));
+    ASSERT_TRUE(testing_support::WriteFileBytes(renewed + ".old", "earlier run"));
+    BackupRegistry(dest, {user}, &log, nullptr);
+    ExpectExportOf(renewed, user);
+    EXPECT_FALSE(Exists(renewed + ".old"));
+}
+
+TEST_F(RegistryBackupTest, AnEarlierExportThatCannotComeBackStaysAside) {
+    const std::string missing = "HKEY_CURRENT_USER\\" + sub + "\\Nope";
+    const std::string file = dest + "\\Nope_current.reg";
+    ASSERT_TRUE(::CreateDirectoryA(dest.c_str(), nullptr));
+    // Something else holds the export's name: the earlier export cannot be moved back.
+    ASSERT_TRUE(::CreateDirectoryA(file.c_str(), nullptr));
+    ASSERT_TRUE(testing_support::WriteFileBytes(file + ".old", "earlier run"));
+    BackupRegistry(dest, {missing}, &log, nullptr);
+    EXPECT_EQ(testing_support::ReadFileBytes(file + ".old"), "earlier run");
+}

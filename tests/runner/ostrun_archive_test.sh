@@ -26,14 +26,16 @@ write_config() {
   printf '%s\r\n' "$(win "$data/memo.txt")" > "$prog/backup.ini"
   printf '%s\r\n%s\r\n' "$(win "$data/docs"),Docs,*.txt,1" "$(win "$data/mail"),Mail,*.*,0" > "$prog/backfol.ini"
 }
-# Without a display an error box returns at once instead of waiting for a person.
-run_ostrun() { env -u DISPLAY "$WINE_RUN" "$prog/ostrun.exe" </dev/null >/dev/null 2>&1; echo $?; }
+# Without a display an error box returns at once instead of waiting for a person. It starts in
+# its program folder, as a shortcut or a scheduler may start it: a relative folder would be found.
+run_ostrun() { (cd "$prog" && env -u DISPLAY "$WINE_RUN" "$prog/ostrun.exe" </dev/null >/dev/null 2>&1); echo $?; }
 base_files() { (cd "$base" && find . -type f | sed 's|^\./||' | LC_ALL=C sort); }
-only_archive() {
-  local n; n=$(ls "$arc" | wc -l)
-  [ "$n" = 1 ] || fail "expected one archive in the archive folder, found $n: $(ls "$arc")"
-  echo "$arc/$(ls "$arc")"
+only_archive_in() {
+  local n; n=$(ls "$1" | wc -l)
+  [ "$n" = 1 ] || fail "expected one archive in $1, found $n: $(ls "$1")"
+  echo "$1/$(ls "$1")"
 }
+only_archive() { only_archive_in "$arc"; }
 # Names and methods of an archive, from lhasa's verbose listing: "method name" per entry.
 listing() {
   lhasa v "$1" | awk '$1 ~ /^\[|^[-d][-r]/ { for (i = 1; i <= NF; i++) if ($i ~ /^-lh.-$/) { print $i, $NF } }' | LC_ALL=C sort -k2
@@ -97,6 +99,16 @@ case $SCENARIO in
     [ "$(run_ostrun)" = 1 ] || fail "exit status should be 1: files were there, no archive came about"
     [ -f "$base/backup/memo.txt" ] && [ -f "$base/Mail/inbox.bin" ] || fail "base folder emptied without an archive"
     [ -z "$(find "$arc" -type f)" ] || fail "something was written: $(find "$arc" -type f)" ;;
+  damaged-archive-keeps-base)
+    # A library that damages what it packs: the archive lists every file, but does not read back.
+    cp "$BIN/UNLHA32.DLL" "$prog/UNLHA32R.DLL"
+    cp "$BIN/damaging/UNLHA32.DLL" "$prog/UNLHA32.DLL"
+    write_config "$B" "$A" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    [ "$(run_ostrun)" = 1 ] || fail "exit status should be 1: the archive does not read back"
+    a=$(only_archive)
+    lhasa t "$a" >/dev/null 2>&1 && fail "the test library left the archive whole"
+    [ -f "$base/backup/memo.txt" ] && [ -f "$base/Mail/inbox.bin" ] && [ -f "$base/Docs/sub/deep.txt" ] ||
+      fail "base folder emptied after an archive that does not read back" ;;
   originals-inside-base)
     # The registered file and folders lie inside the base folder: emptying would delete them.
     base=$data B="BaseDir=$(win "$data")"
@@ -124,6 +136,19 @@ case $SCENARIO in
     [ "$(run_ostrun)" = 0 ] || fail "exit status"
     [ -f "$base/backup/memo.txt" ] || fail "copies not made, or deleted"
     [ -z "$(ls -A "$prog/arc")" ] || fail "a relative archive folder was used" ;;
+  arcdir-inside-registered-folder)
+    # The archives are kept inside a folder that is backed up with its subfolders.
+    mkdir -p "$data/docs/arc"; A="ArcDir=$(win "$data/docs/arc")"
+    write_config "$B" "$A" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
+    printf '%s\r\n' "$(win "$data/docs"),Docs,*.*,1" > "$prog/backfol.ini"
+    [ "$(run_ostrun)" = 0 ] || fail "exit status of the first run"
+    first=$(only_archive_in "$data/docs/arc")
+    mv "$first" "$data/docs/arc/2000_0101_0000.lzh"  # as if made by a run long ago
+    [ "$(run_ostrun)" = 0 ] || fail "exit status of the second run"
+    second=$(ls "$data/docs/arc" | grep -v '^2000_0101_0000.lzh$')
+    [ "$(echo "$second" | wc -w)" = 1 ] || fail "expected one new archive, found: $second"
+    lhasa l "$data/docs/arc/$second" | grep -q '\.lzh' && fail "the second archive holds the first: $(lhasa l "$data/docs/arc/$second")"
+    lhasa l "$data/docs/arc/$second" | grep -q 'one\.txt' || fail "the second archive lacks the folder's files" ;;
   missing-arcdir)
     write_config "$B" "ArcDir=$(win "$root/none")" Archive=1 DeleteFiles=1 DelUseRecycleBin=0
     [ "$(run_ostrun)" = 0 ] || fail "exit status"

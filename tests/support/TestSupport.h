@@ -40,19 +40,19 @@ class TempDir {
         ::GetTempPathA(MAX_PATH, base);
         static unsigned counter = 0;
         for (int tries = 0; tries < 100000; ++tries) {
-            path_ = std::string(base) + tag + "_" + std::to_string(::GetCurrentProcessId()) + "_" +
+            Path_ = std::string(base) + tag + "_" + std::to_string(::GetCurrentProcessId()) + "_" +
                     std::to_string(++counter) + "\\";
-            if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
+            if (::CreateDirectoryA(Path_.c_str(), nullptr)) break;
         }
     }
-    ~TempDir() { RemoveTree(path_.substr(0, path_.size() - 1)); }
+    ~TempDir() { RemoveTree(Path_.substr(0, Path_.size() - 1)); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& rel) const { return path_ + rel; }
+    const std::string& Path() const { return Path_; }
+    std::string operator/(const std::string& rel) const { return Path_ + rel; }
 
   private:
-    std::string path_;
+    std::string Path_;
 };
 
 // True when the X display that the test command starts is there (Z: is the Unix root). Wine gives
@@ -66,6 +66,14 @@ inline bool HasTestDisplay() {
     if (h == INVALID_HANDLE_VALUE) return false;
     ::FindClose(h);
     return true;
+}
+
+// The UTF-16 form of an ANSI path, for files whose names the code page cannot hold.
+inline std::wstring Wide(const std::string& s) {
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(n > 0 ? n : 0, L'\0');
+    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
 }
 
 inline bool WriteFileBytes(const std::string& path, const std::string& data) {
@@ -152,24 +160,24 @@ inline bool WaitForAttributes(const std::string& path, bool present, DWORD timeo
 class UnixFolderLink {
   public:
     UnixFolderLink(const std::string& dir, const std::string& name, const std::string& target)
-        : dir_(dir), path_(dir + name), name_(name) {
-        made_ = StartUnixProgram("/bin/ln -s " + target + " " + name, dir) && WaitForAttributes(path_, true);
+        : Dir_(dir), Path_(dir + name), Name_(name) {
+        Made_ = StartUnixProgram("/bin/ln -s " + target + " " + name, dir) && WaitForAttributes(Path_, true);
     }
     ~UnixFolderLink() {
-        if (made_ && StartUnixProgram("/bin/rm -f " + name_, dir_)) WaitForAttributes(path_, false);
+        if (Made_ && StartUnixProgram("/bin/rm -f " + Name_, Dir_)) WaitForAttributes(Path_, false);
     }
     UnixFolderLink(const UnixFolderLink&) = delete;
     UnixFolderLink& operator=(const UnixFolderLink&) = delete;
     // True when the link exists and shows as a folder reparse point.
     bool Made() const {
-        DWORD a = ::GetFileAttributesA(path_.c_str());
-        return made_ && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) &&
+        DWORD a = ::GetFileAttributesA(Path_.c_str());
+        return Made_ && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) &&
                (a & FILE_ATTRIBUTE_REPARSE_POINT);
     }
 
   private:
-    std::string dir_, path_, name_;
-    bool made_ = false;
+    std::string Dir_, Path_, Name_;
+    bool Made_ = false;
 };
 
 }  // namespace testing_support

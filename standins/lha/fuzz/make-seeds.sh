@@ -1,11 +1,12 @@
 #!/bin/bash
-# make-seeds.sh LHATOOL DEST: writes a seed corpus for lha_fuzz into DEST. Archives of every
-# method and header level, made by our tool and (when installed) by jlha, each prefixed with the
-# selector byte of the fuzz target; raw streams cut out of them; short data for round trips.
+# make-seeds.sh LHATOOL DEST: writes the seed corpora of the fuzz targets. DEST/decode: archives
+# of every method and header level, made by our tool and (when installed) by jlha, each prefixed
+# with the selector byte of lha_fuzz_decode, and raw streams cut out of them. DEST/roundtrip: short
+# data for lha_fuzz_roundtrip, behind its selector byte.
 set -euo pipefail
 TOOL=${1:?usage: make-seeds.sh LHATOOL DEST}
 DEST=${2:?usage: make-seeds.sh LHATOOL DEST}
-mkdir -p "$DEST"
+mkdir -p "$DEST/decode" "$DEST/roundtrip"
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 mkdir -p "$WORK/in/sub"
@@ -19,7 +20,7 @@ n=0
 for m in lh0 lh5 lh6 lh7; do
   for level in 0 1 2; do
     ( cd "$WORK/in" && "$TOOL" c -m $m -level $level "$WORK/o.lzh" a.txt sub c.txt d.bin empty )
-    { sel 0; cat "$WORK/o.lzh"; } > "$DEST/ours-$m-level$level"
+    { sel 0; cat "$WORK/o.lzh"; } > "$DEST/decode/ours-$m-level$level"
     n=$((n + 1))
   done
 done
@@ -28,7 +29,7 @@ if command -v jlha > /dev/null; then
     for level in 0 1 2; do
       rm -f "$WORK/j.lzh"
       ( cd "$WORK/in" && jlha a${level}o${o}q "$WORK/j.lzh" a.txt sub/b.txt c.txt d.bin > /dev/null )
-      { sel 0; cat "$WORK/j.lzh"; } > "$DEST/jlha-lh$o-level$level"
+      { sel 0; cat "$WORK/j.lzh"; } > "$DEST/decode/jlha-lh$o-level$level"
     done
   done
 fi
@@ -38,9 +39,9 @@ for m in 5 6 7; do
   hs=$(( $(od -An -tu1 -N1 "$WORK/s.lzh") + 2 ))
   case $m in 5) s=1 ;; 6) s=2 ;; 7) s=3 ;; esac
   size=$(stat -c %s "$WORK/in/c.txt")
-  { sel $((0x40 + s)); printf "\\x$(printf %02x $((size & 255)))\\x$(printf %02x $(((size >> 8) & 255)))"; tail -c +$((hs + 1)) "$WORK/s.lzh"; } > "$DEST/stream-lh$m"
+  { sel $((0x40 + s)); printf "\\x$(printf %02x $((size & 255)))\\x$(printf %02x $(((size >> 8) & 255)))"; tail -c +$((hs + 1)) "$WORK/s.lzh"; } > "$DEST/decode/stream-lh$m"
 done
-{ sel 0x80; cat "$WORK/in/a.txt"; } > "$DEST/pack-a"
-{ sel 0x91; head -c 300 "$WORK/in/c.txt"; } > "$DEST/pack-c"
-{ sel 0x82; head -c 200 "$WORK/in/d.bin"; } > "$DEST/pack-d"
-echo "seeds: $(ls "$DEST" | wc -l) in $DEST"
+{ sel 0x80; cat "$WORK/in/a.txt"; } > "$DEST/roundtrip/pack-a"
+{ sel 0x91; head -c 300 "$WORK/in/c.txt"; } > "$DEST/roundtrip/pack-c"
+{ sel 0x82; head -c 200 "$WORK/in/d.bin"; } > "$DEST/roundtrip/pack-d"
+echo "seeds: $(ls "$DEST/decode" | wc -l) in $DEST/decode, $(ls "$DEST/roundtrip" | wc -l) in $DEST/roundtrip"

@@ -1,4 +1,5 @@
-// Conversions between the time stamps of LHA headers and Windows file times.
+// Conversions between the time stamps of LHA headers and Windows file times. The programs' base
+// library has its own; this library stands in for another product and links nothing of ours.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,7 @@
 // Path and name routines for Shift-JIS texts: a trail byte 0x5C is part of its character and
 // never a separator. Letters are compared without regard to case (ASCII letters only, which is
-// how the file system treats Shift-JIS names), '/' and '\' alike.
+// how the file system treats Shift-JIS names), '/' and '\' alike. The programs have routines of
+// their own for their paths; this library stands in for another product and keeps its own rules.
 #pragma once
 
 #include <string>
@@ -32,7 +33,8 @@ bool HasWildcard(std::string_view s);
 // DOS-style match: '*' any run (separators included), '?' one character, case folded.
 // "", "*" and "*.*" match everything.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
-// True for "C:..." and for names that begin with a separator (rooted or UNC).
+// True for "C:..." and for names that begin with a separator (rooted or UNC): names a command
+// never takes relative to its folder (wider than the programs' IsAbsolutePath, which wants a full path).
 bool IsAbsolutePath(std::string_view s);
 // GetFullPathNameA of s; s itself when that fails.
 std::string FullPath(const std::string& s);

@@ -1,5 +1,6 @@
 // A temporary file made with GetTempFileNameA in a given folder. It is deleted when the object
-// goes (read-only or not), unless it was moved to its final name first or is to be kept.
+// goes (read-only or not), unless it was moved to its final name first or is to be kept. (Not the
+// programs' TTempFile: this library stands in for another product and links nothing of ours.)
 #pragma once
 
 #include <string>

@@ -65,7 +65,7 @@ TEST_F(LhaTest, BackupPackLineComesOutExactly) {
     EXPECT_EQ(
         "u -+ -a1 -n1 -x1 -jm2 -jso1  \"C:\\Arc\\2001_0101_1200.lzh\" \"C:\\Base\\\" \"a.txt\" "
         "\"sub\\b.txt\" ",
-        lha.PackCommand(nullptr, archive, BackupOptions(), "C:\\Base", {TStringList{"a.txt", "sub\\b.txt"}},
+        lha.PackCommand(nullptr, archive, BackupOptions(), "C:\\Base", {TStrings{"a.txt", "sub\\b.txt"}},
                         false));
 }
 

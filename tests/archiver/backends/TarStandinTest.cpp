@@ -64,7 +64,7 @@ TEST_F(TarStandinTest, PackedArchivesAreReadByGnuTarByteForByte) {
         {"empty.txt", ""},
         {"sub\\b.bin", DataBin() + std::string(100000, 'x')},
         {kLongFolder + "\\long.txt", "long"}};
-    TStringList names;
+    TStrings names;
     for (const auto& [name, data] : files) {
         archive_test::MakeTree(base, {name});
         ASSERT_TRUE(WriteFileBytes(base + name, data));

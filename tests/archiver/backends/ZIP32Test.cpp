@@ -181,7 +181,7 @@ TEST_F(ZipTest, ExtractionLineAndNameConversion) {
     TArchiverOptions o;
     o.n = 1, o.c = 1, o.x = 0;
     EXPECT_EQ("-x -o --i -j  \"C:\\a.zip\" \"D:\\x\\\" \"[-]abc/[[]x].txt\" \"a-b/c\" ",
-              zip.ExtractCommand(nullptr, "C:\\a.zip", o, "D:\\x", {TStringList{"-abc\\[x].txt", "a-b\\c"}},
+              zip.ExtractCommand(nullptr, "C:\\a.zip", o, "D:\\x", {TStrings{"-abc\\[x].txt", "a-b\\c"}},
                                  false));
     o = TArchiverOptions();
     EXPECT_EQ("-x  \"C:\\a.zip\" ", zip.ExtractCommand(nullptr, "C:\\a.zip", o, "", {}, false));

@@ -96,7 +96,7 @@ const std::vector<std::pair<std::string, std::string>>& PackedFiles() {
 TEST_F(ZipStandinTest, APackedArchiveIsTestedAndExtractedByInfoZipByteForByte) {
     const std::string base = temp / "base\\";
     archive_test::MakeTree(base, {});
-    TStringList names;
+    TStrings names;
     for (const auto& [name, data] : PackedFiles()) {
         archive_test::MakeTree(base, {name});
         ASSERT_TRUE(WriteFileBytes(base + name, data));

@@ -10,12 +10,15 @@ bool IsLeadByte(const std::string& s, size_t i) {
     return i < s.size() && ::IsDBCSLeadByte(static_cast<BYTE>(s[i]));
 }
 
-namespace {
-// Index of the start of the next character after the one at i.
 size_t NextChar(const std::string& s, size_t i) {
     return (IsLeadByte(s, i) && i + 1 < s.size()) ? i + 2 : i + 1;
 }
-}  // namespace
+
+bool IsCharStart(const std::string& s, size_t pos) {
+    size_t i = 0;
+    while (i < pos) i = NextChar(s, i);
+    return i == pos;
+}
 
 size_t LastDelimiter(const std::string& s, const char* delims) {
     size_t found = std::string::npos;
@@ -61,6 +64,19 @@ std::string ExtractFileName(const std::string& path) {
 std::string ExtractFilePath(const std::string& path) {
     size_t p = LastDelimiter(path, "\\:");
     return p == std::string::npos ? std::string() : path.substr(0, p + 1);
+}
+
+std::string ExtractFileDrive(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':' && !IsLeadByte(path, 0)) return path.substr(0, 2);
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        size_t p = 2, separators = 0;
+        while (p < path.size()) {
+            if (path[p] == '\\' && ++separators == 2) break;
+            p = NextChar(path, p);
+        }
+        return path.substr(0, p < path.size() ? p : path.size());
+    }
+    return std::string();
 }
 
 std::string CutToken(std::string& text, const std::string& separator) {

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cctype>
+
+#include "TempFile.h"
 #include "TextRoutines.h"
 #include "WinHandles.h"
 
@@ -54,26 +57,63 @@ std::string FullLongPath(const std::string& path) {
     return full;
 }
 
+bool IsAbsolutePath(const std::string& path) {
+    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+        path[2] == '\\')
+        return true;
+    return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+}
+
+bool IsInsideFolder(const std::string& path, const std::string& folder) {
+    if (path.empty() || folder.empty()) return false;
+    const std::string p = AnsiLowerCase(AddBackslash(path));
+    const std::string f = AnsiLowerCase(AddBackslash(folder));
+    return p.compare(0, f.size(), f) == 0;
+}
+
+std::string ComparablePath(const std::string& path) {
+    return path.empty() ? path : AnsiLowerCase(AddBackslash(FullLongPath(path)));
+}
+
+bool IsLinkToElsewhere(DWORD attributes, DWORD reparseTag) {
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    // The tags of folders that hold their own files; every other tag (Wine reports none) may
+    // stand for another place.
+    if ((reparseTag & 0xFFFF0FFF) == 0x9000001A) return false;  // cloud-file placeholders (OneDrive)
+    switch (reparseTag) {
+        case 0x80000013:  // deduplicated
+        case 0x80000017:  // compressed by the overlay filter
+        case 0x80000021:  // OneDrive
+        case 0xC0000004:  // hierarchical storage
+        case 0x80000006:  // hierarchical storage, second form
+            return false;
+        default:
+            return true;
+    }
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& data) {
-    std::string temp = path + ".~tmp";
+    TTempFile temp(path + ".~tmp");
     {
-        FileHandle f(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        FileHandle f(::CreateFileA(temp.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!f) return false;
-        DWORD written = 0;
-        bool ok = data.empty() ||
-                  (::WriteFile(f.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-                   written == data.size());
-        ok = ok && ::FlushFileBuffers(f.get());
-        if (!ok) {
-            f.reset();
-            ::DeleteFileA(temp.c_str());
+        if (!f) {
+            temp.Keep();  // not made by us: whatever holds that name stays
             return false;
         }
+        if (!WriteAll(f.get(), data) || !::FlushFileBuffers(f.get())) return false;
     }
-    if (!::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileA(temp.c_str());
-        return false;
+    return temp.MoveTo(path);
+}
+
+bool WriteAll(HANDLE file, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const DWORD chunk =
+            static_cast<DWORD>(data.size() - done < (1u << 20) ? data.size() - done : 1u << 20);
+        DWORD written = 0;
+        if (!::WriteFile(file, data.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
     }
     return true;
 }

@@ -1,14 +1,20 @@
-// Text routines shared by the run steps and the list handling. Paths are ANSI (code page 932):
-// every search for a delimiter steps over double-byte characters, so a trail byte 0x5C is never
-// taken for a backslash.
+// Text routines of both programs and the archiver framework. Paths are ANSI (code page 932): every
+// search for a delimiter steps over double-byte characters, so a trail byte 0x5C is never taken
+// for a backslash.
 #pragma once
 
 #include <string>
 
 namespace ostra {
 
-// True when the byte at s[i] starts a double-byte character of the ANSI code page.
+// True when the byte at s[i] is a lead byte of the ANSI code page (say nothing about whether s[i]
+// starts a character: only a walk from the start tells that, see IsCharStart).
 bool IsLeadByte(const std::string& s, size_t i);
+// Index of the start of the character after the one that starts at i (a lead byte at the very
+// end counts as one character).
+size_t NextChar(const std::string& s, size_t i);
+// True when s[pos] starts a character, that is, it is not the trail byte of a double-byte one.
+bool IsCharStart(const std::string& s, size_t pos);
 
 // True when the last whole character of s is a backslash.
 bool EndsWithBackslash(const std::string& s);
@@ -25,6 +31,8 @@ size_t AnsiPos(const std::string& s, const std::string& sep);
 std::string ExtractFileName(const std::string& path);
 // The part up to and including the last backslash or colon.
 std::string ExtractFilePath(const std::string& path);
+// "C:" for a drive path, "\\server\share" for a UNC path, empty otherwise.
+std::string ExtractFileDrive(const std::string& path);
 
 // Cuts the text before the first separator and returns it; text keeps what follows the separator
 // (or becomes empty when there is none).

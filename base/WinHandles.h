@@ -1,5 +1,5 @@
-// Owning wrappers for the Win32 handles the engine and the archiver framework use, so that
-// every path out of a function, an exception included, releases them.
+// Owning wrappers for Win32 handles, so that every path out of a function, an exception included,
+// releases them. Header-only: the stand-in libraries, which link nothing of ours, use them too.
 #pragma once
 
 #include <windows.h>
@@ -13,27 +13,27 @@ class UniqueHandle {
   public:
     using handle_type = typename Traits::handle_type;
     UniqueHandle() = default;
-    explicit UniqueHandle(handle_type h) : h_(h) {}
+    explicit UniqueHandle(handle_type h) : Handle_(h) {}
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, Traits::invalid())) {}
+    UniqueHandle(UniqueHandle&& o) noexcept : Handle_(std::exchange(o.Handle_, Traits::invalid())) {}
     UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-        if (this != &o) reset(std::exchange(o.h_, Traits::invalid()));
+        if (this != &o) reset(std::exchange(o.Handle_, Traits::invalid()));
         return *this;
     }
     ~UniqueHandle() { reset(); }
 
-    handle_type get() const { return h_; }
-    bool valid() const { return h_ != Traits::invalid(); }
+    handle_type get() const { return Handle_; }
+    bool valid() const { return Handle_ != Traits::invalid(); }
     explicit operator bool() const { return valid(); }
-    handle_type release() { return std::exchange(h_, Traits::invalid()); }
+    handle_type release() { return std::exchange(Handle_, Traits::invalid()); }
     void reset(handle_type h = Traits::invalid()) {
-        if (valid()) Traits::close(h_);
-        h_ = h;
+        if (valid()) Traits::close(Handle_);
+        Handle_ = h;
     }
 
   private:
-    handle_type h_ = Traits::invalid();
+    handle_type Handle_ = Traits::invalid();
 };
 
 struct FileHandleTraits {
@@ -61,11 +61,17 @@ struct ModuleTraits {
     static handle_type invalid() { return nullptr; }
     static void close(handle_type h) { ::FreeLibrary(h); }
 };
+struct WindowHandleTraits {
+    using handle_type = HWND;
+    static handle_type invalid() { return nullptr; }
+    static void close(handle_type h) { ::DestroyWindow(h); }
+};
 
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
+using WindowHandle = UniqueHandle<WindowHandleTraits>;
 
 }  // namespace ostra

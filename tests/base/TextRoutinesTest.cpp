@@ -29,6 +29,25 @@ TEST(TextRoutines, TrailByte5CIsNoBackslash) {
     EXPECT_EQ(ExtractFilePath("C:\\データ\\表"), "C:\\データ\\");
 }
 
+TEST(TextRoutines, DrivesAndCharacterStepsSeeDoubleByteCharacters) {
+    EXPECT_EQ(ExtractFileDrive("C:\\Data\\a"), "C:");
+    EXPECT_EQ(ExtractFileDrive("\\\\server\\share\\a"), "\\\\server\\share");
+    EXPECT_EQ(ExtractFileDrive("\\\\server\\share"), "\\\\server\\share");
+    // A server named 表 (trail byte 0x5C): the trail byte is no separator.
+    EXPECT_EQ(ExtractFileDrive("\\\\表\\ソ\\a"), "\\\\表\\ソ");
+    EXPECT_EQ(ExtractFileDrive("Data\\a"), "");
+
+    const std::string s = "a表b";  // 'a', 95 5C, 'b'
+    EXPECT_EQ(NextChar(s, 0), 1u);
+    EXPECT_EQ(NextChar(s, 1), 3u);
+    EXPECT_TRUE(IsCharStart(s, 1));
+    EXPECT_FALSE(IsCharStart(s, 2));
+    EXPECT_TRUE(IsCharStart(s, 3));
+    // A lead byte cut off at the end is one character of its own.
+    const std::string cut = s.substr(0, 2);
+    EXPECT_EQ(NextChar(cut, 1), 2u);
+}
+
 TEST(TextRoutines, FileNameIsAfterLastBackslashOrColon) {
     EXPECT_EQ(ExtractFileName("C:\\Data\\memo.txt"), "memo.txt");
     EXPECT_EQ(ExtractFileName("C:memo.txt"), "memo.txt");

@@ -1,0 +1,178 @@
+#include "BackupRun.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdexcept>
+
+#include "TestSupport.h"
+#include "TestTree.h"
+
+using namespace ostra;
+using testing_support::MakeTree;
+using testing_support::TempDir;
+using testing_support::TreeOf;
+using testing_support::TTree;
+
+namespace {
+
+bool MarkerExists() {
+    HANDLE h = OpenMutexA(SYNCHRONIZE, FALSE, kRunMarkerName);
+    if (h) CloseHandle(h);
+    return h != nullptr;
+}
+
+bool AnyArchiveIn(const std::string& folder) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "*.lzh").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    return h != INVALID_HANDLE_VALUE;
+}
+
+class BackupRunTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(MakeTree(dir.Path(), {"base\\", "arc\\", "data\\memo.txt=memo", "data\\docs\\a.txt=a"}));
+        in.Options.BaseDir = dir / "base";
+        in.Options.ArcDir = dir / "arc";
+        in.Files = TStrings{dir / "data\\memo.txt"};
+        in.Folders = TStrings{dir / "data\\docs,Docs,*.*,0"};
+        in.AppDir = dir / "program\\";
+        in.ShowErrors = false;
+        in.Options.DelConfirm = in.Options.DelShowDialog = false;
+    }
+    TempDir dir;
+    TRunInput in;
+};
+
+// Lines as they arrive, with whether an archive existed already when each came.
+struct TWatchingSink : TLogSink {
+    explicit TWatchingSink(std::string arc) : Arc(std::move(arc)) {}
+    void AddLine(const std::string& line) override {
+        Lines.push_back(line);
+        ArchiveThere.push_back(AnyArchiveIn(Arc));
+    }
+    std::string Arc;
+    TStrings Lines;
+    std::vector<bool> ArchiveThere;
+};
+
+}  // namespace
+
+TEST_F(BackupRunTest, StepsRunInOrderUnderTheMarkerAndTheSinkHearsEachLineAsItIsWritten) {
+    in.Options.Archive = true;
+    TWatchingSink sink(dir / "arc\\");
+    in.Log = &sink;
+    std::vector<TRunStage> stages;
+    bool markedDuringRun = false;
+    in.OnStage = [&](TRunStage s) {
+        stages.push_back(s);
+        markedDuringRun = MarkerExists();
+    };
+    const TRunResult r = RunBackup(in);
+    EXPECT_EQ(r.Outcome, TRunResult::roDone);
+    EXPECT_EQ(r.ArchiveStep, TRunResult::asRan);
+    EXPECT_EQ(r.Archive.Outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(stages, (std::vector<TRunStage>{TRunStage::rsCopiesDone, TRunStage::rsArchiveDone}));
+    EXPECT_TRUE(markedDuringRun);
+    EXPECT_FALSE(MarkerExists()) << "the marker outlived the run";
+    EXPECT_EQ(TreeOf(dir / "base\\"),
+              (TTree{"Docs\\", "Docs\\a.txt=a", "backup\\", "backup\\memo.txt=memo"}));
+
+    // The archive step's first line came before the archive was there; its result line after.
+    ASSERT_GE(sink.Lines.size(), 2u);
+    const size_t start = sink.Lines.size() - 2;
+    EXPECT_EQ(sink.Lines[start], "アーカイブファイルの作成開始...");
+    EXPECT_FALSE(sink.ArchiveThere[start]);
+    EXPECT_TRUE(sink.ArchiveThere[start + 1]);
+    EXPECT_EQ(sink.Lines.front(), "[ファイルのバックアップ]");
+}
+
+TEST_F(BackupRunTest, AnArchiveDamagedBeforeItIsReadBackKeepsTheBaseFolderAndFailsTheRun) {
+    // Data that does not pack smaller is stored: most of the archive is its bytes.
+    std::string noise(20000, '\0');
+    for (size_t i = 0, x = 12345; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir / "data\\docs\\noise.bin", noise));
+    in.Options.Archive = in.Options.DeleteFiles = true;
+    in.Options.DelUseRecycleBin = false;
+    in.OnStage = [&](TRunStage s) {
+        if (s != TRunStage::rsArchiveDone) return;
+        WIN32_FIND_DATAA fd;
+        HANDLE h = FindFirstFileA((dir / "arc\\*.lzh").c_str(), &fd);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        FindClose(h);
+        const std::string path = dir / "arc\\" + fd.cFileName;
+        std::string bytes = testing_support::ReadFileBytes(path);
+        bytes[bytes.size() / 2] ^= 0x40;
+        ASSERT_TRUE(testing_support::WriteFileBytes(path, bytes));
+    };
+    const TRunResult r = RunBackup(in);
+    EXPECT_EQ(r.Archive.Outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.Emptying, TRunResult::emArchiveUnsound);
+    EXPECT_EQ(r.Outcome, TRunResult::roArchiveFailed);
+    EXPECT_EQ(TreeOf(dir / "base\\").size(), 5u) << "the copies are gone";
+
+    // The same run with the archive left whole empties the base folder.
+    in.OnStage = nullptr;
+    const TRunResult whole = RunBackup(in);
+    EXPECT_EQ(whole.Emptying, TRunResult::emDone);
+    EXPECT_EQ(whole.Outcome, TRunResult::roDone);
+    EXPECT_TRUE(TreeOf(dir / "base\\").empty());
+}
+
+TEST_F(BackupRunTest, AnAbsentListSkipsItsStepAndAnEmptyOneStillMakesItsFolder) {
+    in.Files.reset();
+    in.Folders.reset();
+    in.Keys = TStrings{};
+    TStrings log;
+    in.Log = &log;
+    RunBackup(in);
+    EXPECT_EQ(TreeOf(dir / "base\\"), (TTree{"backreg\\"}));
+    EXPECT_EQ(log, (TStrings{"[レジストリバックアップ]", ""}));
+}
+
+TEST_F(BackupRunTest, AnotherRunUnderWayTurnsThisOneAwayUntouched) {
+    HANDLE other = CreateMutexA(nullptr, FALSE, kRunMarkerName);
+    ASSERT_NE(other, nullptr);
+    const TRunResult r = RunBackup(in);
+    CloseHandle(other);
+    EXPECT_EQ(r.Outcome, TRunResult::roAnotherRun);
+    EXPECT_TRUE(TreeOf(dir / "base\\").empty());
+}
+
+TEST_F(BackupRunTest, AnErrorOfAStepEndsTheRunAndTheMarkerWithIt) {
+    in.CheckStop = [](bool&) { throw std::runtime_error("step failed"); };
+    EXPECT_THROW(RunBackup(in), std::runtime_error);
+    EXPECT_FALSE(MarkerExists());
+}
+
+TEST_F(BackupRunTest, SubfolderNamesThatLeadOutOfTheBaseFolderFallBackToTheDefaults) {
+    in.Keys = TStrings{};
+    for (const auto& [fileDir, regDir] :
+         {std::pair{"..\\out", "..\\regout"}, {"a\\b", "C:\\x"}, {"..", "."}}) {
+        in.FileDir = fileDir;
+        in.RegDir = regDir;
+        RunBackup(in);
+        EXPECT_EQ(TreeOf(dir.Path()),
+                  (TTree{"arc\\", "base\\", "base\\Docs\\", "base\\Docs\\a.txt=a", "base\\backreg\\",
+                         "base\\backup\\", "base\\backup\\memo.txt=memo", "data\\", "data\\docs\\",
+                         "data\\docs\\a.txt=a", "data\\memo.txt=memo"}))
+            << fileDir << " " << regDir;
+    }
+    // One plain name is taken; so is an empty one (the base folder itself).
+    in.FileDir = "Files";
+    in.RegDir = "";
+    RunBackup(in);
+    EXPECT_TRUE(testing_support::Exists(dir / "base\\Files\\memo.txt"));
+}
+
+TEST_F(BackupRunTest, WithTheArchiveOnItsFolderIsLeftOutOfTheFolderWalks) {
+    ASSERT_TRUE(MakeTree(dir.Path(), {"data\\docs\\arc\\", "data\\docs\\arc\\2005_0302_0905.lzh=earlier"}));
+    in.Options.Archive = true;
+    in.Options.ArcDir = dir / "data\\docs\\arc";
+    in.Folders = TStrings{dir / "data\\docs,Docs,*.*,1"};
+    RunBackup(in);
+    EXPECT_FALSE(testing_support::Exists(dir / "base\\Docs\\arc")) << "the archive folder was copied";
+    EXPECT_TRUE(testing_support::Exists(dir / "base\\Docs\\a.txt"));
+}
