@@ -36,7 +36,7 @@ TFolderSettings ReadFolderSettings(const std::string& line) {
     s.Title = second;
     s.Filter = third;
     // The flag as a run reads it, so that the box shows what the run will do.
-    s.Subfolders = ParseFolderEntry(line).subfolders;
+    s.Subfolders = ParseFolderEntry(line).Subfolders;
     return s;
 }
 

@@ -149,7 +149,7 @@ TEST_F(ArchivePageTest, ARestoreGivesBackTheFilesOfTheRunIntoANewFolderAndNeverW
         ASSERT_TRUE(CreateDirectoryA((base + d).c_str(), nullptr));
     for (const auto& [name, data] : files) ASSERT_TRUE(WriteFileBytes(base + name, data));
     auto form = StartOnArchives({});
-    ASSERT_EQ(MakeArchive(base, arc, 0, false, false, nullptr).outcome, TArchiveResult::arCreated);
+    ASSERT_EQ(MakeArchive(base, arc, 0, false, false, nullptr).Outcome, TArchiveResult::arCreated);
     Command(*form, cmRefresh);
     ASSERT_EQ(form->ListView.Count(), 1);
     form->BrowseFolder = [&](HWND, const std::string&, const std::string&) {
