@@ -19,8 +19,19 @@ if [ ${#missing[@]} -gt 0 ]; then
   need_root
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
-  apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # A mirror in the middle of a sync fails an index now and then: try again, and go on with what
+  # was fetched (the packages themselves come from the main archive).
+  for attempt in 1 2 3; do
+    apt-get update -q && break
+    echo "setup: apt-get update failed (attempt $attempt)" >&2
+    if [ "$attempt" -lt 3 ]; then sleep $((attempt * 10)); fi
+  done
+  for attempt in 1 2 3; do
+    apt-get install -y -q --no-install-recommends "${missing[@]}" && break
+    if [ "$attempt" -eq 3 ]; then echo "setup: apt-get install failed" >&2; exit 1; fi
+    sleep $((attempt * 10))
+    apt-get update -q || true
+  done
 fi
 
 # The posix thread model is needed for std::thread/std::mutex (GoogleTest).
