@@ -26,12 +26,19 @@ if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: apt-get update failed (attempt $attempt)" >&2
     if [ "$attempt" -lt 3 ]; then sleep $((attempt * 10)); fi
   done
-  for attempt in 1 2 3; do
-    apt-get install -y -q --no-install-recommends "${missing[@]}" && break
-    if [ "$attempt" -eq 3 ]; then echo "setup: apt-get install failed" >&2; exit 1; fi
-    sleep $((attempt * 10))
-    apt-get update -q || true
-  done
+  if ! apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+    # An index missing for one architecture (seen: the security archive's i386 index mid-sync)
+    # leaves the amd64 and i386 versions of multi-arch libraries apart, and wine32 cannot be
+    # installed: install from the main archive alone, whose two architectures match.
+    echo "setup: installing from the main archive alone" >&2
+    alt=$(mktemp -d)
+    mkdir -p "$alt/lists/partial" "$alt/parts"
+    printf 'deb http://deb.debian.org/debian bookworm main\ndeb http://deb.debian.org/debian bookworm-updates main\n' >"$alt/main.list"
+    opts=(-o "Dir::Etc::sourcelist=$alt/main.list" -o "Dir::Etc::sourceparts=$alt/parts" -o "Dir::State::Lists=$alt/lists")
+    apt-get "${opts[@]}" update -q
+    apt-get "${opts[@]}" install -y -q --no-install-recommends "${missing[@]}"
+    rm -rf "$alt"
+  fi
 fi
 
 # The posix thread model is needed for std::thread/std::mutex (GoogleTest).
