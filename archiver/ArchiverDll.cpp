@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "ArchiverErrors.h"
+#include "LocalDosTime.h"
 
 namespace arc {
 
@@ -146,11 +147,9 @@ int TCustomArchiverDll::ClearEnumMembersProc64() {
 void TCustomArchiverDll::FillEntryTimes(HARC archive, TEntryRecord& entry) {
     // The record is packed and its times are not aligned: go through a local.
     FILETIME dosTime{0, 0};
-    FILETIME local;
     if ((entry.DosDate != 0 || entry.DosTime != 0) &&
-        ::DosDateTimeToFileTime(entry.DosDate, entry.DosTime, &local)) {
-        if (!::LocalFileTimeToFileTime(&local, &dosTime)) dosTime = FILETIME{0, 0};
-    }
+        !ostra::LocalDosToFileTime(entry.DosDate, entry.DosTime, dosTime))
+        dosTime = FILETIME{0, 0};
     auto fill = [&](int (TCustomArchiverDll::*get)(HARC, FILETIME*), FILETIME& field) {
         FILETIME t{0, 0};
         if ((this->*get)(archive, &t) == 0) t = dosTime;

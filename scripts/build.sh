@@ -5,6 +5,11 @@ set -euo pipefail
 arch=${1:-i686}; shift || true
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${PELMIRA_BUILD:-$top/build/$arch}
+# A configure that failed (say, before the compilers were installed) leaves a cache and no
+# Makefile: start that one again from nothing.
+if [ -f "$build/CMakeCache.txt" ] && [ ! -f "$build/Makefile" ]; then
+  rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-$arch.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "LocalDosTime.h"
 #include "TarFormat.h"
 
 namespace tardll {
@@ -463,10 +464,11 @@ int Report(Listing* l, EntryInfo* out) {
         std::memset(out, 0, sizeof *out);
         out->OriginalSize = static_cast<uint32_t>(std::min<uint64_t>(e.Size, 0xFFFFFFFFu));
         out->CompressedSize = out->OriginalSize;
-        const FILETIME utc = FromUnix(e.MTime);
-        FILETIME local;
-        if (::FileTimeToLocalFileTime(&utc, &local))
-            ::FileTimeToDosDateTime(&local, &out->DosDate, &out->DosTime);
+        uint32_t dos = 0;
+        if (ostra::FileTimeToLocalDos(FromUnix(e.MTime), dos)) {
+            out->DosDate = static_cast<WORD>(dos >> 16);
+            out->DosTime = static_cast<WORD>(dos);
+        }
         std::memcpy(out->FileName, e.Name.data(), std::min<size_t>(e.Name.size(), 512));
         std::memcpy(out->Attribute, e.Type == tarfmt::TEntryType::Folder ? "---D-" : "-----", 5);
         std::memcpy(out->Method, "tar", 3);

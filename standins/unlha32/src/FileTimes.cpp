@@ -1,5 +1,7 @@
 #include "FileTimes.h"
 
+#include "LocalDosTime.h"
+
 namespace unlha {
 
 namespace {
@@ -29,19 +31,16 @@ std::int64_t FileTimeToUnix(std::uint64_t ft) {
 
 std::uint64_t DosToFileTime(std::uint32_t dosTime) {
     if (dosTime == 0) return 0;
-    FILETIME local, utc;
-    if (!::DosDateTimeToFileTime(static_cast<WORD>(dosTime >> 16), static_cast<WORD>(dosTime), &local))
+    FILETIME utc;
+    if (!ostra::LocalDosToFileTime(static_cast<WORD>(dosTime >> 16), static_cast<WORD>(dosTime), utc))
         return 0;
-    if (!::LocalFileTimeToFileTime(&local, &utc)) return 0;
     return ToUint64(utc);
 }
 
 std::uint32_t FileTimeToDos(std::uint64_t ft) {
     if (ft == 0) return 0;
-    FILETIME utc = ToFileTime(ft), local;
-    WORD date = 0, time = 0;
-    if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToDosDateTime(&local, &date, &time)) return 0;
-    return (static_cast<std::uint32_t>(date) << 16) | time;
+    std::uint32_t dos = 0;
+    return ostra::FileTimeToLocalDos(ToFileTime(ft), dos) ? dos : 0;
 }
 
 std::uint64_t EntryWriteTime(const lha::Entry& e) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "LocalDosTime.h"
 #include "ZipNames.h"
 #include "ZipResult.h"
 
@@ -126,19 +127,16 @@ FILETIME EntryWriteTime(const zipfmt::ZipEntry& entry) {
         utc.dwHighDateTime = static_cast<DWORD>(t >> 32);
         return utc;
     }
-    FILETIME local;
-    if (::DosDateTimeToFileTime(entry.DosDate, entry.DosTime, &local))
-        ::LocalFileTimeToFileTime(&local, &utc);
+    if (!ostra::LocalDosToFileTime(entry.DosDate, entry.DosTime, utc)) utc = FILETIME{0, 0};
     return utc;
 }
 
 void SetEntryTime(zipfmt::ZipEntry& entry, const FILETIME& utc) {
-    FILETIME local;
-    WORD date = 0x21, time = 0;  // 1980-01-01 for times the DOS form cannot hold
-    if (::FileTimeToLocalFileTime(&utc, &local) && ::FileTimeToDosDateTime(&local, &date, &time)) {
-        entry.DosDate = date;
-        entry.DosTime = time;
-    } else {
+    uint32_t dos = 0;
+    if (ostra::FileTimeToLocalDos(utc, dos)) {
+        entry.DosDate = static_cast<uint16_t>(dos >> 16);
+        entry.DosTime = static_cast<uint16_t>(dos);
+    } else {  // 1980-01-01 for times the DOS form cannot hold
         entry.DosDate = 0x21;
         entry.DosTime = 0;
     }
