@@ -176,10 +176,10 @@ for shot in run registry archive; do
       xdotool key --window "$main" ctrl+b
       sleep 8 ;;  # the registry editor's export and the archive step
     registry)
-      # HKEY_CURRENT_USER\Software\Pelmira from the keyboard: the tree's top node, then down.
-      xdotool mousemove --window "$desk" 60 75 click 1
+      # HKEY_CURRENT_USER clicked, then Software and Pelmira below it from the keyboard.
+      xdotool mousemove --window "$desk" 120 136 click 1
       sleep 0.5
-      xdotool key Home Right Down Down Right
+      xdotool key Right
       sleep 0.5
       xdotool type --delay 150 Software
       sleep 0.8
