@@ -154,6 +154,33 @@ TEST_F(WindowRunTest, MissingFoldersAndAnotherRunAreRefusedBeforeAnythingIsCopie
     EXPECT_FALSE(form->tb97Main.ButtonEnabled(tbStopId));
 }
 
+TEST_F(WindowRunTest, TheBaseFolderIsEmptiedAfterTheArchiveOnlyWhenNothingButCopiesLiesInIt) {
+    ASSERT_TRUE(WriteFileBytes(base + "\\own.txt", "an original kept in the base folder"));
+    auto form = StartWithLists();
+    form->ListFiles.Add(base + "\\own.txt");
+    form->CheckArchive.SetChecked(true);
+    form->CheckDeleteFiles.SetChecked(true);
+    for (widgets::TCheckBox* c : {&form->chkDelConfirm, &form->chkDelShowDialog, &form->chkDelUseRecycleBin})
+        c->SetChecked(false);
+    BoxWatchdog ok(IDOK);
+    Command(*form, cmBackup);
+    ASSERT_TRUE(ok.WaitForBoxes(1));
+    EXPECT_EQ(ok.Boxes()[0].text.find("基準フォルダ内のファイルは削除しませんでした") != std::string::npos,
+              true)
+        << ok.Boxes()[0].text;
+    EXPECT_TRUE(Exists(base + "\\own.txt"));
+    EXPECT_TRUE(Exists(base + "\\backup\\1.txt"));
+    // Without the original inside: archived, then emptied, and nothing to report.
+    form->ListFiles.Delete(3);
+    Command(*form, cmBackup);
+    ok.Stop();
+    EXPECT_EQ(ok.Boxes().size(), 1u);
+    EXPECT_FALSE(Exists(base + "\\backup"));
+    EXPECT_FALSE(Exists(base + "\\own.txt"));  // packed with the copies, then emptied
+    EXPECT_TRUE(Exists(base));
+    EXPECT_GE(form->ListView.Count(), 1);
+}
+
 TEST_F(WindowRunTest, ClosingTheMainWindowDuringARunStopsItAndClosesWhenItIsOver) {
     auto form = StartWithLists();
     int checks = 0;
