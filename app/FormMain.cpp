@@ -4,15 +4,22 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <exception>
+#include <stdexcept>
+
 #include "ArchiveFolders.h"
+#include "Application.h"
 #include "ArchiveRestore.h"
 #include "BackupLists.h"
+#include "BackupRun.h"
+#include "DetailContent.h"
 #include "FileSystem.h"
 #include "FolderDialog.h"
 #include "MessageBoxes.h"
 #include "SettingsFile.h"
 #include "TextRoutines.h"
 #include "WinHandles.h"
+#include "WindowRun.h"
 #include "ostra_consts.h"
 
 namespace ostra {
@@ -22,7 +29,6 @@ namespace {
 constexpr const char* kFormClass = "TFormMain";
 constexpr int kGlyphBackup = 0, kGlyphClose = 1, kGlyphDetail = 2, kGlyphOnTop = 3, kGlyphStop = 4,
               kGlyphFolderUpdate = 5;
-constexpr int kStopIdleWidth = 23;
 
 constexpr const char* kClearQuestion = "リストを全てクリアします\r\nいいですか？";
 // "My Computer\" before the root key's name in a registry tree path.
@@ -255,6 +261,7 @@ void TFormMain::Show(int cmdShow) {
 
 void TFormMain::FormShow() {
     SetWindowTextA(Handle(), kMainCaption);
+    if (DetailVisible) OpenDetail();
 }
 
 void TFormMain::FormResize() {
@@ -277,6 +284,12 @@ void TFormMain::FormResize() {
 }
 
 bool TFormMain::FormCloseQuery() {
+    // The run is stopped at its next item and the window closes when it returns.
+    if (running_) {
+        StopRequested = true;
+        closeAfterRun_ = true;
+        return false;
+    }
     SaveSettings();
     return true;
 }
@@ -286,6 +299,7 @@ void TFormMain::TabChange() {
         RefreshArchiveList();
         Page(TabArchive).Tag = 1;
     }
+    if (DetailOpen() && !running_) DetailFollowPage(true);
 }
 
 TWindowState TFormMain::CurrentWindowState() const {
@@ -324,9 +338,10 @@ TMainLists TFormMain::CurrentLists() const {
 }
 
 void TFormMain::SaveSettings() {
-    // The detail window's geometry joins in once that window exists.
-    const std::vector<std::string> errors = SaveMainSettings(
-        AppDir, CurrentWindowState(), nullptr, ProjectMode, CurrentRunOptions(), CurrentLists());
+    const TDetailGeometry detail = DetailOpen() ? detail_->Geometry() : TDetailGeometry{};
+    const std::vector<std::string> errors =
+        SaveMainSettings(AppDir, CurrentWindowState(), DetailOpen() ? &detail : nullptr, ProjectMode,
+                         CurrentRunOptions(), CurrentLists());
     if (errors.empty()) return;
     std::string text;
     for (const auto& e : errors) text += (text.empty() ? "" : "\r\n") + e;
@@ -342,11 +357,6 @@ void TFormMain::tbOnTopClick() {
         ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     else
         ::SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-}
-
-void TFormMain::tbDetailClick() {
-    // Until the detail window exists the toggle has nothing to show: it stays up.
-    tb97Main.SetDown(tbDetailId, DetailVisible);
 }
 
 void TFormMain::mExploreClick() {
@@ -640,6 +650,297 @@ void TFormMain::EditArchiverEllipsisClick() {
     const TStrings chosen =
         OpenFiles(Handle(), {"アプリケーション|*.exe", ExtractFilePath(EditArchiver.Text()), false});
     if (!chosen.empty()) EditArchiver.SetText(chosen.front());
+}
+
+// ---- Detail window ----
+
+void TFormMain::tbDetailClick() {
+    // During a run the window is the log (or there is none): the toggle keeps its state.
+    if (running_) {
+        tb97Main.SetDown(tbDetailId, DetailOpen());
+        return;
+    }
+    if (DetailOpen())
+        detail_->Close();
+    else
+        OpenDetail();
+}
+
+void TFormMain::OpenDetail() {
+    const TDetailGeometry g = LoadDetailGeometry(TSettingsFile(AppDir + kIniFile));
+    RECT r{};
+    ::GetWindowRect(Handle(), &r);
+    detail_ = std::make_unique<TFormPlus>();
+    if (!detail_->Create(Handle(), font_.get(), r.right, r.top, g)) {
+        detail_.reset();
+        DetailVisible = false;
+        tb97Main.SetDown(tbDetailId, false);
+        return;
+    }
+    DetailVisible = true;
+    tb97Main.SetDown(tbDetailId, true);
+    detail_->OnCloseQuery = [this] { return !running_; };
+    detail_->OnClose = [this] { DetailFormClose(); };
+    DetailFollowPage(false);
+    detail_->Show();
+}
+
+void TFormMain::DetailFormClose() {
+    DetailVisible = false;
+    tb97Main.SetDown(tbDetailId, false);
+    try {
+        TSettingsFile ini(AppDir + kIniFile);
+        SaveDetailGeometry(ini, detail_->Geometry());
+    } catch (const std::exception& e) {
+        ShowErrorBox(Handle(), e.what());  // the window closes all the same
+    }
+}
+
+void TFormMain::DetailFollowPage(bool pageChanged) {
+    switch (Pages.ActivePageIndex()) {
+        case TabReg:
+            detail_->ShowList();
+            if (pageChanged) {
+                detail_->ListRegItem.Clear();
+                detail_->ListRegItem.SetColumnCaption(1, kDetailDataColumn);
+            }
+            break;
+        case TabArchive:
+            detail_->ShowList();
+            if (pageChanged) detail_->ListRegItem.Clear();
+            detail_->ListRegItem.SetColumnCaption(1, kDetailSizeColumn);
+            break;
+        default:
+            detail_->ShowEdit();
+            if (pageChanged) detail_->Edit.Clear();
+            break;
+    }
+}
+
+void TFormMain::DetailShowFile(const std::string& path) {
+    if (!DetailOpen() || running_) return;
+    const TStrings lines = ReadFilePreview(path);
+    detail_->Edit.SetLines(lines);
+}
+
+void TFormMain::DetailShowFolderPreview() {
+    if (!DetailOpen() || running_) return;
+    const int row = CurrentFolderRow();
+    if (row < 0 || row >= FolderEntries.Count()) return;
+    // As a run leaves them out: its own base folder and, with compression on, the archive folder.
+    const TStrings leaveOut = {ResolvedRunFolder(EditBaseDir.Text()),
+                               CheckArchive.Checked() ? ResolvedRunFolder(EditArcDir.Text()) : std::string()};
+    const TStrings files =
+        FolderPreview(FolderEntries.Path(row), EditFilter.Text(), CheckSubFol.Checked(), leaveOut);
+    detail_->Edit.Clear();
+    detail_->Edit.SetLines(files);
+}
+
+namespace {
+
+// Repainting of a control held off while it fills, resumed whichever way the filling ends.
+class TRedrawPause {
+  public:
+    explicit TRedrawPause(HWND w) : w_(w) { ::SendMessageA(w_, WM_SETREDRAW, FALSE, 0); }
+    ~TRedrawPause() {
+        ::SendMessageA(w_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(w_, nullptr, TRUE);
+    }
+    TRedrawPause(const TRedrawPause&) = delete;
+    TRedrawPause& operator=(const TRedrawPause&) = delete;
+
+  private:
+    HWND w_;
+};
+
+void FillRows(widgets::TListView& list, const TDetailRows& rows) {
+    for (const auto& [name, data] : rows) list.SetSubItem(list.Add(name), 1, data);
+}
+
+}  // namespace
+
+void TFormMain::DetailShowRegistryValues(TTreeNode node) {
+    if (!DetailOpen() || running_) return;
+    widgets::TListView& list = detail_->ListRegItem;
+    detail_->ShowList();
+    list.SetColumnCaption(1, kDetailDataColumn);
+    list.Clear();
+    const TRedrawPause pause(list.Handle());
+    FillRows(list, RegistryValueRows(RegView, node));
+}
+
+void TFormMain::DetailShowArchiveEntries() {
+    if (!DetailOpen() || running_) return;
+    widgets::TListView& list = detail_->ListRegItem;
+    detail_->ShowList();
+    list.Clear();
+    list.SetColumnCaption(1, kDetailSizeColumn);
+    const std::string path = archives_.SingleSelectedPath();
+    if (path.empty() || !FileExists(path)) return;
+    const TDetailRows rows = ArchiveEntryRows(Handle(), path);
+    list.Clear();
+    FillRows(list, rows);
+}
+
+// ---- Backup run ----
+
+namespace {
+
+// What a run may not meet: the commands that change the lists or load another configuration.
+bool LockedDuringRun(UINT command) {
+    switch (command) {
+        case cmAddFile:
+        case cmAddFolder:
+        case cmFolUpdate:
+        case cmDelete:
+        case cmClear:
+        case cmSort:
+        case cmRegGet:
+        case cmProjectMake:
+        case cmProjectSave:
+        case cmReadini:
+        case cmWriteini:
+            return true;
+        default:
+            return command >= cmProjectItemFirst && command <= cmProjectItemLast;
+    }
+}
+
+}  // namespace
+
+LRESULT TFormMain::WndProc(UINT message, WPARAM wp, LPARAM lp) {
+    if (running_) {
+        // Shortcuts and drops still arrive while the controls are disabled: refused here.
+        if (message == WM_COMMAND && lp == 0 && LockedDuringRun(LOWORD(wp))) return 0;
+        if (message == WM_DROPFILES) {
+            ::DragFinish(reinterpret_cast<HDROP>(wp));
+            return 0;
+        }
+    }
+    return TWindow::WndProc(message, wp, lp);
+}
+
+void TFormMain::SetStopButtonRunning(bool running) {
+    tb97Main.SetButtonCaption(tbStopId, running ? kStopCaption : "");
+    tb97Main.SetButtonWidth(tbStopId, running ? kStopRunningWidth : kStopIdleWidth);
+    tb97Main.SetButtonEnabled(tbStopId, running);
+}
+
+void TFormMain::SetRunning(bool running) {
+    running_ = running;
+    for (widgets::TControl* c : std::initializer_list<widgets::TControl*>{
+             &ListFiles, &ListFol, &ListReg, &RegView, &EditTitle, &EditFilter, &CheckSubFol, &tbFolUpdate})
+        c->SetEnabled(!running);
+    tb97Main.SetButtonEnabled(tbBackupId, !running);
+    const UINT state = MF_BYCOMMAND | (running ? MF_GRAYED : MF_ENABLED);
+    for (UINT id : {cmAddFile, cmAddFolder, cmFolUpdate, cmBackup}) ::EnableMenuItem(menu_.Bar(), id, state);
+    HMENU bar = menu_.Bar();
+    for (int i = 0, n = ::GetMenuItemCount(bar); i < n; ++i)
+        if (::GetSubMenu(bar, i) == menu_.ProjectMenu())
+            ::EnableMenuItem(bar, static_cast<UINT>(i), MF_BYPOSITION | (running ? MF_GRAYED : MF_ENABLED));
+    ::DrawMenuBar(Handle());
+    ::DragAcceptFiles(Handle(), running ? FALSE : TRUE);
+}
+
+void TFormMain::mBackupClick() {
+    if (running_) {
+        ShowInfoBox(Handle(), kRunUnderWay);
+        return;
+    }
+    const std::string base = AddBackslash(EditBaseDir.Text()), arcDir = AddBackslash(EditArcDir.Text());
+    EditBaseDir.SetText(base);
+    EditArcDir.SetText(arcDir);
+    CheckRunFolder(kBaseFolderTerm, base);
+    if (CheckArchive.Checked()) {
+        CheckRunFolder(kArchiveFolderTerm, arcDir);
+        CheckArchiveFolder(base, arcDir);
+    }
+    if (AnotherRunUnderWay()) throw std::runtime_error(kAnotherRun);
+
+    TRunInput in;
+    in.Options = CurrentRunOptions();
+    {
+        const TSettingsFile ini(AppDir + kIniFile);
+        in.FileDir = ini.ReadString(kSectionOption, "FileDir", kDefaultFileDir);
+        in.RegDir = ini.ReadString(kSectionOption, "RegDir", kDefaultRegDir);
+    }
+    in.Files = ListFiles.Items();
+    in.Folders = FolderEntries.Lines();
+    in.Keys = ListReg.Items();
+    in.AppDir = AppDir;
+    in.Owner = Handle();
+    in.CheckStop = [this](bool& stop) { CheckStop(stop); };
+    in.OnStage = [this](TRunStage stage) {
+        if (stage == TRunStage::rsCopiesDone) {
+            SetStopButtonRunning(false);
+            ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        } else {
+            RefreshArchiveList();
+        }
+    };
+
+    StopRequested = false;
+    SetStopButtonRunning(true);
+    // The window open now is the log of the whole run: it cannot be closed until the end.
+    TFormPlus* log = DetailForm();
+    std::optional<TMemoLog> sink;
+    if (log) {
+        log->Edit.Clear();
+        log->ShowEdit();
+        log->Edit.SetFocus();
+        sink.emplace(log->Edit);
+        sink->AddLine(kLogRunHeader);
+        sink->AddLine("");
+        in.Log = &*sink;
+    }
+    SetRunning(true);
+    TRunResult result;
+    std::exception_ptr error;
+    try {
+        result = RunBackup(in);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (StopRequested) {
+        ShowInfoBox(Handle(), kRunStopped);
+        if (log) {
+            sink->AddLine("");
+            sink->AddLine(kLogStopRule);
+            sink->AddLine(kRunStopped);
+        }
+    }
+    // Also after an error in the copies, which ends the run before the button went idle.
+    SetStopButtonRunning(false);
+    if (log) {
+        sink->AddLine("");
+        sink->AddLine("");
+        sink->AddLine(kLogRunEnd);
+    }
+    SetRunning(false);
+    if (closeAfterRun_) ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+    if (error) std::rethrow_exception(error);
+    if (result.Outcome == TRunResult::roNoBaseFolder)  // gone since the check
+        throw std::runtime_error(FolderMissingMessage(kBaseFolderTerm, base));
+    if (result.Outcome == TRunResult::roAnotherRun) throw std::runtime_error(kAnotherRun);
+    const std::string notice = RunNotice(result);
+    if (!notice.empty()) ShowInfoBox(Handle(), notice);
+}
+
+void TFormMain::tbStopClick() {
+    StopRequested = true;
+}
+
+void TFormMain::CheckStop(bool& stop) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop the run returns to
+            break;
+        }
+        DispatchMainMessage(*this, msg);
+    }
+    if (OnStopCheck) OnStopCheck();
+    stop = StopRequested;
 }
 
 }  // namespace ostra

@@ -7,12 +7,14 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "ArchiveList.h"
 #include "FileDialog.h"
 #include "FolderList.h"
+#include "FormPlus.h"
 #include "GdiHandles.h"
 #include "MainLayout.h"
 #include "MainMenu.h"
@@ -126,11 +128,25 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     void ListViewDblClick();
     void EditArchiverEllipsisClick();
 
-    // Commands whose behaviour comes with the run, the detail window and the projects; bound to
-    // their controls already.
-    void mBackupClick() {}
-    void tbStopClick() {}
+    // The backup run from the window: the folder checks, then the engine's run with the lists
+    // as shown, the log in the detail window while it is open, the stop button between items.
+    void mBackupClick();
+    void tbStopClick();
+    // The stop callback of the run: the pending messages first (the window repaints, the stop
+    // button can be pressed), then the flag.
+    void CheckStop(bool& stop);
+    // True while a run is under way: the lists and their commands are locked, the detail window
+    // stays open, closing the main window waits for the end of the run.
+    bool Running() const { return running_; }
+    // Called at each stop check after the pending messages (tests act on the window mid-run).
+    std::function<void()> OnStopCheck;
+
+    // The detail window: opened and closed by tbDetail, restored at start-up.
     void tbDetailClick();
+    // The open detail window, or null.
+    TFormPlus* DetailForm() const { return DetailOpen() ? detail_.get() : nullptr; }
+
+    // Commands whose behaviour comes with the projects; bound to their controls already.
     void mProjectClick() {}
     void mProjectMakeClick() {}
     void mProjectSaveClick() {}
@@ -138,13 +154,25 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     void mWriteiniClick() {}
 
     // What the detail window shows for a click in the lists; called only while DetailVisible.
-    // The detail window fills them in.
-    void DetailShowFile(const std::string& /*path*/) {}
-    void DetailShowFolderPreview() {}
-    void DetailShowRegistryValues(TTreeNode /*node*/) {}
-    void DetailShowArchiveEntries() {}
+    // During a run the window shows the log and keeps it.
+    void DetailShowFile(const std::string& path);
+    void DetailShowFolderPreview();
+    void DetailShowRegistryValues(TTreeNode node);
+    void DetailShowArchiveEntries();
+
+  protected:
+    LRESULT WndProc(UINT message, WPARAM wp, LPARAM lp) override;
 
   private:
+    bool DetailOpen() const { return detail_ && detail_->Handle(); }
+    void OpenDetail();
+    // FormClose of the detail window: the toggle up, its geometry written to [Key].
+    void DetailFormClose();
+    // The detail window's control and captions for the active page (on a page change emptied).
+    void DetailFollowPage(bool pageChanged);
+    void SetStopButtonRunning(bool running);
+    // Locks or frees the lists and the commands that change them while a run reads them.
+    void SetRunning(bool running);
     void BindEvents();
     void ApplySettings(const TMainSettings& s);
     void ChooseFolder(widgets::TEllipsisEdit& edit, const char* title);
@@ -160,6 +188,10 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     TArchiveList archives_{ListView};
     widgets::TListBox* popupList_ = nullptr;
     bool resizing_ = false;
+    std::unique_ptr<TFormPlus> detail_;
+    bool running_ = false;
+    // The user closed the main window during a run: it closes once the run is over.
+    bool closeAfterRun_ = false;
 };
 
 }  // namespace ostra

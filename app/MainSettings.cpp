@@ -45,6 +45,13 @@ TDetailGeometry LoadDetailGeometry(const TSettingsFile& ini) {
     return g;
 }
 
+void SaveDetailGeometry(TSettingsFile& ini, const TDetailGeometry& g) {
+    ini.WriteInteger(kSectionKey, "Width", g.Width);
+    ini.WriteInteger(kSectionKey, "Height", g.Height);
+    ini.WriteInteger(kSectionKey, "Name", g.Name);
+    ini.WriteInteger(kSectionKey, "Data", g.Data);
+}
+
 void LoadMainLists(const std::string& appDir, TMainLists& lists) {
     const std::pair<const char*, TStrings*> files[] = {
         {kFileList, &lists.Files}, {kFolderList, &lists.FolderEntries}, {kRegistryList, &lists.Registry}};
@@ -68,12 +75,7 @@ void WriteIni(const std::string& appDir, const TWindowState& w, const TDetailGeo
     ini.WriteBool(kSectionKey, "Visible", w.DetailVisible);
     ini.WriteInteger(opt, "DblClick", w.DblClick);
     ini.WriteString(opt, "Archiver", w.Archiver);
-    if (detail) {
-        ini.WriteInteger(kSectionKey, "Width", detail->Width);
-        ini.WriteInteger(kSectionKey, "Height", detail->Height);
-        ini.WriteInteger(kSectionKey, "Name", detail->Name);
-        ini.WriteInteger(kSectionKey, "Data", detail->Data);
-    }
+    if (detail) SaveDetailGeometry(ini, *detail);
     if (projectMode) return;
     ini.WriteString(opt, "BaseDir", o.BaseDir);
     ini.WriteString(opt, "ArcDir", o.ArcDir);

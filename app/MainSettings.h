@@ -47,6 +47,8 @@ struct TMainLists {
 TMainSettings LoadMainSettings(const TSettingsFile& ini);
 // [Key] Width, Height, Name, Data, read whenever the detail window opens.
 TDetailGeometry LoadDetailGeometry(const TSettingsFile& ini);
+// [Key] Width, Height, Name, Data, written as the detail window closes.
+void SaveDetailGeometry(TSettingsFile& ini, const TDetailGeometry& geometry);
 
 // Replaces each list whose file exists in appDir; a missing file leaves its list as it was.
 void LoadMainLists(const std::string& appDir, TMainLists& lists);

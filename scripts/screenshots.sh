@@ -8,6 +8,9 @@
 #   ostra-settings-hint.png  the settings tab with the hint of a check box shown
 #   ostra-folders-selected.png  the folder tab with a folder clicked: its settings in the group below
 #   ostra-archives-menu.png  the archive tab with a row selected and its pop-up menu open below it
+#   ostra-detail-run.png, ostra-detail-registry.png, ostra-detail-archive.png
+#                            the detail window beside the main window: the log of a run started with
+#                            Ctrl+B, the values of a registry key, the entries of an archive
 # Each screen is shown on the test X display (:99 unless PELMIRA_DISPLAY says) inside a Wine desktop of its own (so that Wine draws
 # the window frames), photographed, then closed. Nothing waits for a person: every wait is bounded.
 set -euo pipefail
@@ -153,5 +156,44 @@ for tab in files folders registry settings archives; do
   fi
   close_ostra ostra$index
   index=$((index + 1))
+done
+
+# The detail window, open at start ([Key] Visible), beside the main window on a wider desktop.
+wine reg add 'HKCU\Software\Pelmira' /v Name /t REG_SZ /d "例の値" /f >/dev/null 2>&1 || true
+wine reg add 'HKCU\Software\Pelmira' /v Count /t REG_DWORD /d 10 /f >/dev/null 2>&1 || true
+wine reg add 'HKCU\Software\Pelmira' /v Data /t REG_BINARY /d 0102 /f >/dev/null 2>&1 || true
+for shot in run registry archive; do
+  case $shot in run) index=3 ;; registry) index=2 ;; archive) index=4 ;; esac
+  example_config $index
+  printf '[Key]\r\nVisible=1\r\nWidth=300\r\nName=150\r\nData=120\r\n' >> "$prog/ostra.ini"
+  wine explorer /desktop=detail$shot,700x420 "$prog/ostra.exe" >/dev/null 2>&1 &
+  main=$(find_window "Pelmira : 0.0.9.5" 30)
+  find_window "詳細情報" 30 >/dev/null
+  desk=$(find_window "detail$shot - Wine desktop" 10)
+  sleep 1
+  case $shot in
+    run)
+      xdotool key --window "$main" ctrl+b
+      sleep 8 ;;  # the registry editor's export and the archive step
+    registry)
+      # HKEY_CURRENT_USER clicked, then Software and Pelmira below it from the keyboard.
+      xdotool mousemove --window "$desk" 120 136 click 1
+      sleep 0.5
+      xdotool key Right
+      sleep 0.5
+      xdotool type --delay 150 Software
+      sleep 0.8
+      xdotool key Right
+      sleep 0.5
+      xdotool type --delay 150 Pelmira
+      sleep 1.5 ;;
+    archive)
+      sleep 1
+      xdotool mousemove --window "$desk" $ARCHIVE_ROW click 1
+      sleep 1 ;;
+  esac
+  import -window "$desk" "$out/ostra-detail-$shot.png"
+  echo "  $out/ostra-detail-$shot.png"
+  close_ostra detail$shot
 done
 wait

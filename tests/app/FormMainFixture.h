@@ -43,6 +43,11 @@ class FormMainTest : public ::testing::Test {
         RECT r = form.tb97Main.ButtonRect(id);
         testing_support::ClickAt(form.tb97Main.Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
+    // Opens the detail window by its toolbar toggle; null when it did not open.
+    static ostra::TFormPlus* OpenDetail(ostra::TFormMain& form) {
+        if (!form.DetailForm()) ClickToolButton(form, ostra::tbDetailId);
+        return form.DetailForm();
+    }
     // A menu or pop-up command, as choosing it does.
     static void Command(ostra::TFormMain& form, UINT id) {
         ::SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);

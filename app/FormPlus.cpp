@@ -1,0 +1,69 @@
+#include "FormPlus.h"
+
+namespace ostra {
+
+bool TFormPlus::Create(HWND owner, HFONT font, int left, int top, const TDetailGeometry& g) {
+    if (!CreateHandle("TFormPlus", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kDetailCaption,
+                      left, top, g.Width, g.Height, owner))
+        return false;
+    if (!ListRegItem.Create(Handle()) || !Edit.Create(Handle(), true)) return false;
+    ::SetWindowLongPtrA(ListRegItem.Handle(), GWL_STYLE,
+                        ::GetWindowLongPtrA(ListRegItem.Handle(), GWL_STYLE) | LVS_NOSORTHEADER);
+    ListRegItem.AddColumn("名前", g.Name);
+    ListRegItem.AddColumn(kDetailDataColumn, g.Data);
+    ListRegItem.SetFont(font);
+    Edit.SetFont(font);
+    ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    On(WM_SIZE, [this](WPARAM, LPARAM) -> LRESULT {
+        FormResize();
+        return 0;
+    });
+    On(WM_CLOSE, [this](WPARAM, LPARAM) -> LRESULT {
+        Close();
+        return 0;
+    });
+    FormResize();
+    ShowEdit();
+    return true;
+}
+
+void TFormPlus::Show() {
+    ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    ::UpdateWindow(Handle());
+}
+
+void TFormPlus::Close() {
+    if (!Handle() || (OnCloseQuery && !OnCloseQuery())) return;
+    if (OnClose) OnClose();
+    DestroyHandle();
+}
+
+void TFormPlus::ShowEdit() {
+    ListRegItem.SetVisible(false);
+    Edit.SetVisible(true);
+}
+
+void TFormPlus::ShowList() {
+    Edit.SetVisible(false);
+    ListRegItem.SetVisible(true);
+}
+
+TDetailGeometry TFormPlus::Geometry() const {
+    RECT r{};
+    ::GetWindowRect(Handle(), &r);
+    return {r.right - r.left, r.bottom - r.top, ListRegItem.ColumnWidth(0), ListRegItem.ColumnWidth(1)};
+}
+
+void TFormPlus::FormResize() {
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    ListRegItem.SetBounds(0, 0, client.right, client.bottom);
+    Edit.SetBounds(0, 0, client.right, client.bottom);
+}
+
+void TMemoLog::AddLine(const std::string& line) {
+    memo_.AddLine(line);
+    ::UpdateWindow(memo_.Handle());
+}
+
+}  // namespace ostra

@@ -1,0 +1,41 @@
+// What the window program adds around the engine's one run: the folder checks before it, with
+// their messages, the run marker test, the texts of its log and the notices after it.
+#pragma once
+
+#include <string>
+
+#include "BackupRun.h"
+
+namespace ostra {
+
+inline constexpr const char* kBaseFolderTerm = "基準(バックアップ先)フォルダ";
+inline constexpr const char* kArchiveFolderTerm = "圧縮先フォルダ";
+
+inline constexpr const char* kLogRunHeader = "バックアップファイル一覧";
+inline constexpr const char* kLogStopRule = "---------";
+inline constexpr const char* kRunStopped = "バックアップ処理を中止しました。";
+inline constexpr const char* kLogRunEnd = "バックアップ終了";
+inline constexpr const char* kStopCaption = "バックアップ中止";
+inline constexpr int kStopIdleWidth = 23;
+inline constexpr int kStopRunningWidth = 120;
+
+// A second backup command while one runs, and a run of another window or of ostrun.
+inline constexpr const char* kRunUnderWay = "バックアップ処理の実行中です。";
+inline constexpr const char* kAnotherRun =
+    "ほかのバックアップ処理（ostrun など）が実行中のため、バックアップを開始できません";
+
+// term"folder"が存在しません.
+std::string FolderMissingMessage(const std::string& term, const std::string& folder);
+
+// Raises the error of a folder the run cannot use: missing ("…が存在しません"), or not a full path
+// (a run would read it relative to whatever folder the program started in).
+void CheckRunFolder(const std::string& term, const std::string& folder);
+
+// True while a run holds the run marker (in this program or in ostrun).
+bool AnotherRunUnderWay();
+
+// The notice a finished run leaves when the base folder was to be emptied and was not (the
+// copies stay); empty otherwise.
+std::string RunNotice(const TRunResult& result);
+
+}  // namespace ostra
