@@ -126,24 +126,27 @@ std::string DriveRootOf(const std::string& path) {
     std::string drive = ostra::ExtractFileDrive(ExpandFileName(path.empty() ? std::string(".") : path));
     return drive.empty() ? drive : drive + "\\";
 }
-bool RootHasStreams(const std::string& root) {
+bool RootHasStreams(const std::string& root, const TVolumeFlagsQuery& query) {
     if (root.empty()) return false;
     DWORD flags = 0;
-    if (!::GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
-        return false;
+    if (!(query ? query(root, flags) : QueryVolumeFlags(root, flags))) return false;
     return (flags & kNamedStreamsFlag) != 0;
 }
 }  // namespace
 
+bool QueryVolumeFlags(const std::string& root, DWORD& flags) {
+    return ::GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) != 0;
+}
+
 bool StreamsSupported(const std::string& path) {
-    return RootHasStreams(DriveRootOf(path));
+    return RootHasStreams(DriveRootOf(path), nullptr);
 }
 
 bool TStreamVolumes::Supported(const std::string& path) {
     const std::string root = DriveRootOf(path);
     for (const auto& [known, answer] : Roots_)
         if (::lstrcmpiA(known.c_str(), root.c_str()) == 0) return answer;
-    const bool answer = Probe_ ? Probe_(root) : RootHasStreams(root);
+    const bool answer = RootHasStreams(root, Query_);
     Roots_.emplace_back(root, answer);
     return answer;
 }

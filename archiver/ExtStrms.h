@@ -32,19 +32,22 @@ constexpr DWORD kNamedStreamsFlag = 0x40000;
 // True when the volume holding path (expanded to a full path) supports named streams.
 bool StreamsSupported(const std::string& path);
 
+// The file-system flags of the volume of a drive root ("C:\"); false when it cannot be asked.
+using TVolumeFlagsQuery = std::function<bool(const std::string& root, DWORD& flags)>;
+bool QueryVolumeFlags(const std::string& root, DWORD& flags);
+
 // The named-streams answer per drive root, for one selection run: asking the volume for every
 // file would cost more than the selection itself. The answer is the one StreamsSupported gives.
 class TStreamVolumes {
   public:
-    // Whether the volume of a drive root ("C:\") has named streams: the volume's own answer unless
-    // a test gives another (Wine has no volume with named streams).
-    using TRootProbe = std::function<bool(const std::string& root)>;
-    explicit TStreamVolumes(TRootProbe probe = nullptr) : Probe_(std::move(probe)) {}
+    // The flags come from the volume (QueryVolumeFlags) unless a test gives others: Wine has no
+    // volume with named streams.
+    explicit TStreamVolumes(TVolumeFlagsQuery query = nullptr) : Query_(std::move(query)) {}
 
     bool Supported(const std::string& path);
 
   private:
-    TRootProbe Probe_;
+    TVolumeFlagsQuery Query_;
     std::vector<std::pair<std::string, bool>> Roots_;  // few entries: a run touches few drives
 };
 

@@ -223,24 +223,41 @@ TEST(AddStreams, StreamsWhoseNamesWouldNotComeBackAreSkipped) {
     EXPECT_EQ(FileNameToStreamPath(temp.at(0), ";#"), dir / "a.doc:\x05S:$DATA");
 }
 
-TEST(AddStreams, AVolumeWithoutNamedStreamsAddsNothing) {
-    TempDir dir;
-    ASSERT_TRUE(WriteFileBytes(dir / "a.txt", "main"));
-    if (StreamsSupported(dir.Path())) GTEST_SKIP() << "this volume has named streams";
-    TStreamState state;
-    EXPECT_FALSE(OpenStreams(dir / "a.txt", state));
-    TArchiverOptions options;
-    std::vector<std::string> selected, temp;
-    WIN32_FIND_DATAA fd = FoundAt(kSomeTime);
-    AddStreams(selected, temp, dir / "a.txt", options, fd, "a.txt");
-    EXPECT_TRUE(selected.empty());
-    EXPECT_TRUE(temp.empty());
+namespace {
+
+// Flags as a volume reports them: 0x0a is what Wine reports for every drive, named streams
+// (0x40000) added is what NTFS has.
+constexpr DWORD kWineVolumeFlags = 0x0000000a, kNtfsVolumeFlags = 0x0004000a;
+TVolumeFlagsQuery Reporting(DWORD flags, int* asked = nullptr) {
+    return [flags, asked](const std::string&, DWORD& out) {
+        if (asked) ++*asked;
+        out = flags;
+        return true;
+    };
+}
+
+}  // namespace
+
+TEST(StreamVolumes, TheNamedStreamsFlagDecidesOnceForEachDrive) {
+    int asked = 0;
+    TStreamVolumes ntfs(Reporting(kNtfsVolumeFlags, &asked));
+    EXPECT_TRUE(ntfs.Supported("C:\\a\\b.txt"));
+    EXPECT_TRUE(ntfs.Supported("c:\\other"));
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(ntfs.Supported("D:\\x"));
+    EXPECT_EQ(asked, 2);
+    TStreamVolumes wine(Reporting(kWineVolumeFlags));
+    EXPECT_FALSE(wine.Supported("C:\\a\\b.txt"));
+    // A volume that cannot be asked has no streams, whatever the flags hold.
+    TStreamVolumes silent([](const std::string&, DWORD& out) {
+        out = kNtfsVolumeFlags;
+        return false;
+    });
+    EXPECT_FALSE(silent.Supported("C:\\a"));
+    // Without a query the volume itself answers.
     EXPECT_FALSE(StreamsSupported("Q:\\no\\such\\drive"));
-    // The per-run memory of volumes answers as the volume does, for every path of a drive.
-    TStreamVolumes volumes;
-    EXPECT_FALSE(volumes.Supported(dir / "a.txt"));
-    EXPECT_FALSE(volumes.Supported("Q:\\no\\such\\drive"));
-    EXPECT_EQ(volumes.Supported("Z:\\"), StreamsSupported("Z:\\"));
+    TStreamVolumes real;
+    EXPECT_EQ(real.Supported("Z:\\"), StreamsSupported("Z:\\"));
 }
 
 TEST(AddStreams, OnlyAVolumeWithNamedStreamsHasItsStreamsRead) {
@@ -253,13 +270,13 @@ TEST(AddStreams, OnlyAVolumeWithNamedStreamsHasItsStreamsRead) {
     };
     TArchiverOptions options;
     std::vector<std::string> selected, temp;
-    TStreamVolumes without([](const std::string&) { return false; });
+    TStreamVolumes without(Reporting(kWineVolumeFlags));
     AddStreams(selected, temp, dir / "a.doc", options, FoundAt(kSomeTime), "a.doc", &without, lister);
     EXPECT_TRUE(selected.empty());
     EXPECT_TRUE(temp.empty());
     EXPECT_FALSE(Exists(dir / "a.doc;#S;$DATA"));
 
-    TStreamVolumes with([](const std::string&) { return true; });
+    TStreamVolumes with(Reporting(kNtfsVolumeFlags));
     AddStreams(selected, temp, dir / "a.doc", options, FoundAt(kSomeTime), "a.doc", &with, lister);
     EXPECT_EQ(selected, std::vector<std::string>{"a.doc;#S;$DATA"});
     EXPECT_EQ(ReadFileBytes(dir / "a.doc;#S;$DATA"), "summary");
@@ -274,10 +291,10 @@ TEST(RestoreStreams, OnlyAVolumeWithNamedStreamsHasStreamsRestored) {
         return true;
     };
     TArchiverOptions options;
-    TStreamVolumes without([](const std::string&) { return false; });
+    TStreamVolumes without(Reporting(kWineVolumeFlags));
     RestoreStreams(names, options, dir.Path(), &without, restore);
     EXPECT_TRUE(restored.empty());
-    TStreamVolumes with([](const std::string&) { return true; });
+    TStreamVolumes with(Reporting(kNtfsVolumeFlags));
     RestoreStreams(names, options, dir.Path(), &with, restore);
     EXPECT_EQ(restored, names);
 }
@@ -310,15 +327,4 @@ TEST(RestoreStreams, TheExtractedFileIsDeletedOnlyWhenTheStreamWasWritten) {
     }
     EXPECT_EQ(ReadFileBytes(dir / "a.doc"), "main");
     EXPECT_EQ(restored, StreamsSupported(dir.Path()));
-}
-
-TEST(RestoreStreams, AVolumeWithoutNamedStreamsRestoresNothing) {
-    TempDir dir;
-    if (StreamsSupported(dir.Path())) GTEST_SKIP() << "this volume has named streams";
-    ASSERT_TRUE(WriteFileBytes(dir / "a.doc", "main"));
-    ASSERT_TRUE(WriteFileBytes(dir / "a.doc;#S;$DATA", "summary"));
-    TArchiverOptions options;
-    RestoreStreams({dir / "a.doc;#S;$DATA"}, options, dir.Path());
-    EXPECT_EQ(ReadFileBytes(dir / "a.doc;#S;$DATA"), "summary");
-    EXPECT_EQ(ReadFileBytes(dir / "a.doc"), "main");
 }

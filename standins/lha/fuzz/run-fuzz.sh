@@ -4,6 +4,7 @@
 # decoder) of a clang build over a freshly made seed corpus. Default: a short, fixed number of runs
 # (for CI); -time runs as long as asked. The target's regression inputs are replayed first. The
 # corpus grows in BUILD_DIR/fuzz-corpus-TARGET, findings land in BUILD_DIR/fuzz-crashes-TARGET.
+# FUZZ_RSS_MB (default 1024) is the memory limit of the run.
 set -euo pipefail
 BUILD=${1:?usage: run-fuzz.sh BUILD_DIR decode|roundtrip [-runs N | -time SECONDS]}
 TARGET=${2:?usage: run-fuzz.sh BUILD_DIR decode|roundtrip [-runs N | -time SECONDS]}
@@ -25,5 +26,5 @@ REGRESSIONS="$HERE/regressions/$TARGET"
 if ls "$REGRESSIONS"/* > /dev/null 2>&1; then
   "$FUZZER" "$REGRESSIONS"/*
 fi
-"$FUZZER" "${LIMIT[@]}" -max_len=65536 -timeout=20 -rss_limit_mb=1024 \
+"$FUZZER" "${LIMIT[@]}" -max_len=65536 -timeout=20 -rss_limit_mb="${FUZZ_RSS_MB:-1024}" \
   -artifact_prefix="$CRASHES/" -print_final_stats=1 "$CORPUS" "$SEEDS/$TARGET"
