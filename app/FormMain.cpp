@@ -122,21 +122,25 @@ void TFormMain::FormCreate() {
 void TFormMain::ApplySettings(const TMainSettings& s) {
     const TWindowState& w = s.Window;
     ::SetWindowPos(Handle(), nullptr, w.Left, w.Top, w.Width, w.Height, SWP_NOZORDER | SWP_NOACTIVATE);
-    EditBaseDir.SetText(s.Options.BaseDir);
-    EditArcDir.SetText(s.Options.ArcDir);
-    CheckTimestamp.SetChecked(s.Options.Timestamp);
-    CheckArchive.SetChecked(s.Options.Archive);
-    CheckDeleteFiles.SetChecked(s.Options.DeleteFiles);
-    CheckArcProgress.SetChecked(s.Options.ArcProgress);
-    RadioArchive.SetItemIndex(s.Options.Lha);
-    RadioArcName.SetItemIndex(s.Options.ArcName);
+    ApplyRunOptions(s.Options);
     EditArchiver.SetText(w.Archiver);
     RadioArcCtrl.SetItemIndex(w.DblClick);
-    chkDelConfirm.SetChecked(s.Options.DelConfirm);
-    chkDelUseRecycleBin.SetChecked(s.Options.DelUseRecycleBin);
-    chkDelShowDialog.SetChecked(s.Options.DelShowDialog);
     Pages.SetActivePageIndex(w.Index >= TabBackup && w.Index <= TabArchive ? w.Index : TabOption);
     DetailVisible = w.DetailVisible;
+}
+
+void TFormMain::ApplyRunOptions(const TRunOptions& o) {
+    EditBaseDir.SetText(o.BaseDir);
+    EditArcDir.SetText(o.ArcDir);
+    CheckTimestamp.SetChecked(o.Timestamp);
+    CheckArchive.SetChecked(o.Archive);
+    CheckDeleteFiles.SetChecked(o.DeleteFiles);
+    CheckArcProgress.SetChecked(o.ArcProgress);
+    RadioArchive.SetItemIndex(o.Lha);
+    RadioArcName.SetItemIndex(o.ArcName);
+    chkDelConfirm.SetChecked(o.DelConfirm);
+    chkDelUseRecycleBin.SetChecked(o.DelUseRecycleBin);
+    chkDelShowDialog.SetChecked(o.DelShowDialog);
     CheckDeleteFilesClick();
 }
 
@@ -290,6 +294,7 @@ bool TFormMain::FormCloseQuery() {
         closeAfterRun_ = true;
         return false;
     }
+    CloseProjectForm();
     SaveSettings();
     return true;
 }

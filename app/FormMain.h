@@ -15,6 +15,7 @@
 #include "FileDialog.h"
 #include "FolderList.h"
 #include "FormPlus.h"
+#include "FormProject.h"
 #include "GdiHandles.h"
 #include "MainLayout.h"
 #include "MainMenu.h"
@@ -146,12 +147,21 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     // The open detail window, or null.
     TFormPlus* DetailForm() const { return DetailOpen() ? detail_.get() : nullptr; }
 
-    // Commands whose behaviour comes with the projects; bound to their controls already.
-    void mProjectClick() {}
-    void mProjectMakeClick() {}
-    void mProjectSaveClick() {}
-    void mReadiniClick() {}
-    void mWriteiniClick() {}
+    // Projects (FormMainProject.cpp): the project menu, the project dialog, saving and loading.
+    void mProjectClick();
+    void PopulateProjectMenu();
+    void mProjectMakeClick();
+    void mProjectSaveClick();
+    void mReadiniClick();
+    void mWriteiniClick();
+    // A project item of the menu; name is the project's name (its caption).
+    void mProjectItemClick(const std::string& name);
+    // The dialog's save: packs the work files as project name.
+    void SaveProject(const std::string& name);
+    // The project dialog while it is open, else null.
+    TFormProject* ProjectForm() const;
+    // The names of the project items in the menu, in menu order.
+    const TStrings& ProjectMenuNames() const { return projectItems_; }
 
     // What the detail window shows for a click in the lists; called only while DetailVisible.
     // During a run the window shows the log and keeps it.
@@ -175,6 +185,9 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     void SetRunning(bool running);
     void BindEvents();
     void ApplySettings(const TMainSettings& s);
+    void ApplyRunOptions(const TRunOptions& o);
+    void AddProjectMenuItem(const std::string& name);
+    void CloseProjectForm();
     void ChooseFolder(widgets::TEllipsisEdit& edit, const char* title);
     void ShowPopup(HMENU menu, POINT at);
     void WMDropFiles(HDROP drop);
@@ -192,6 +205,9 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     bool running_ = false;
     // The user closed the main window during a run: it closes once the run is over.
     bool closeAfterRun_ = false;
+    std::unique_ptr<TFormProject> projectForm_;
+    TStrings projectItems_;
+    bool projectMenuFilled_ = false;
 };
 
 }  // namespace ostra

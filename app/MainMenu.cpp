@@ -40,7 +40,8 @@ TMainMenu::TMainMenu() {
     Item(file, cmClose, "終了(&X)");
     ::AppendMenuA(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "ファイル(&F)");
 
-    // The separator before the project items (mProjectSep) is added with the first item.
+    // The separator before the project items (mProjectSep) is added with the first item; which
+    // of the last two items is there is settled whenever the menu opens.
     project_ = ::CreatePopupMenu();
     Item(project_, cmProjectMake, "新規作成(&N)");
     Item(project_, cmProjectSave, "プロジェクトとして保存(&S)");
@@ -81,6 +82,24 @@ TMainMenu::TMainMenu() {
         table.push_back(
             {static_cast<BYTE>(FVIRTKEY | FCONTROL), static_cast<WORD>(s.key), static_cast<WORD>(s.command)});
     accelerators_.reset(::CreateAcceleratorTableA(table.data(), static_cast<int>(table.size())));
+}
+
+void TMainMenu::ShowBaseSettingsItems(bool projectMode) {
+    ::RemoveMenu(project_, cmReadini, MF_BYCOMMAND);
+    ::RemoveMenu(project_, cmWriteini, MF_BYCOMMAND);
+    const UINT command = projectMode ? cmReadini : cmWriteini;
+    ::InsertMenuA(project_, 2, MF_BYPOSITION | MF_STRING, command,
+                  projectMode ? "基本設定を読み込む(&R)" : "基本設定に書き込む(&W)");
+}
+
+UINT TMainMenu::AddProjectItem(const std::string& name) {
+    if (projectItems_ == 0) Separator(project_);
+    const UINT command = cmProjectItemFirst + static_cast<UINT>(projectItems_++);
+    // "&" in a name is shown as itself, not as the mark of a mnemonic.
+    std::string caption;
+    for (char c : name) caption += c == '&' ? std::string("&&") : std::string(1, c);
+    ::AppendMenuA(project_, MF_STRING, command, caption.c_str());
+    return command;
 }
 
 }  // namespace ostra

@@ -70,9 +70,17 @@ class TMainMenu {
     // Once attached, the bar belongs to the window.
     void Attached() { barOwned_.release(); }
 
+    // Menus cannot hide items: "基本設定を読み込む(&R)" is in the project menu exactly in project
+    // mode, "基本設定に書き込む(&W)" exactly outside it.
+    void ShowBaseSettingsItems(bool projectMode);
+    // Appends a project item (the separator before the first one) and returns its command id.
+    UINT AddProjectItem(const std::string& name);
+    int ProjectItemCount() const { return projectItems_; }
+
   private:
     HMENU bar_ = nullptr;
     HMENU project_ = nullptr;
+    int projectItems_ = 0;
     widgets::MenuHandle barOwned_;
     widgets::MenuHandle popup_, popReg_, popArc_;
     widgets::AcceleratorHandle accelerators_;

@@ -11,6 +11,8 @@
 #   ostra-detail-run.png, ostra-detail-registry.png, ostra-detail-archive.png
 #                            the detail window beside the main window: the log of a run started with
 #                            Ctrl+B, the values of a registry key, the entries of an archive
+#   ostra-project-dialog.png the project dialog over the main window, two projects listed, a name typed
+#   ostra-project-menu.png   the project menu after that name was saved: its items below the separator
 # Each screen is shown on the test X display (:99 unless PELMIRA_DISPLAY says) inside a Wine desktop of its own (so that Wine draws
 # the window frames), photographed, then closed. Nothing waits for a person: every wait is bounded.
 set -euo pipefail
@@ -196,4 +198,32 @@ for shot in run registry archive; do
   echo "  $out/ostra-detail-$shot.png"
   close_ostra detail$shot
 done
+# Projects: two saved already; Ctrl+S opens the dialog, a name is typed and saved, then
+# the project menu shows the three.
+example_config 0
+mkdir -p "$prog/Project"
+for p in 自宅PC ノート; do cp "$(ls "$work/oarc/"*.lzh | head -1)" "$prog/Project/$p.lzh"; done
+wine explorer /desktop=project,400x420 "$prog/ostra.exe" >/dev/null 2>&1 &
+find_window "Pelmira : 0.0.9.5" 30 >/dev/null
+desk=$(find_window "project - Wine desktop" 10)
+xdotool mousemove --window "$desk" 200 12 click 1  # the caption: the window takes the keys
+sleep 0.5
+xdotool key ctrl+s
+find_window "Ostra プロジェクト" 10 >/dev/null
+sleep 0.5
+xdotool type --delay 80 work
+sleep 0.5
+import -window "$desk" "$out/ostra-project-dialog.png"
+echo "  $out/ostra-project-dialog.png"
+xdotool mousemove --window "$desk" 226 153 click 1  # the save button
+find_window "Ostra -work-" 10 >/dev/null
+sleep 0.5
+xdotool mousemove --window "$desk" 117 32 click 1  # the project menu
+sleep 0.8
+import -window "$desk" "$out/ostra-project-menu.png"
+echo "  $out/ostra-project-menu.png"
+xdotool key Escape
+sleep 0.3
+xdotool key Escape || true
+close_ostra project
 wait
