@@ -74,11 +74,16 @@ struct ShownBox {
 };
 
 // Presses `button` in every dialog window (class #32770) that this process shows, from a thread
-// of its own, and keeps what each showed. Gives up after timeoutMs.
+// of its own, and keeps what each showed. Gives up after timeoutMs. A dialog that sets itself up
+// after it shows (a browse dialog selects its folder) is pressed once `ready` says so, or after 5 s.
 class BoxWatchdog {
   public:
-    explicit BoxWatchdog(int button = IDOK, DWORD timeoutMs = 60000)
-        : button_(button), desktop_(::GetThreadDesktop(::GetCurrentThreadId())), thread_([this, timeoutMs] {
+    using TReady = std::function<bool(HWND)>;
+    explicit BoxWatchdog(int button = IDOK, DWORD timeoutMs = 60000, TReady ready = nullptr)
+        : button_(button),
+          ready_(std::move(ready)),
+          desktop_(::GetThreadDesktop(::GetCurrentThreadId())),
+          thread_([this, timeoutMs] {
               ::SetThreadDesktop(desktop_);  // the boxes appear on the desktop of the thread that shows them
               Watch(timeoutMs);
           }) {}
@@ -141,7 +146,10 @@ class BoxWatchdog {
             ::EnumWindows(&FindDialogs, reinterpret_cast<LPARAM>(&s));
             for (HWND w : s.found) {
                 if (pressed.count(w)) continue;
-                ::Sleep(100);  // let the dialog finish its set-up (a browse dialog selects its folder)
+                ::Sleep(100);  // let the dialog finish its set-up
+                for (ULONGLONG limit = ::GetTickCount64() + 5000;
+                     ready_ && !ready_(w) && ::GetTickCount64() < limit;)
+                    ::Sleep(30);
                 ShownBox box;
                 box.title = TextOf(w);
                 box.text = TextOf(::GetDlgItem(w, 0xFFFF));
@@ -158,6 +166,7 @@ class BoxWatchdog {
     }
 
     int button_;
+    TReady ready_;
     HDESK desktop_;
     std::atomic<bool> done_{false};
     mutable std::mutex mutex_;
