@@ -24,7 +24,12 @@ TApplication::~TApplication() {
 void DispatchMainMessage(TFormMain& mainForm, MSG& msg) {
     HWND main = mainForm.Handle();
     if (main && ::TranslateAcceleratorA(main, mainForm.Accelerators(), &msg)) return;
-    if (main && ::IsDialogMessageA(main, &msg)) return;
+    // Tab moves between the controls of the window the key was meant for: the main window or a
+    // window it owns (the project dialog).
+    HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && main && (root == main || ::GetWindow(root, GW_OWNER) == main) &&
+        ::IsDialogMessageA(root, &msg))
+        return;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
 }

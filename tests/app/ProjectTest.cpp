@@ -64,8 +64,11 @@ class ProjectTest : public app_test::FormMainTest {
     }
     static void TypeAndEnter(TFormMain& form, const std::string& name) {
         form.ProjectForm()->edProject.SetText(name);
-        // Enter as the program's message loop hands it on.
-        MSG msg{form.ProjectForm()->edProject.Handle(), WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {}};
+        Press(form, form.ProjectForm()->edProject.Handle(), VK_RETURN, 0x1C);
+    }
+    // A key pressed in window `to`, as the program's message loop hands it on.
+    static void Press(TFormMain& form, HWND to, WPARAM key, UINT scanCode) {
+        MSG msg{to, WM_KEYDOWN, key, static_cast<LPARAM>(scanCode << 16 | 1), 0, {}};
         DispatchMainMessage(form, msg);
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMainMessage(form, msg);
     }
@@ -312,6 +315,20 @@ TEST_F(ProjectTest, ATwentyFirstProjectIsInTheMenuAtOnceAndOnlyTwentyAfterAResta
     EXPECT_TRUE(Close(*form));
     form = Start();
     EXPECT_EQ(OpenProjectMenu(*form).size(), 3u + 1u + 20u);
+    ExpectNoBoxes();
+}
+
+TEST_F(ProjectTest, TabMovesBetweenTheControlsOfTheDialog) {
+    auto form = Start();
+    Command(*form, cmProjectSave);
+    TFormProject* dialog = form->ProjectForm();
+    ASSERT_NE(dialog, nullptr);
+    dialog->edProject.SetFocus();
+    Press(*form, ::GetFocus(), VK_TAB, 0x0F);
+    EXPECT_EQ(::GetFocus(), dialog->btnSaveProject.Handle());
+    Press(*form, ::GetFocus(), VK_TAB, 0x0F);
+    EXPECT_EQ(::GetFocus(), dialog->ListProject.Handle());
+    EXPECT_TRUE(Close(*form));
     ExpectNoBoxes();
 }
 
