@@ -85,7 +85,8 @@ class TOptionText {
             }
         }
     }
-    std::string String(const char* key, const std::string& def) const {
+    // The section is always Option: only its lines are kept.
+    std::string ReadString(const char*, const char* key, const std::string& def) const {
         for (const auto& [k, v] : lines_)
             if (::lstrcmpiA(k.c_str(), key) == 0) {
                 std::string value = v;
@@ -96,32 +97,17 @@ class TOptionText {
             }
         return def;
     }
-    int Integer(const char* key, int def) const {
+    int ReadInteger(const char* section, const char* key, int def) const {
         int v = 0;
-        return ParseIniInteger(String(key, ""), v) ? v : def;
+        return ParseIniInteger(ReadString(section, key, ""), v) ? v : def;
     }
-    bool Bool(const char* key, bool def) const { return Integer(key, def ? 1 : 0) != 0; }
+    bool ReadBool(const char* section, const char* key, bool def) const {
+        return ReadInteger(section, key, def ? 1 : 0) != 0;
+    }
 
   private:
     std::vector<std::pair<std::string, std::string>> lines_;
 };
-
-TRunOptions ReadProjectOptions(const std::string& text) {
-    const TOptionText ini(text);
-    TRunOptions o;
-    o.BaseDir = ini.String("BaseDir", "");
-    o.ArcDir = ini.String("ArcDir", "");
-    o.Timestamp = ini.Bool("Timestamp", false);
-    o.Archive = ini.Bool("Archive", false);
-    o.ArcProgress = ini.Bool("ArcProgress", false);
-    o.DeleteFiles = ini.Bool("DeleteFiles", false);
-    o.Lha = ini.Integer("lha", 0);
-    o.ArcName = ini.Integer("ArcName", 0);
-    o.DelConfirm = ini.Bool("DelConfirm", true);
-    o.DelUseRecycleBin = ini.Bool("DelUseRecycleBin", true);
-    o.DelShowDialog = ini.Bool("DelShowDialog", true);
-    return o;
-}
 
 // Removes the work files when a save or load ends, however it ends.
 class TWorkFilesGuard {
@@ -265,7 +251,7 @@ TProjectData ReadProject(HWND owner, const std::string& appDir, const std::strin
     data.Lists.Files = SplitLines(texts[0]);
     data.Lists.FolderEntries = SplitLines(texts[1]);
     data.Lists.Registry = SplitLines(texts[2]);
-    data.Options = ReadProjectOptions(texts[3]);
+    data.Options = ReadRunOptionsOf(TOptionText(texts[3]));
     return data;
 }
 

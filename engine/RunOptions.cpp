@@ -10,20 +10,7 @@
 namespace ostra {
 
 TRunOptions ReadRunOptions(const TSettingsFile& ini) {
-    const char* s = kSectionOption;
-    TRunOptions o;
-    o.BaseDir = ini.ReadString(s, "BaseDir", "");
-    o.ArcDir = ini.ReadString(s, "ArcDir", "");
-    o.Timestamp = ini.ReadBool(s, "Timestamp", false);
-    o.Archive = ini.ReadBool(s, "Archive", false);
-    o.Lha = ini.ReadInteger(s, "lha", 0);
-    o.ArcName = ini.ReadInteger(s, "ArcName", 0);
-    o.ArcProgress = ini.ReadBool(s, "ArcProgress", false);
-    o.DeleteFiles = ini.ReadBool(s, "DeleteFiles", false);
-    o.DelConfirm = ini.ReadBool(s, "DelConfirm", true);
-    o.DelShowDialog = ini.ReadBool(s, "DelShowDialog", true);
-    o.DelUseRecycleBin = ini.ReadBool(s, "DelUseRecycleBin", true);
-    return o;
+    return ReadRunOptionsOf(ini);
 }
 
 std::string ProjectSettingsText(const TRunOptions& o) {

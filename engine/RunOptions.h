@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "ostra_consts.h"
+
 namespace ostra {
 
 class TSettingsFile;
@@ -21,7 +23,26 @@ struct TRunOptions {
     bool DelUseRecycleBin = true;
 };
 
-// Reads the eleven keys with their defaults (BaseDir to DelUseRecycleBin).
+// Reads the eleven keys with their defaults (BaseDir to DelUseRecycleBin) from anything that reads
+// profile values by section and key (ReadString, ReadInteger, ReadBool): the profile file, or a
+// project's settings text read as text.
+template <class TIni>
+TRunOptions ReadRunOptionsOf(const TIni& ini) {
+    const char* s = kSectionOption;
+    TRunOptions o;
+    o.BaseDir = ini.ReadString(s, "BaseDir", "");
+    o.ArcDir = ini.ReadString(s, "ArcDir", "");
+    o.Timestamp = ini.ReadBool(s, "Timestamp", false);
+    o.Archive = ini.ReadBool(s, "Archive", false);
+    o.Lha = ini.ReadInteger(s, "lha", 0);
+    o.ArcName = ini.ReadInteger(s, "ArcName", 0);
+    o.ArcProgress = ini.ReadBool(s, "ArcProgress", false);
+    o.DeleteFiles = ini.ReadBool(s, "DeleteFiles", false);
+    o.DelConfirm = ini.ReadBool(s, "DelConfirm", true);
+    o.DelShowDialog = ini.ReadBool(s, "DelShowDialog", true);
+    o.DelUseRecycleBin = ini.ReadBool(s, "DelUseRecycleBin", true);
+    return o;
+}
 TRunOptions ReadRunOptions(const TSettingsFile& ini);
 
 // The project settings file: exactly twelve CR LF terminated lines.
