@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <map>
 
 #include "Archiver.h"
 #include "ExtStrms.h"
@@ -179,6 +180,57 @@ class TAnsiFind {
     bool Pending_ = false;
 };
 
+// The items of the folder a selection searched last, by name (long or short, letter case
+// ignored). The programs hand over every file of a backup by name, and a search per name costs a
+// handle each time: the folder is listed once the second name in it comes. A name the listing
+// does not hold, or holds for two items (a folder that tells letter case apart), is searched for
+// by itself as before.
+class TFolderNames {
+  public:
+    bool Find(const std::string& dir, const std::string& name, WIN32_FIND_DATAA& fd) {
+        if (dir != Dir_) {
+            Dir_ = dir;
+            Listed_ = false;
+            Items_.clear();
+            return false;
+        }
+        if (!Listed_) {
+            List();
+            Listed_ = true;
+        }
+        const auto it = Items_.find(Key(name));
+        if (it == Items_.end() || it->second.Ambiguous) return false;
+        fd = it->second.Data;
+        return true;
+    }
+
+  private:
+    struct TItem {
+        WIN32_FIND_DATAA Data;
+        bool Ambiguous;
+    };
+    static std::wstring Key(const std::string& name) {
+        std::wstring key = ostra::AnsiToWide(name);
+        if (!key.empty()) ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+        return key;
+    }
+    void List() {
+        TAnsiFind find(JoinPath(Dir_, "*.*"));
+        WIN32_FIND_DATAA fd;
+        while (find.Next(fd)) {
+            Put(fd.cFileName, fd);
+            if (fd.cAlternateFileName[0]) Put(fd.cAlternateFileName, fd);
+        }
+    }
+    void Put(const char* name, const WIN32_FIND_DATAA& fd) {
+        const auto [it, added] = Items_.try_emplace(Key(name), TItem{fd, false});
+        if (!added && std::strcmp(it->second.Data.cFileName, fd.cFileName) != 0) it->second.Ambiguous = true;
+    }
+    std::string Dir_;
+    bool Listed_ = false;
+    std::map<std::wstring, TItem> Items_;
+};
+
 // One selection run over the options of one Pack.
 class TFileSelector {
   public:
@@ -225,14 +277,19 @@ class TFileSelector {
         // never are).
         const DWORD exclude =
             ~FileMask_ & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
-        {
+        auto consider = [&] {
+            if (IsDots(fd) || (fd.dwFileAttributes & exclude) || IsOwnTempFile(dir, fd)) return;
+            const TDateBound t = FileTimeToDateBound(fd.ftLastWriteTime);
+            if ((DateFrom_ == 0 || DateFrom_ <= t) && (DateTo_ == 0 || t <= DateTo_))
+                AddEntry(EntryName(entryDir, fd), JoinPath(dir, fd.cFileName), fd);
+        };
+        if (!HasWildcard(mask) && Folder_.Find(dir, mask, fd)) {
+            consider();
+        } else {
             TAnsiFind find(JoinPath(dir, mask));
             while (find.Next(fd)) {
                 if (Abort_) return;
-                if (IsDots(fd) || (fd.dwFileAttributes & exclude) || IsOwnTempFile(dir, fd)) continue;
-                const TDateBound t = FileTimeToDateBound(fd.ftLastWriteTime);
-                if ((DateFrom_ == 0 || DateFrom_ <= t) && (DateTo_ == 0 || t <= DateTo_))
-                    AddEntry(EntryName(entryDir, fd), JoinPath(dir, fd.cFileName), fd);
+                consider();
             }
         }
         if (Options_.r >= 1 && (Options_.p <= 0 || HasWildcard(mask))) {
@@ -305,6 +362,7 @@ class TFileSelector {
     TDateBound DateFrom_ = 0, DateTo_ = 0;
     TStreamVolumes Volumes_;    // for this run only
     TSortedList OwnTempFiles_;  // absolute paths, as in TempFiles_
+    TFolderNames Folder_;
     DWORD FileMask_ = kPlainFileMask;
 };
 

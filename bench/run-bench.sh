@@ -5,7 +5,8 @@
 #   bench/run-bench.sh [FILES]     (FILES: files in the generated tree, default 3000)
 # To measure another version (an older checkout, say), BENCH_BUILD names its i686 build folder
 # and BENCH_NATIVE its native codec build folder; they are used as they are. A build without
-# empty-folder-bench.exe leaves out the emptying rows.
+# empty-folder-bench.exe leaves out the emptying rows. BENCH_WORK names the work folder (default
+# build/bench-run); one in memory (/dev/shm/...) shows the figures without the disk's writes.
 # Rows:
 #   full run     ostrun: copy into the base folder, pack lh5, empty the base folder (own walk)
 #                against cp -a, jlha a2o5q and rm -rf
@@ -33,7 +34,7 @@ fi
 wine_session_start "$build"
 trap wine_session_stop EXIT
 
-work=$top/build/bench-run
+work=${BENCH_WORK:-$top/build/bench-run}
 rm -rf "$work"; mkdir -p "$work/program" "$work/base" "$work/arc" "$work/tree" "$work/theirs"
 cp "$build/bin/ostrun.exe" "$build/bin/UNLHA32.DLL" "$work/program/"
 # A tree of small and medium files in nested folders, text-like so that packing has work to do.

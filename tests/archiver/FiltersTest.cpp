@@ -261,6 +261,26 @@ TEST_F(Selection, ShortNamesWithJi) {
     EXPECT_EQ(Select(o, {"longer*"}), Names{"longer name here.text"});
 }
 
+// Several names in one folder are answered from one listing of it: what each selects must be what
+// it selects alone (a search of its own), letter case of the disk and short names included.
+TEST_F(Selection, NamesInOneFolderSelectWhatEachSelectsAlone) {
+    MakeTree(Base(), {"Mixed Case Name.Text", "sub\\C2.txt"});
+    char shortPath[MAX_PATH];
+    DWORD n = ::GetShortPathNameA((Dir / "Mixed Case Name.Text").c_str(), shortPath, MAX_PATH);
+    const std::string full(shortPath, n), shortName = full.substr(full.rfind('\\') + 1);
+    const Names names{
+        "A.TXT",   "b.log",      "hidden.txt",  "missing.txt", "ro.txt",          "MIXED CASE NAME.TEXT",
+        shortName, "sub\\c.txt", "sub\\C2.TXT", "sub\\a.txt",  "sub\\missing.txt"};
+    TArchiverOptions o;
+    TSortedList alone;
+    for (const std::string& name : names)
+        for (const std::string& got : Select(o, {name})) alone.Add(got);
+    const Names together = Select(o, TFileList{TFileArg(names)});
+    EXPECT_EQ(together, alone.Items());
+    EXPECT_EQ(together, (Names{"a.txt", "b.log", "Mixed Case Name.Text", "ro.txt", "sub\\a.txt", "sub\\c.txt",
+                               "sub\\C2.txt"}));
+}
+
 TEST_F(Selection, JfMinusTwoMakesFullNamesRelativeToTheBaseDirectoryPart) {
     TArchiverOptions o;
     o.jf = -2;

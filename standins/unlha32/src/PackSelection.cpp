@@ -72,7 +72,21 @@ void PackSelection::AddName(const std::string& name) {
     std::string plain = name;
     while (EndsWithBackslash(plain) && plain.size() > 1) plain.pop_back();
     std::string disk = IsAbsolutePath(plain) ? plain : base_ + plain;
-    WIN32_FIND_DATAA fd;
+    WIN32_FIND_DATAA fd{};
+    // A named file needs only what a directory search would report of it; asking for its
+    // attributes opens no search handle (the programs name every file of a backup).
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (::GetFileAttributesExA(disk.c_str(), GetFileExInfoStandard, &a) &&
+        !(a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        fd.dwFileAttributes = a.dwFileAttributes;
+        fd.ftCreationTime = a.ftCreationTime;
+        fd.ftLastAccessTime = a.ftLastAccessTime;
+        fd.ftLastWriteTime = a.ftLastWriteTime;
+        fd.nFileSizeHigh = a.nFileSizeHigh;
+        fd.nFileSizeLow = a.nFileSizeLow;
+        Add(plain, disk, fd);
+        return;
+    }
     FindHandle h(::FindFirstFileA(disk.c_str(), &fd));
     if (!h) {
         missing_.push_back(name);
