@@ -136,6 +136,13 @@ bool SameText(const std::string& a, const std::string& b) {
                             b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
+// A name as the sorted lists and folder listings compare it: upper-cased UTF-16.
+std::wstring CaseBlindKey(const std::string& name) {
+    std::wstring key = ostra::AnsiToWide(name);
+    if (!key.empty()) ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+}
+
 // A search through the wide calls that hands out, in the ANSI record the selection works with,
 // only the entries whose name has an exact ANSI form: an ANSI search would hand out "x?y.txt"
 // (a wildcard) for "xĀy.txt" and "resume.txt" for "résumé.txt", other files' names.
@@ -198,7 +205,7 @@ class TFolderNames {
             List();
             Listed_ = true;
         }
-        const auto it = Items_.find(Key(name));
+        const auto it = Items_.find(CaseBlindKey(name));
         if (it == Items_.end() || it->second.Ambiguous) return false;
         fd = it->second.Data;
         return true;
@@ -209,11 +216,6 @@ class TFolderNames {
         WIN32_FIND_DATAA Data;
         bool Ambiguous;
     };
-    static std::wstring Key(const std::string& name) {
-        std::wstring key = ostra::AnsiToWide(name);
-        if (!key.empty()) ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
-        return key;
-    }
     void List() {
         TAnsiFind find(JoinPath(Dir_, "*.*"));
         WIN32_FIND_DATAA fd;
@@ -223,7 +225,7 @@ class TFolderNames {
         }
     }
     void Put(const char* name, const WIN32_FIND_DATAA& fd) {
-        const auto [it, added] = Items_.try_emplace(Key(name), TItem{fd, false});
+        const auto [it, added] = Items_.try_emplace(CaseBlindKey(name), TItem{fd, false});
         if (!added && std::strcmp(it->second.Data.cFileName, fd.cFileName) != 0) it->second.Ambiguous = true;
     }
     std::string Dir_;
@@ -369,9 +371,7 @@ class TFileSelector {
 }  // namespace
 
 std::wstring TSortedList::KeyOf(const std::string& name) {
-    std::wstring key = ostra::AnsiToWide(name);
-    if (!key.empty()) ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
-    return key;
+    return CaseBlindKey(name);
 }
 
 bool TSortedList::Add(const std::string& name) {
