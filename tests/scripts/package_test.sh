@@ -4,7 +4,7 @@
 # folder backs up the example configuration. A read-me character without a Shift-JIS form and a
 # program that is not built stop the package with a clear message, and an earlier zip is kept.
 #   package_test.sh BUILD_DIR   (the i686 build; its wine-run.sh runs the program)
-set -uo pipefail
+set -uo pipefail  # each grep reads all its input: an early exit would fail the pipe
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=$1
 root=$(mktemp -d "${TMPDIR:-/tmp}/package-test.XXXXXX")
@@ -36,14 +36,14 @@ for text in "Pelmira  バージョン 0.0.9.5" "■ 終了コード（ostrun.exe
 done
 
 for f in ostra.exe ostrun.exe UNLHA32.DLL UNZIP32.DLL ZIP32J.DLL TAR32.DLL; do
-  i686-w64-mingw32-objdump -f "$dir/$f" | grep -q 'file format pei-i386' || fail "$f is no i686 PE file"
+  i686-w64-mingw32-objdump -f "$dir/$f" | grep 'file format pei-i386' >/dev/null || fail "$f is no i686 PE file"
   [ "$(i686-w64-mingw32-nm "$dir/$f" 2>&1)" = "i686-w64-mingw32-nm: $dir/$f: no symbols" ] || fail "$f is not stripped"
 done
 # The one link time strip keeps: a library's export table (two builds of one commit would differ).
 for f in UNLHA32.DLL UNZIP32.DLL ZIP32J.DLL TAR32.DLL; do
-  i686-w64-mingw32-objdump -p "$dir/$f" | grep -qx $'Time/Date stamp \t\t0' || fail "$f carries its link time"
+  i686-w64-mingw32-objdump -p "$dir/$f" | grep -x $'Time/Date stamp \t\t0' >/dev/null || fail "$f carries its link time"
 done
-7z l "$dir/Pelmira.chm" | grep -q ' index.html$' || fail "Pelmira.chm cannot be read"
+7z l "$dir/Pelmira.chm" | grep ' index.html$' >/dev/null || fail "Pelmira.chm cannot be read"
 
 # The unpacked folder alone is the program folder: the runner, its configuration, the libraries.
 . "$top/scripts/example-config.sh"
@@ -60,7 +60,7 @@ else
   [ -f "$root/run/base/backup/settings.cfg" ] || fail "ostrun.exe copied nothing"
   archives=("$root/run/archives/"*.lzh)
   [ ${#archives[@]} = 1 ] && [ -f "${archives[0]}" ] || fail "archives made: ${archives[*]}"
-  lhasa l "${archives[0]}" | grep -q 'backup/settings.cfg' || fail "the archive lacks backup/settings.cfg"
+  lhasa l "${archives[0]}" | grep 'backup/settings.cfg' >/dev/null || fail "the archive lacks backup/settings.cfg"
 fi
 
 # Bad input: nothing is written, the zip made before is kept as it was.
