@@ -30,10 +30,11 @@ grep -qF "contain zlib $zlib:" "$top/LICENSE" ||
 command -v chmcmd >/dev/null || die "chmcmd (package fp-utils) is needed for the help file"
 
 # Every time in the zip (file entries, the programs' headers, the read-me's date) is the commit's.
+# Outside a git checkout: 2026-01-01.
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-  SOURCE_DATE_EPOCH=$(git -C "$top" log -1 --format=%ct 2>/dev/null || echo 1767225600)  # else 2026-01-01
+  SOURCE_DATE_EPOCH=$(git -C "$top" log -1 --format=%ct 2>/dev/null) || true
 fi
-export SOURCE_DATE_EPOCH
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-1767225600}
 
 if [ $do_build = 1 ]; then
   bash "$top/scripts/build.sh" i686 --target ostrun ostra unlha32 unzip32 zip32j tar32
