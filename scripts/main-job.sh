@@ -1,33 +1,30 @@
 #!/usr/bin/env bash
-# The main job: sets the machine up, builds the shipping (i686) programs, and runs one unattended
-# backup with the bundled example configuration under Wine, then shows what it made.
+# The main job: sets the machine up, builds the release zip a user downloads, unpacks it into a
+# fresh folder and runs one unattended backup with the bundled example configuration from there
+# under Wine, then shows what it made.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/setup.sh"
-bash "$top/scripts/build.sh" i686 --target ostrun ostra unlha32
+zip=$(bash "$top/scripts/package.sh" | tail -1)
 build=$top/build/i686
 . "$top/scripts/wine-session.sh"
 wine_session_start "$build"
 trap wine_session_stop EXIT
 
-# A program folder of its own: ostrun reads its configuration from beside itself.
+# The download unpacked as a user unpacks it: the folder Pelmira is the program folder, and
+# ostrun reads its configuration from beside itself.
 work=$top/build/example
-rm -rf "$work"; mkdir -p "$work/program" "$work/base" "$work/archives"
-# What a user's program folder holds: the runner and the archiver library beside it.
-cp "$build/bin/ostrun.exe" "$build/bin/ostra.exe" "$build/bin/UNLHA32.DLL" "$work/program/"
-[ -f "$build/bin/Pelmira.chm" ] && cp "$build/bin/Pelmira.chm" "$work/program/"
-cp -r "$top/examples/data" "$work/data"
-# Z: is the root of the Unix file system under Wine; the result is escaped for sed.
-zpath() { echo "Z:$1" | sed 's|/|\\\\|g'; }
-# The example configuration names its folders with placeholders; fill them in for this machine.
-for f in "$top/examples/config/"*.ini; do
-  sed -e "s|@DATA@|$(zpath "$work/data")|g" -e "s|@BASE@|$(zpath "$work/base")|g" \
-      -e "s|@ARC@|$(zpath "$work/archives")|g" "$f" | sed 's/$/\r/' | iconv -f UTF-8 -t CP932 > "$work/program/$(basename "$f")"
-done
+rm -rf "$work"; mkdir -p "$work"
+unzip -q "$zip" -d "$work"
+program=$work/Pelmira
+echo "== the release: ${zip#"$top"/}, unpacked into ${program#"$top"/} =="
+(cd "$program" && for f in *; do printf '  %-14s %9s bytes\n' "$f" "$(stat -c %s "$f")"; done)
+. "$top/scripts/example-config.sh"
+example_config "$program" "$work"
 
 echo "== ostrun (configuration: examples/config) =="
 set +e
-wine "$work/program/ostrun.exe" 2>/dev/null  # Wine notes about the Z: volume are not ours
+wine "$program/ostrun.exe" 2>/dev/null  # Wine notes about the Z: volume are not ours
 rc=$?
 set -e
 echo "exit status: $rc"
@@ -55,7 +52,7 @@ if . "$top/scripts/display.sh" && display_start; then
     . "$top/scripts/wine-display-prefix.sh"
     wine_display_fonts
     wineserver -w
-    wine explorer /desktop=ostra,400x420 "$work/program/ostra.exe" >/dev/null 2>&1 &
+    wine explorer /desktop=ostra,400x420 "$program/ostra.exe" >/dev/null 2>&1 &
     desk=
     for _ in $(seq 300); do
       if xdotool search --onlyvisible --name '^Pelmira : 0.0.9.5$' >/dev/null 2>&1; then

@@ -8,7 +8,7 @@ need_root() { if [ "$(id -u)" -ne 0 ]; then echo "setup.sh must run as root" >&2
 PKGS=(cmake make wine wine64 wine32:i386 g++-mingw-w64-i686 g++-mingw-w64-x86-64
       xvfb x11-utils fonts-ipafont-gothic lhasa jlha-utils locales imagemagick xdotool
       clang libclang-rt-14-dev p7zip-full tzdata googletest fonts-wine fp-utils libz-mingw-w64-dev
-      zip unzip zlib1g-dev)
+      zip unzip zlib1g-dev python3)
 
 missing=()
 for p in "${PKGS[@]}"; do
