@@ -3,11 +3,14 @@
 # build/dist/Pelmira-<version>.zip, one folder Pelmira\ with the two programs, the archiver
 # libraries (stripped), the help and the Japanese read-me. Two runs on one commit give the same bytes.
 #   scripts/package.sh [--no-build] [--out DIR]
+#     PELMIRA_PACKAGE_ARCH=x86_64 packages the 64-bit build instead (a machine that runs no 32-bit
+#     programs tries the release that way; the shipping zip is the i686 one)
 #     --no-build  package the build folder as it stands (the package test, beside the other tests)
 #     --out DIR   write the zip into DIR (default build/dist); the last line printed is its path
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${PELMIRA_BUILD:-$top/build/i686}
+arch=${PELMIRA_PACKAGE_ARCH:-i686}
+build=${PELMIRA_BUILD:-$top/build/$arch}
 out=$top/build/dist
 do_build=1
 while [ $# -gt 0 ]; do
@@ -37,7 +40,7 @@ fi
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-1767225600}
 
 if [ $do_build = 1 ]; then
-  bash "$top/scripts/build.sh" i686 --target ostrun ostra unlha32 unzip32 zip32j tar32
+  bash "$top/scripts/build.sh" "$arch" --target ostrun ostra unlha32 unzip32 zip32j tar32
 fi
 programs=(ostra.exe ostrun.exe UNLHA32.DLL UNZIP32.DLL ZIP32J.DLL TAR32.DLL)
 for f in "${programs[@]}"; do
@@ -52,7 +55,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/Pelmira" "$work/help"
 # strip stamps the current time into the PE header unless SOURCE_DATE_EPOCH names one.
 for f in "${programs[@]}"; do
-  i686-w64-mingw32-strip --strip-all -o "$work/Pelmira/$f" "$build/bin/$f"
+  "$arch-w64-mingw32-strip" --strip-all -o "$work/Pelmira/$f" "$build/bin/$f"
 done
 
 # The help, compiled here from its pages (UTF-8 in the sources, Shift-JIS in the file) so that its
