@@ -139,6 +139,16 @@ TEST_F(TarStandinTest, ArchivesOfGnuTarAreReadAsGnuTarReadsThemWithNamesInShiftJ
     }
 }
 
+TEST_F(TarStandinTest, ALinkIsSkippedAndReportedWithItsNameAndTargetInShiftJis) {
+    TTar32 tar;
+    std::string cmdLine, output(1024, '\0');
+    const std::string dest = temp / "link\\";
+    EXPECT_EQ(0, tar.Extract(nullptr, Fixture("gnutar-ja-link.tar"), TArchiverOptions(), dest, {}, false,
+                             cmdLine, output));
+    EXPECT_EQ("  skipped (not a file): リンク -> 日本語.txt\r\n", std::string(output.c_str()));
+    EXPECT_EQ(TTree{}, TreeOf(dest));
+}
+
 TEST_F(TarStandinTest, ShiftJisNamesOfOurOwnArchivesStayShiftJis) {
     // "窶職.txt" is valid UTF-8 byte for byte ("‐E.txt"): the archive's other names show that
     // its names are Shift-JIS.
@@ -202,11 +212,14 @@ TEST_F(TarStandinTest, DamagedAndHostileArchivesFailClearlyAndLeaveTheDestinatio
     EXPECT_EQ((TTree{"caf<U+00E9>.txt", "ok.txt"}), backend_test::ListedNames(Fixture("python-nosjis.tar")));
     ASSERT_TRUE(::DeleteFileA((dest + "ok.txt").c_str()));
 
-    // Zero padding and then anything else is damage.
+    // Zero padding and then anything else, another gzip member too, is damage.
     std::string padded = ReadFileBytes(Fixture("gzip-ja-padded.tgz"));
     padded.back() = 'x';
     ASSERT_TRUE(WriteFileBytes(temp / "padded.tgz", padded));
     archive.SetFileName(temp / "padded.tgz");
+    EXPECT_EQ(0x8008, archive.Extract(nullptr, nullptr, dest, {}));
+    padded.back() = '\0';
+    ASSERT_TRUE(WriteFileBytes(temp / "padded.tgz", padded + ReadFileBytes(Fixture("gnutar-gzip.tgz"))));
     EXPECT_EQ(0x8008, archive.Extract(nullptr, nullptr, dest, {}));
 
     // A header whose checksum is wrong: no archive at all.

@@ -171,6 +171,14 @@ TEST_F(ZipStandinTest, ArchivesOfOtherToolsAreReadAsTheToolsReadThemWithNamesInS
         EXPECT_EQ(expected, TreeOf(dest)) << fixture;
         EXPECT_EQ(backend_test::NamesOf(expected), backend_test::ListedNames(Fixture(fixture))) << fixture;
     }
+
+    // A Windows tool's Shift-JIS name whose bytes are valid UTF-8 as well ("‐E.txt", as unzip and
+    // 7z on Linux read it): made on MS-DOS, it is Shift-JIS.
+    const std::string dest = temp / "sjis\\";
+    TArchiveFile archive;
+    archive.SetFileName(Fixture("python-sjis-dos.zip"));
+    EXPECT_EQ(0, archive.Extract(nullptr, nullptr, dest, {}));
+    EXPECT_EQ(TTree{"窶職.txt=mojibake\n"}, TreeOf(dest));
 }
 
 TEST_F(ZipStandinTest, ProgressReachesTheComponentPerFileAndItsAbortStopsExtraction) {
