@@ -10,8 +10,10 @@ bool OpensAsArchive(TBindingHolder& classBinding, const std::string& fileName) {
         const std::string full = ostra::ExpandFileName(fileName);
         TCustomArchiverDll& dll = classBinding.Dll();
         HARC archive = dll.OpenArchive(nullptr, full, kProbeOpenMode);
+        // A null handle is no archive the library opened: nothing to close.
+        if (!archive) return false;
         dll.CloseArchive(archive);
-        return archive != nullptr;
+        return true;
     } catch (...) {
         return false;
     }

@@ -11,7 +11,7 @@ namespace arc {
 constexpr DWORD kProbeOpenMode = 0x800002;
 
 // Loads the class's binding, opens the file (its full name) for listing and closes the handle
-// again, a null one too. True when the library gave a handle; any exception answers false.
+// again (only one the library gave). True when it gave one; any exception answers false.
 bool OpensAsArchive(TBindingHolder& classBinding, const std::string& fileName);
 
 }  // namespace arc

@@ -106,8 +106,9 @@ bool IsLhaArchive(const std::string& fileName) {
         TCustomArchiverDll& dll = Binding().Dll();
         if (dll.CheckArchive(full, kProbeCheckMode) == 0) return false;
         HARC archive = dll.OpenArchive(nullptr, full, kProbeOpenMode);
+        if (!archive) return false;  // nothing opened, nothing to close
         dll.CloseArchive(archive);
-        return archive != nullptr;
+        return true;
     } catch (...) {
         return false;
     }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <system_error>
 #include <vector>
 
@@ -71,6 +72,32 @@ void CopyAll(HANDLE in, const std::string& inPath, HANDLE out, const std::string
     }
 }
 
+// True when the file at path begins with every byte of stub (read from its start; its position is
+// put back to the start).
+bool BeginsWithStub(const std::string& path, HANDLE stub, const std::string& stubPath) {
+    ostra::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    std::vector<char> a(1 << 16), b(1 << 16);
+    bool same = true;
+    for (;;) {
+        DWORD gotStub = 0, gotFile = 0;
+        if (!::ReadFile(stub, a.data(), static_cast<DWORD>(a.size()), &gotStub, nullptr))
+            RaiseFileError("Cannot read file", stubPath);
+        if (gotStub == 0) break;
+        // A file ends short of a full read only at its end.
+        for (DWORD n = 0; gotFile < gotStub; gotFile += n)
+            if (!::ReadFile(file.get(), b.data() + gotFile, gotStub - gotFile, &n, nullptr) || n == 0) break;
+        if (gotFile != gotStub || std::memcmp(a.data(), b.data(), gotStub) != 0) {
+            same = false;
+            break;
+        }
+    }
+    LARGE_INTEGER zero{};
+    if (!::SetFilePointerEx(stub, zero, nullptr, FILE_BEGIN)) RaiseFileError("Cannot read file", stubPath);
+    return same;
+}
+
 }  // namespace
 
 std::string FindSfxStub(const std::string& name, const std::string& folder) {
@@ -103,6 +130,14 @@ void WriteSelfExtractor(const std::string& stub, const std::string& archiveFileN
     if (!::GetFileSizeEx(archive.get(), &archiveSize)) RaiseFileError("Cannot read file", archiveFileName);
     if (trailer == TSfxTrailer::BigEndianSize && static_cast<uint64_t>(archiveSize.QuadPart) > 0xFFFFFFFFull)
         throw EArchiver("自己解凍書庫には 4 GB 以上の書庫ファイルを収められません。");
+
+    // A file of the output's name is replaced only when it is an earlier self-extractor made with
+    // this stub: anything else there is a file of the user's that merely has that name.
+    const DWORD existing = ::GetFileAttributesA(output.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY) &&
+        !BeginsWithStub(output, stubFile.get(), stub))
+        throw EArchiver("自己解凍書庫の出力先 " + output +
+                        " には自己解凍書庫ではない別のファイルがあります。");
 
     ostra::FileHandle out(::CreateFileA(output.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));

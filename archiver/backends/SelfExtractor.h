@@ -21,8 +21,9 @@ enum class TSfxTrailer {
     BigEndianSize,  // the archive's size in bytes, 4 bytes, most significant first
 };
 
-// Writes the stub, then the archive, then the trailer into output (an existing file is replaced).
-// An output that is the archive or the stub itself is refused (EArchiver) before anything is
+// Writes the stub, then the archive, then the trailer into output. An existing output is replaced
+// only when it begins with the stub (an earlier self-extractor); any other file of that name, and
+// an output that is the archive or the stub itself, is refused (EArchiver) before anything is
 // opened for writing; so is an archive too large for a 4-byte trailer. When reading or writing
 // fails, std::system_error is raised and the partial output file is removed.
 void WriteSelfExtractor(const std::string& stub, const std::string& archiveFileName,

@@ -23,8 +23,9 @@ inline bool MakeTree(const std::string& root, const TTree& items) {
     for (const std::string& item : items) {
         const size_t eq = item.find('=');
         const std::string path = item.substr(0, eq);
-        for (size_t p = path.find('\\'); p != std::string::npos; p = path.find('\\', p + 1))
-            ::CreateDirectoryA((root + path.substr(0, p)).c_str(), nullptr);
+        // Double-byte characters whole: the second byte of "ソ" or "表" is a backslash's.
+        for (size_t p = 0; p < path.size(); p += ::IsDBCSLeadByte(static_cast<BYTE>(path[p])) ? 2 : 1)
+            if (path[p] == '\\') ::CreateDirectoryA((root + path.substr(0, p)).c_str(), nullptr);
         if (!path.empty() && path.back() == '\\') continue;
         if (!WriteFileBytes(root + path, eq == std::string::npos ? std::string() : item.substr(eq + 1)))
             return false;

@@ -11,5 +11,6 @@ CXX=clang++ cmake -S "$here/.." -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/
 cmake --build "$build" --target tar_fuzz -j"$(nproc)" >/dev/null
 corpus=$build/corpus
 mkdir -p "$corpus"
-cp "$top"/tests/archiver/backends/fixtures/gnutar-* "$top"/tests/archiver/backends/fixtures/python-*.tar "$corpus"/
+cp "$top"/tests/archiver/backends/fixtures/gnutar-* "$top"/tests/archiver/backends/fixtures/gzip-*.tgz \
+  "$top"/tests/archiver/backends/fixtures/python-*.tar "$corpus"/
 "$build/tar_fuzz" -max_total_time="$seconds" -max_len=12000 -timeout=10 "$corpus"

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "CodePageNames.h"
 #include "LocalDosTime.h"
 #include "TarFormat.h"
 
@@ -88,6 +89,7 @@ bool Match(const std::string& p, size_t pi, const std::string& n, size_t ni) {
 }
 
 // The components of a stored name that stays below the destination; false for anything else.
+// "." components are dropped: "./a" is "a", and "." alone is the destination itself (no parts).
 bool SafeComponents(const std::string& name, std::vector<std::string>& parts) {
     parts.clear();
     const std::string s = Slashed(name);
@@ -95,8 +97,8 @@ bool SafeComponents(const std::string& name, std::vector<std::string>& parts) {
     std::string part;
     for (size_t i = 0; i <= s.size();) {
         if (i == s.size() || s[i] == '/') {
-            if (part.empty() || part == "." || part == "..") return false;
-            parts.push_back(part);
+            if (part.empty() || part == "..") return false;
+            if (part != ".") parts.push_back(part);
             part.clear();
             if (i == s.size()) break;
             ++i;
@@ -208,7 +210,7 @@ struct OpenedTar {
 
 // Every entry of the archive, read to its end (so that damaged gzip data shows before anything
 // is written).
-std::vector<tarfmt::TarEntry> ReadAll(const std::string& path) {
+std::vector<tarfmt::TarEntry> ReadAllEntries(const std::string& path) {
     OpenedTar tar(path);
     tarfmt::TarReader reader(tar.Source);
     std::vector<tarfmt::TarEntry> entries;
@@ -222,6 +224,74 @@ std::vector<tarfmt::TarEntry> ReadAll(const std::string& path) {
     while (tar.Source(rest, sizeof rest) > 0) {
     }
     return entries;
+}
+
+enum class TNameState {
+    Exact,           // the name in the code page
+    NoCodePageForm,  // a character has no form there: shown as <U+XXXX>, never a file's name
+    Malformed,       // declared UTF-8 and not: a damaged or forged name
+};
+
+struct Named {
+    tarfmt::TarEntry Entry;
+    std::string Name, Link;  // in the code page
+    TNameState State = TNameState::Exact;
+};
+
+// A name in the code page: UTF-8 where the archive says so, or where the plain names of the
+// archive are taken for UTF-8 (see TPlainNameVote); as stored otherwise.
+TNameState LocalName(const std::string& stored, bool declaredUtf8, bool plainUtf8, std::string& name) {
+    if (!declaredUtf8 && !(plainUtf8 && standin::HasHighBytes(stored))) {
+        name = stored;
+        return TNameState::Exact;
+    }
+    switch (standin::Utf8ToCodePage(stored, name)) {
+        case standin::TNameForm::Exact:
+            return TNameState::Exact;
+        case standin::TNameForm::NoForm:
+            return TNameState::NoCodePageForm;
+        case standin::TNameForm::NotUtf8:
+            break;
+    }
+    return TNameState::Malformed;
+}
+
+std::vector<Named> ReadAll(const std::string& path) {
+    std::vector<tarfmt::TarEntry> entries = ReadAllEntries(path);
+    standin::TPlainNameVote vote;
+    for (const tarfmt::TarEntry& e : entries) {
+        if (!e.NameIsUtf8) vote.Add(e.Name);
+        if (!e.LinkIsUtf8) vote.Add(e.LinkName);
+    }
+    std::vector<Named> out(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        Named& n = out[i];
+        n.Entry = std::move(entries[i]);
+        n.State = LocalName(n.Entry.Name, n.Entry.NameIsUtf8, vote.Utf8(), n.Name);
+        LocalName(n.Entry.LinkName, n.Entry.LinkIsUtf8, vote.Utf8(), n.Link);
+    }
+    return out;
+}
+
+// A response file: the names in it, one or more (quoted) to a line.
+void ReadResponseFile(const std::string& path, std::vector<std::string>& names) {
+    File in(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (!in || !::GetFileSizeEx(in.H, &size)) throw CommandError(kErrRead, "cannot read " + path);
+    if (size.QuadPart > (64 << 20)) throw CommandError(kErrRead, "response file too large: " + path);
+    std::string text(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!text.empty() && (!::ReadFile(in.H, text.data(), static_cast<DWORD>(text.size()), &got, nullptr) ||
+                          got != text.size()))
+        throw CommandError(kErrRead, "cannot read " + path);
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        for (std::string& name : Split(line)) names.push_back(std::move(name));
+    }
 }
 
 struct Line {
@@ -244,7 +314,14 @@ Line Parse(const std::string& text) {
         } else if (s == "-o" && i + 1 < items.size() && l.Folder.empty()) {
             l.Folder = items[++i];
         } else if (!l.Archive.empty()) {
-            l.Names.push_back(s);  // after the archive every item is a name
+            // After the archive every item is a name; "@file" naming an existing file is a
+            // response file.
+            const DWORD a =
+                s.size() > 1 && s[0] == '@' ? ::GetFileAttributesA(s.c_str() + 1) : INVALID_FILE_ATTRIBUTES;
+            if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY))
+                ReadResponseFile(s.substr(1), l.Names);
+            else
+                l.Names.push_back(s);
         } else if (s == "-I") {
             l.IgnoreHidden = true;
         } else if (s == "-AH" || s == "--display-dialog=0" || s.rfind("--check-all-path=", 0) == 0) {
@@ -268,24 +345,28 @@ Line Parse(const std::string& text) {
 int Extract(const Line& l, std::string& report) {
     const std::string path = FullPath(l.Archive);
     // First pass: every header, the data and the gzip CRC, and every name checked.
-    const std::vector<tarfmt::TarEntry> all = ReadAll(path);
+    const std::vector<Named> all = ReadAll(path);
     std::vector<bool> wanted(all.size(), l.Names.empty());
     std::vector<std::string> targets(all.size());
     std::string dest = l.Folder.empty() ? std::string(".\\") : l.Folder;
     if (dest.back() != '\\') dest += '\\';
     bool any = false;
     for (size_t i = 0; i < all.size(); ++i) {
-        for (const std::string& n : l.Names) wanted[i] = wanted[i] || Match(Slashed(n), 0, all[i].Name, 0);
+        const Named& n = all[i];
+        for (const std::string& p : l.Names) wanted[i] = wanted[i] || Match(Slashed(p), 0, n.Name, 0);
         if (!wanted[i]) continue;
         any = true;
+        if (n.State == TNameState::NoCodePageForm) continue;  // never written: refused on its own below
         std::vector<std::string> parts;
-        if (!SafeComponents(all[i].Name, parts))
-            throw CommandError(kErrUnsafeName, "unsafe entry name: " + all[i].Name);
+        if (n.State == TNameState::Malformed || !SafeComponents(n.Name, parts) ||
+            (parts.empty() && n.Entry.Type != tarfmt::TEntryType::Folder))
+            throw CommandError(kErrUnsafeName, "unsafe entry name: " + n.Name);
         std::string t = dest;
-        if (l.JunkPaths)
-            t += parts.back();
-        else
+        if (l.JunkPaths) {
+            if (!parts.empty()) t += parts.back();
+        } else {
             for (size_t k = 0; k < parts.size(); ++k) t += (k ? "\\" : "") + parts[k];
+        }
         targets[i] = t;
     }
     if (!l.Names.empty() && !any) throw CommandError(kErrNoMatch, "no entry matches the names given");
@@ -293,15 +374,24 @@ int Extract(const Line& l, std::string& report) {
     OpenedTar tar(path);
     tarfmt::TarReader reader(tar.Source);
     tarfmt::TarEntry e;
+    // A name the code page cannot hold costs only its own entry; the command then ends in an error.
+    bool refused = false;
     for (size_t i = 0; reader.Next(e) && i < all.size(); ++i) {
         if (!wanted[i]) continue;
+        const Named& n = all[i];
+        if (n.State == TNameState::NoCodePageForm) {
+            report += "  refused: " + n.Name + " (the name has no Shift-JIS form)\r\n";
+            refused = true;
+            continue;
+        }
         if (e.Type == tarfmt::TEntryType::Folder) {
-            if (!l.JunkPaths && !MakeFolders(targets[i] + "\\"))
+            // The root folder ("./") is the destination itself.
+            if (!l.JunkPaths && !MakeFolders(targets[i] == dest ? dest : targets[i] + "\\"))
                 throw CommandError(kErrWrite, "cannot create " + targets[i]);
             continue;
         }
         if (e.Type != tarfmt::TEntryType::File) {
-            report += "  skipped (not a file): " + e.Name + "\r\n";
+            report += "  skipped (not a file): " + n.Name + (n.Link.empty() ? "" : " -> " + n.Link) + "\r\n";
             continue;
         }
         const std::string& target = targets[i];
@@ -326,8 +416,9 @@ int Extract(const Line& l, std::string& report) {
             ::DeleteFileA(temp.c_str());
             throw CommandError(kErrWrite, "cannot replace " + target);
         }
-        report += "  extracted: " + e.Name + "\r\n";
+        report += "  extracted: " + n.Name + "\r\n";
     }
+    if (refused) throw CommandError(kErrNoShiftJis, "an entry name has no Shift-JIS form");
     return kOk;
 }
 
@@ -349,11 +440,12 @@ void Collect(const std::string& base, const std::string& rel, bool ignoreHidden,
         throw CommandError(kErrUnsafeName, "not a name below the base folder: " + rel);
     Item it;
     it.Path = path;
-    it.Stored = Slashed(rel);
+    for (const std::string& p : parts) it.Stored += (it.Stored.empty() ? "" : "/") + p;
     it.Folder = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     it.Time = d.ftLastWriteTime;
     it.Size = (uint64_t{d.nFileSizeHigh} << 32) | d.nFileSizeLow;
-    out.push_back(it);
+    // The base folder itself ("."): only what it holds.
+    if (!parts.empty()) out.push_back(it);
     if (!it.Folder || (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return;
     WIN32_FIND_DATAA fd;
     HANDLE h = ::FindFirstFileA((path + "\\*").c_str(), &fd);
@@ -435,7 +527,7 @@ int Create(const Line& l, std::string& report) {
 }
 
 struct Listing {
-    std::vector<tarfmt::TarEntry> Entries;
+    std::vector<Named> Entries;
     std::string Wildcard;
     size_t Next = 0;
     long Current = -1;
@@ -449,16 +541,17 @@ Listing* Known(HANDLE h) {
 
 int Report(Listing* l, EntryInfo* out) {
     if (!l) return kErrBadHandle;
-    auto wanted = [&](const tarfmt::TarEntry& e) {
+    auto wanted = [&](const Named& n) {
         return l->Wildcard.empty() || l->Wildcard == "*" || l->Wildcard == "*.*" ||
-               Match(Slashed(l->Wildcard), 0, e.Name, 0);
+               Match(Slashed(l->Wildcard), 0, n.Name, 0);
     };
     while (l->Next < l->Entries.size() && !wanted(l->Entries[l->Next])) ++l->Next;
     if (l->Next >= l->Entries.size()) {
         l->Current = -1;
         return kFindEnd;
     }
-    const tarfmt::TarEntry& e = l->Entries[l->Next];
+    const std::string& name = l->Entries[l->Next].Name;
+    const tarfmt::TarEntry& e = l->Entries[l->Next].Entry;
     l->Current = static_cast<long>(l->Next++);
     if (out) {
         std::memset(out, 0, sizeof *out);
@@ -469,7 +562,7 @@ int Report(Listing* l, EntryInfo* out) {
             out->DosDate = static_cast<WORD>(dos >> 16);
             out->DosTime = static_cast<WORD>(dos);
         }
-        std::memcpy(out->FileName, e.Name.data(), std::min<size_t>(e.Name.size(), 512));
+        std::memcpy(out->FileName, name.data(), std::min<size_t>(name.size(), 512));
         std::memcpy(out->Attribute, e.Type == tarfmt::TEntryType::Folder ? "---D-" : "-----", 5);
         std::memcpy(out->Method, "tar", 3);
     }
@@ -520,7 +613,7 @@ int ArchiveType(const std::string& path) {
 
 bool CheckTarArchive(const std::string& path) {
     try {
-        ReadAll(FullPath(path));
+        ReadAllEntries(FullPath(path));
         return true;
     } catch (...) {
         return false;
@@ -561,7 +654,7 @@ int FindNextEntry(HANDLE archive, EntryInfo* entry) {
 bool CurrentWriteTime(HANDLE archive, FILETIME* time) {
     Listing* l = Known(archive);
     if (!l || !time || l->Current < 0) return false;
-    *time = FromUnix(l->Entries[static_cast<size_t>(l->Current)].MTime);
+    *time = FromUnix(l->Entries[static_cast<size_t>(l->Current)].Entry.MTime);
     return true;
 }
 

@@ -21,6 +21,7 @@ constexpr int kErrNotArchive = 0x8007;
 constexpr int kErrBroken = 0x8008;      // a damaged header, damaged gzip data, data cut short
 constexpr int kErrUnsafeName = 0x800B;  // an entry name would leave the destination
 constexpr int kErrBadHandle = 0x800D;
+constexpr int kErrNoShiftJis = 0x8010;  // an entry not extracted: its name has no Shift-JIS form
 constexpr int kErrInternal = 0x8011;
 
 // Type codes of TarGetArchiveType.

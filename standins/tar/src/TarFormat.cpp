@@ -135,17 +135,26 @@ TRead GunzipSource(TRead raw) {
             }
             const int status = inflate(&s->Z, Z_NO_FLUSH);
             if (status == Z_STREAM_END) {
-                // Another member may follow.
-                if (s->Z.avail_in == 0) {
+                // Another member may follow, or zero bytes up to the end.
+                bool padded = false;
+                for (;;) {
+                    while (s->Z.avail_in > 0 && *s->Z.next_in == 0) {
+                        ++s->Z.next_in;
+                        --s->Z.avail_in;
+                        padded = true;
+                    }
+                    if (s->Z.avail_in > 0) break;
                     const long long got = s->Raw(s->In.data(), s->In.size());
                     if (got < 0) return -1;
+                    if (got == 0) {
+                        s->Ended = true;
+                        break;
+                    }
                     s->Z.next_in = s->In.data();
                     s->Z.avail_in = static_cast<uInt>(got);
                 }
-                if (s->Z.avail_in == 0) {
-                    s->Ended = true;
-                    break;
-                }
+                if (s->Ended) break;
+                if (padded) Fail(TTarFault::Broken, "data after the zero padding of gzip data");
                 inflateReset(&s->Z);
             } else if (status != Z_OK) {
                 Fail(TTarFault::Broken, "damaged gzip data");
@@ -215,10 +224,51 @@ void TarReader::Skip(uint64_t n) {
     }
 }
 
+namespace {
+
+// The records of a POSIX extended header ("length key=value\n" each) that this reader uses.
+struct PaxRecords {
+    std::string Path, LinkPath;
+    bool HasPath = false, HasLinkPath = false, HasCharset = false, Binary = false;
+};
+
+PaxRecords ParsePax(const std::string& data) {
+    PaxRecords r;
+    for (size_t pos = 0; pos < data.size();) {
+        size_t length = 0, i = pos;
+        for (; i < data.size() && data[i] >= '0' && data[i] <= '9' && length <= data.size(); ++i)
+            length = length * 10 + static_cast<size_t>(data[i] - '0');
+        if (i == pos || i >= data.size() || data[i] != ' ' || length > data.size() - pos ||
+            length <= i - pos + 1)
+            break;  // a damaged record ends the header: the rest says nothing
+        std::string record = data.substr(i + 1, pos + length - i - 1);
+        if (!record.empty() && record.back() == '\n') record.pop_back();
+        const size_t eq = record.find('=');
+        if (eq != std::string::npos) {
+            const std::string key = record.substr(0, eq), value = record.substr(eq + 1);
+            if (key == "path") {
+                r.Path = value;
+                r.HasPath = true;
+            } else if (key == "linkpath") {
+                r.LinkPath = value;
+                r.HasLinkPath = true;
+            } else if (key == "hdrcharset") {
+                r.HasCharset = true;
+                r.Binary = value == "BINARY";
+            }
+        }
+        pos += length;
+    }
+    return r;
+}
+
+}  // namespace
+
 bool TarReader::Next(TarEntry& entry) {
     Skip(DataLeft + Padding);
     DataLeft = Padding = 0;
-    std::string longName;
+    std::string longName, longLink;
+    PaxRecords pax;
     for (;;) {
         unsigned char h[kBlock];
         size_t got = 0;
@@ -244,29 +294,27 @@ bool TarReader::Next(TarEntry& entry) {
             Fail(TTarFault::Broken, "a tar header has a malformed number");
         const char type = static_cast<char>(h[156]);
         const uint64_t padding = PaddingAfter(size);
-        if (type == 'L' || type == 'x') {
-            // A long name (GNU), or extended attributes (POSIX): only the path is taken from them.
+        if (type == 'L' || type == 'K' || type == 'x' || type == 'g') {
+            // A long name or link target (GNU), or extended attributes (POSIX) for the next entry
+            // or all that follow: only names and their character set are taken from them.
             if (size > (1u << 20)) Fail(TTarFault::Broken, "an extended header is too long");
             std::string data(static_cast<size_t>(size), '\0');
             ReadExactly(data.data(), data.size());
             Skip(padding);
+            const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data.data());
             if (type == 'L') {
-                longName = Field(reinterpret_cast<const unsigned char*>(data.data()), data.size());
+                longName = Field(bytes, data.size());
+            } else if (type == 'K') {
+                longLink = Field(bytes, data.size());
+            } else if (type == 'x') {
+                const PaxRecords records = ParsePax(data);
+                if (records.HasPath) pax.Path = records.Path, pax.HasPath = true;
+                if (records.HasLinkPath) pax.LinkPath = records.LinkPath, pax.HasLinkPath = true;
+                if (records.HasCharset) pax.HasCharset = true, pax.Binary = records.Binary;
             } else {
-                for (size_t pos = 0; pos < data.size();) {
-                    const size_t space = data.find(' ', pos);
-                    if (space == std::string::npos) break;
-                    const unsigned long length = std::strtoul(data.c_str() + pos, nullptr, 10);
-                    if (length == 0 || length > data.size() - pos) break;
-                    const std::string record = data.substr(space + 1, pos + length - space - 1);
-                    if (record.rfind("path=", 0) == 0) longName = record.substr(5, record.size() - 6);
-                    pos += length;
-                }
+                const PaxRecords records = ParsePax(data);
+                if (records.HasCharset) GlobalBinaryNames = records.Binary;
             }
-            continue;
-        }
-        if (type == 'g') {  // global extended attributes: nothing this library uses
-            Skip(size + padding);
             continue;
         }
         entry = TarEntry();
@@ -275,6 +323,17 @@ bool TarReader::Next(TarEntry& entry) {
             std::memcmp(h + 257, "ustar", 5) == 0 ? Field(h + 345, 155) : std::string();
         if (!prefix.empty()) name = prefix + "/" + name;
         if (!longName.empty()) name = longName;
+        const bool utf8 = !(pax.HasCharset ? pax.Binary : GlobalBinaryNames);
+        if (pax.HasPath && !pax.Path.empty()) {
+            name = pax.Path;
+            entry.NameIsUtf8 = utf8;
+        }
+        entry.LinkName = Field(h + 157, 100);
+        if (!longLink.empty()) entry.LinkName = longLink;
+        if (pax.HasLinkPath) {
+            entry.LinkName = pax.LinkPath;
+            entry.LinkIsUtf8 = utf8;
+        }
         entry.Type = (type == '0' || type == '\0' || type == '7') ? TEntryType::File
                      : type == '5'                                ? TEntryType::Folder
                                                                   : TEntryType::Other;

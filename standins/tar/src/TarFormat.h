@@ -35,8 +35,9 @@ enum class TCompression { None, Gzip, Bzip2 };
 // What the first bytes say; None for anything else.
 TCompression CompressionOf(const unsigned char* head, size_t size);
 
-// A source that inflates a gzip stream read from raw (several members one after the other too);
-// TarError(Broken) for damaged data or a wrong CRC or length at a member's end.
+// A source that inflates a gzip stream read from raw (several members one after the other too,
+// and zero bytes after the last one, as tapes and some tools pad it); TarError(Broken) for damaged
+// data, a wrong CRC or length at a member's end, or anything but zeros after the padding begins.
 TRead GunzipSource(TRead raw);
 // A sink that deflates into a gzip stream written to raw; Finish writes the trailer.
 class GzipSink {
@@ -57,6 +58,11 @@ enum class TEntryType { File, Folder, Other };
 
 struct TarEntry {
     std::string Name;  // as stored, '/' separated, folders without their trailing '/'
+    // From a POSIX extended header, which holds UTF-8 (unless it says its names are binary);
+    // other names carry no character set.
+    bool NameIsUtf8 = false;
+    std::string LinkName;  // the target of a link, as stored
+    bool LinkIsUtf8 = false;
     TEntryType Type = TEntryType::File;
     uint64_t Size = 0;  // bytes of data that follow the header
     int64_t MTime = 0;  // seconds since 1970 (UTC)
@@ -79,6 +85,7 @@ class TarReader {
     TRead Source;
     uint64_t DataLeft = 0, Padding = 0;
     bool Started = false;
+    bool GlobalBinaryNames = false;  // a global extended header said hdrcharset=BINARY
 };
 
 // The header blocks of an entry (a GNU long-name entry first when the name needs one).

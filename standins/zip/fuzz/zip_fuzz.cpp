@@ -1,6 +1,6 @@
 // Fuzz target of the ZIP reader: any bytes as an archive file, its directory read and every entry
-// decoded (output capped), and the stored names through the name checks. Nothing may crash,
-// overrun or hang; every rejection is a ZipError.
+// decoded (output capped), the stored names through the name checks, and its records written
+// again. Nothing may crash, overrun or hang; every rejection is a ZipError.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,7 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size_t budget = 1 << 20;
         for (const zipfmt::ZipEntry& e : dir.Entries) {
             std::vector<std::string> parts;
-            zipfmt::SafeComponents(e.Name, parts);
+            if (zipfmt::SafeComponents(e.Name, parts)) zipfmt::JoinedComponents(parts);
+            // Written again as a rewrite keeps it (the Unicode path field included).
+            zipfmt::LocalHeader(e);
+            zipfmt::CentralHeader(e);
             std::string literal;
             zipfmt::LiteralOf(e.Name, literal);
             zipfmt::WildMatch(e.Name, e.Name);

@@ -81,15 +81,15 @@ Options ReadSwitches(const std::vector<std::string>& switches) {
 struct Selected {
     const zipfmt::ZipEntry* Entry;
     std::string Name;  // in the code page
-    bool Exact;        // the name has an exact form in the code page
+    TNameState State;
 };
 
 // The entries the names select (all when there are none); kErrNoMatch when names select none.
 std::vector<Selected> Select(const zipfmt::ZipDirectory& dir, const std::vector<std::string>& patterns) {
     std::vector<Selected> out;
-    for (const zipfmt::ZipEntry& e : dir.Entries) {
-        Selected s{&e, std::string(), true};
-        s.Exact = LocalName(e, s.Name);
+    const std::vector<TLocalName> names = LocalNames(dir);
+    for (size_t i = 0; i < dir.Entries.size(); ++i) {
+        Selected s{&dir.Entries[i], names[i].Name, names[i].State};
         bool wanted = patterns.empty();
         for (const std::string& p : patterns)
             wanted = wanted || zipfmt::WildMatch(zipfmt::SlashSeparated(p), s.Name);
@@ -224,26 +224,40 @@ int RunUnzip(const std::string& line, std::string& report) {
     std::vector<std::string> targets;
     for (const Selected& s : selected) {
         std::vector<std::string> components;
-        if (!s.Exact || !zipfmt::SafeComponents(s.Name, components))
+        if (s.State == TNameState::NoCodePageForm) {  // never written: refused on its own below
+            targets.emplace_back();
+            continue;
+        }
+        if (s.State == TNameState::Malformed || !zipfmt::SafeComponents(s.Name, components) ||
+            (components.empty() && !s.Entry->IsDirectory()))
             throw CommandError(kErrUnsafeName, "unsafe entry name: " + s.Name);
         std::string target = dest;
         if (o.JunkPaths) {
-            target += components.back();
+            if (!components.empty()) target += components.back();
         } else {
             for (size_t i = 0; i < components.size(); ++i) target += (i ? "\\" : "") + components[i];
         }
         targets.push_back(target);
     }
+    // A name the code page cannot hold costs only its own entry; the command then ends in an error.
+    bool refused = false;
     for (size_t i = 0; i < selected.size(); ++i) {
         const Selected& s = selected[i];
+        if (s.State == TNameState::NoCodePageForm) {
+            ReportLine(report, "  refused: " + s.Name + " (the name has no Shift-JIS form)");
+            refused = true;
+            continue;
+        }
         if (s.Entry->IsDirectory()) {
-            if (!o.JunkPaths && !MakeFolders(targets[i] + "\\"))
+            // The root folder ("./") is the destination itself.
+            if (!o.JunkPaths && !MakeFolders(targets[i] == dest ? dest : targets[i] + "\\"))
                 throw CommandError(kErrWrite, "cannot create " + targets[i]);
             continue;
         }
         Progress(s, targets[i]);
         ExtractFile(arc, s, targets[i], o.Overwrite, report);
     }
+    if (refused) throw CommandError(kErrNoShiftJis, "an entry name has no Shift-JIS form");
     return kOk;
 }
 
@@ -292,11 +306,7 @@ HANDLE OpenListing(const std::string& path) {
     try {
         auto l = std::make_unique<Listing>();
         l->Archive = std::make_unique<OpenedArchive>(FullPath(path));
-        for (const zipfmt::ZipEntry& e : l->Archive->Directory.Entries) {
-            std::string name;
-            LocalName(e, name);
-            l->Names.push_back(name);
-        }
+        for (TLocalName& n : LocalNames(l->Archive->Directory)) l->Names.push_back(std::move(n.Name));
         g_listings.insert(l.get());
         return l.release();
     } catch (...) {

@@ -128,6 +128,8 @@ class Collector {
         std::vector<std::string> components;
         if (!zipfmt::SafeComponents(stored, components))
             throw CommandError(kErrUnsafeName, "not a name below the base folder: " + rel);
+        if (components.empty()) return;  // the base folder itself ("."): only what it holds
+        stored = zipfmt::JoinedComponents(components);
         c.Stored = folder ? stored + "/" : stored;
         c.Folder = folder;
         c.WriteTime = time;
@@ -354,9 +356,10 @@ int RunZip(const std::string& line, std::string& report) {
         OpenedArchive old(archivePath);
         std::vector<OutEntry> entries;
         size_t removed = 0;
-        for (const zipfmt::ZipEntry& e : old.Directory.Entries) {
-            std::string name;
-            LocalName(e, name);
+        const std::vector<TLocalName> names = LocalNames(old.Directory);
+        for (size_t i = 0; i < names.size(); ++i) {
+            const zipfmt::ZipEntry& e = old.Directory.Entries[i];
+            const std::string& name = names[i].Name;
             bool drop = false;
             if (o.Command == Mode::Delete)
                 for (const std::string& p : parts.Names)
@@ -388,10 +391,10 @@ int RunZip(const std::string& line, std::string& report) {
     std::set<std::string> inArchive;
     size_t changed = 0;
     if (old) {
-        for (const zipfmt::ZipEntry& e : old->Directory.Entries) {
-            std::string name;
-            LocalName(e, name);
-            const std::string key = Upper(name);
+        const std::vector<TLocalName> names = LocalNames(old->Directory);
+        for (size_t i = 0; i < names.size(); ++i) {
+            const zipfmt::ZipEntry& e = old->Directory.Entries[i];
+            const std::string key = Upper(names[i].Name);
             inArchive.insert(key);
             const auto file = std::find_if(files.Found.begin(), files.Found.end(),
                                            [&](const Candidate& c) { return Upper(c.Stored) == key; });

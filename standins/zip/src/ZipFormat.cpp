@@ -15,6 +15,7 @@ constexpr uint32_t kEndSignature = 0x06054b50;
 constexpr size_t kLocalSize = 30, kCentralSize = 46, kEndSize = 22;
 constexpr size_t kMaxComment = 0xFFFF;
 constexpr uint16_t kExtendedTimeTag = 0x5455;
+constexpr uint16_t kUnicodePathTag = 0x7075;
 
 uint16_t Get16(const unsigned char* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -41,7 +42,8 @@ void ReadOrFail(ByteSource& src, uint64_t offset, void* buffer, size_t n) {
     if (!src.Read(offset, buffer, n)) Fail(TZipFault::Read, "the archive cannot be read");
 }
 
-// The extended time stamp field's last-write time, when the extra data holds one.
+// The extended time stamp field's last-write time and the Unicode path field's name (when it was
+// written for the name stored: its checksum is that name's), when the extra data holds them.
 void ReadExtra(const unsigned char* extra, size_t size, ZipEntry& entry) {
     size_t pos = 0;
     while (pos + 4 <= size) {
@@ -52,6 +54,9 @@ void ReadExtra(const unsigned char* extra, size_t size, ZipEntry& entry) {
             entry.HasUnixTime = true;
             entry.UnixTime = Get32(extra + pos + 1);
         }
+        if (tag == kUnicodePathTag && length > 5 && extra[pos] == 1 &&
+            Get32(extra + pos + 1) == Crc32(0, entry.Name.data(), entry.Name.size()))
+            entry.UnicodeName.assign(reinterpret_cast<const char*>(extra + pos + 5), length - 5);
         pos += length;
     }
 }
@@ -229,6 +234,16 @@ void PutExtendedTime(std::vector<unsigned char>& v, const ZipEntry& entry) {
     Put32(v, entry.UnixTime);
 }
 
+// Kept with the entry when an archive is rewritten: without it the entry would change its name.
+void PutUnicodePath(std::vector<unsigned char>& v, const ZipEntry& entry) {
+    if (entry.UnicodeName.empty() || v.size() + 9 + entry.UnicodeName.size() > 0xFFFF) return;
+    Put16(v, kUnicodePathTag);
+    Put16(v, static_cast<uint16_t>(5 + entry.UnicodeName.size()));
+    v.push_back(1);
+    Put32(v, Crc32(0, entry.Name.data(), entry.Name.size()));
+    v.insert(v.end(), entry.UnicodeName.begin(), entry.UnicodeName.end());
+}
+
 uint16_t VersionNeeded(const ZipEntry& entry) {
     return entry.Method == kMethodDeflated || entry.IsDirectory() ? 20 : 10;
 }
@@ -238,6 +253,7 @@ uint16_t VersionNeeded(const ZipEntry& entry) {
 std::vector<unsigned char> LocalHeader(const ZipEntry& entry) {
     std::vector<unsigned char> extra;
     PutExtendedTime(extra, entry);
+    PutUnicodePath(extra, entry);
     std::vector<unsigned char> v;
     Put32(v, kLocalSignature);
     Put16(v, VersionNeeded(entry));
@@ -258,6 +274,7 @@ std::vector<unsigned char> LocalHeader(const ZipEntry& entry) {
 std::vector<unsigned char> CentralHeader(const ZipEntry& entry) {
     std::vector<unsigned char> extra;
     PutExtendedTime(extra, entry);
+    PutUnicodePath(extra, entry);
     std::vector<unsigned char> v;
     Put32(v, kCentralSignature);
     Put16(v, entry.VersionMadeBy);

@@ -58,6 +58,8 @@ constexpr uint16_t kFlagUtf8 = 0x0800;
 // One entry as the central directory tells it.
 struct ZipEntry {
     std::string Name;  // bytes as stored ('/' separators); UTF-8 when kFlagUtf8 is set
+    // UTF-8, from the Info-ZIP Unicode path field when its checksum is that of Name; else empty.
+    std::string UnicodeName;
     uint16_t VersionMadeBy = 0;
     uint16_t Flags = 0;
     uint16_t Method = 0;

@@ -138,19 +138,23 @@ bool SafeComponents(const std::string& name, std::vector<std::string>& component
             (c < 0x20 || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|'))
             return false;
         if (cl == 1 && c == '/') {
-            if (part.empty() || part == "." || part == "..") return false;
-            components.push_back(part);
+            if (part.empty() || part == "..") return false;
+            if (part != ".") components.push_back(part);
             part.clear();
         } else {
             part.append(s, i, cl);
         }
         i += cl;
     }
-    if (!part.empty()) {
-        if (part == "." || part == "..") return false;
-        components.push_back(part);
-    }
-    return !components.empty();
+    if (part == "..") return false;
+    if (!part.empty() && part != ".") components.push_back(part);
+    return true;
+}
+
+std::string JoinedComponents(const std::vector<std::string>& components) {
+    std::string out;
+    for (const std::string& c : components) out += (out.empty() ? "" : "/") + c;
+    return out;
 }
 
 std::vector<std::string> SplitCommandLine(const std::string& line) {

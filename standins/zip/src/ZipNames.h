@@ -24,9 +24,12 @@ bool LiteralOf(const std::string& pattern, std::string& literal);
 std::string SlashSeparated(const std::string& name);
 
 // The components of a stored name ("/" separated, a trailing "/" for a folder) when it is safe
-// to place below a destination folder: relative, no drive, no "." or ".." or empty component, no
-// ':' (a stream or device), no control characters. False otherwise.
+// to place below a destination folder: relative, no drive, no ".." or empty component, no ':' (a
+// stream or device), no control characters. False otherwise. "." components are dropped: "./a"
+// is "a", and "." or "./" alone is the destination itself (no components).
 bool SafeComponents(const std::string& name, std::vector<std::string>& components);
+// The components with "/" between them.
+std::string JoinedComponents(const std::vector<std::string>& components);
 
 // The items of a command line: blank-separated, double quotes group (and are removed).
 std::vector<std::string> SplitCommandLine(const std::string& line);

@@ -22,6 +22,7 @@ constexpr int kErrBufferTooSmall = 0x800C;  // ExtractMem: the entry is larger t
 constexpr int kErrBadHandle = 0x800D;       // an archive handle OpenArchive did not give out
 constexpr int kErrResponseFile = 0x800E;    // an @ response file could not be read
 constexpr int kErrTooLarge = 0x800F;        // a file of 4 GiB or more, or more than 65535 entries
+constexpr int kErrNoShiftJis = 0x8010;      // an entry left out: its name has no Shift-JIS form
 constexpr int kErrInternal = 0x8011;        // an unexpected failure inside the library
 constexpr int kErrCancelled = 0x8020;       // stopped through the owner window
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "CodePageNames.h"
 #include "LocalDosTime.h"
 #include "ZipNames.h"
 #include "ZipResult.h"
@@ -65,30 +66,60 @@ OpenedArchive::OpenedArchive(const std::string& path) : Source(path) {
     }
 }
 
-bool LocalName(const zipfmt::ZipEntry& entry, std::string& name) {
-    if (!(entry.Flags & zipfmt::kFlagUtf8)) {
-        name = entry.Name;
-        return true;
+namespace {
+
+// Unix and macOS: systems whose names are bytes, UTF-8 nowadays, which is what their zip tools
+// store without saying so (Info-ZIP's zip on Debian sets neither the flag nor the Unicode path
+// field). Windows and DOS tools store the code page.
+bool FromUnixLikeHost(const zipfmt::ZipEntry& e) {
+    return e.HostSystem() == 3 || e.HostSystem() == 19;
+}
+
+TLocalName FromUtf8(const std::string& utf8, bool declared) {
+    TLocalName n;
+    switch (standin::Utf8ToCodePage(utf8, n.Name)) {
+        case standin::TNameForm::Exact:
+            n.State = TNameState::Exact;
+            break;
+        case standin::TNameForm::NoForm:
+            n.State = TNameState::NoCodePageForm;
+            break;
+        case standin::TNameForm::NotUtf8:
+            // Declared UTF-8 and not: a damaged or forged name.
+            n.State = declared ? TNameState::Malformed : TNameState::Exact;
+            break;
     }
-    name.clear();
-    if (entry.Name.empty()) return true;
-    const int wn = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, entry.Name.data(),
-                                         static_cast<int>(entry.Name.size()), nullptr, 0);
-    if (wn <= 0) {
-        name = entry.Name;
-        return false;
+    return n;
+}
+
+}  // namespace
+
+std::vector<TLocalName> LocalNames(const zipfmt::ZipDirectory& dir) {
+    standin::TPlainNameVote vote;
+    for (const zipfmt::ZipEntry& e : dir.Entries)
+        if (!(e.Flags & zipfmt::kFlagUtf8) && e.UnicodeName.empty() && FromUnixLikeHost(e)) vote.Add(e.Name);
+    const bool unixUtf8 = vote.Utf8();
+    std::vector<TLocalName> names;
+    names.reserve(dir.Entries.size());
+    for (const zipfmt::ZipEntry& e : dir.Entries) {
+        if (e.Flags & zipfmt::kFlagUtf8) {
+            names.push_back(FromUtf8(e.Name, true));
+            continue;
+        }
+        if (!e.UnicodeName.empty()) {
+            TLocalName n = FromUtf8(e.UnicodeName, true);
+            // A field that is no UTF-8 says nothing: the stored name stands.
+            if (n.State == TNameState::Malformed) n = TLocalName{e.Name, TNameState::Exact};
+            names.push_back(std::move(n));
+            continue;
+        }
+        if (unixUtf8 && FromUnixLikeHost(e) && standin::HasHighBytes(e.Name)) {
+            names.push_back(FromUtf8(e.Name, false));
+            continue;
+        }
+        names.push_back(TLocalName{e.Name, TNameState::Exact});
     }
-    std::wstring wide(static_cast<size_t>(wn), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, entry.Name.data(), static_cast<int>(entry.Name.size()), wide.data(),
-                          wn);
-    BOOL lost = FALSE;
-    const int an =
-        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wn, nullptr, 0, nullptr, &lost);
-    name.assign(static_cast<size_t>(an > 0 ? an : 0), '\0');
-    if (an > 0)
-        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wn, name.data(), an, nullptr, &lost);
-    // A look-alike or '?' would name another file.
-    return an > 0 && !lost;
+    return names;
 }
 
 std::string StoredName(const std::string& localName, uint16_t& flags) {

@@ -47,9 +47,20 @@ struct OpenedArchive {
     zipfmt::ZipDirectory Directory;
 };
 
-// The entry's name in the code page ('/' separators); false when a character of it has no form
-// there (the name then holds '?' in its place).
-bool LocalName(const zipfmt::ZipEntry& entry, std::string& name);
+enum class TNameState {
+    Exact,           // the name in the code page
+    NoCodePageForm,  // a character has no form there: shown as <U+XXXX>, never a file's name
+    Malformed,       // declared UTF-8 and not: a damaged or forged name
+};
+struct TLocalName {
+    std::string Name;  // in the code page, '/' separators
+    TNameState State = TNameState::Exact;
+};
+// The names of the entries in the code page, in the directory's order. UTF-8 where the entry says
+// so (its flag, or an Info-ZIP Unicode path field written for the name stored), or where it was
+// made on a Unix-like system and every name of such entries that is not plain ASCII is valid
+// UTF-8; the code page otherwise.
+std::vector<TLocalName> LocalNames(const zipfmt::ZipDirectory& dir);
 // The stored form of a local name: as it is when plain ASCII, else UTF-8 (flag set in flags).
 std::string StoredName(const std::string& localName, uint16_t& flags);
 

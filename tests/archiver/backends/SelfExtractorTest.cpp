@@ -69,3 +69,21 @@ TEST(SelfExtractorTest, ACopyThatFailsHalfWayLeavesNoOutput) {
     WriteSelfExtractor(stub, archive, out, TSfxTrailer::None);
     EXPECT_EQ(170000u, ReadFileBytes(out).size());
 }
+
+TEST(SelfExtractorTest, AFileOfTheOutputsNameIsReplacedOnlyWhenItIsAnEarlierSelfExtractor) {
+    TempDir temp("sfx");
+    const std::string archive = temp / "b.tgz", stub = temp / "stub.bin", out = temp / "b.EXE";
+    ASSERT_TRUE(WriteFileBytes(archive, "archive"));
+    ASSERT_TRUE(WriteFileBytes(stub, "MZstub"));
+    // The user's own program of that name, shorter and longer than the stub.
+    for (const std::string mine : {"MZ", "MZ my own program"}) {
+        ASSERT_TRUE(WriteFileBytes(out, mine));
+        EXPECT_EQ("自己解凍書庫の出力先 " + out + " には自己解凍書庫ではない別のファイルがあります。",
+                  ArchiverMessage([&] { WriteSelfExtractor(stub, archive, out, TSfxTrailer::None); }));
+        EXPECT_EQ(mine, ReadFileBytes(out));
+    }
+    // An earlier self-extractor made with the stub is made again.
+    ASSERT_TRUE(WriteFileBytes(out, "MZstubolder archive"));
+    WriteSelfExtractor(stub, archive, out, TSfxTrailer::None);
+    EXPECT_EQ("MZstubarchive", ReadFileBytes(out));
+}

@@ -13,6 +13,8 @@ using namespace arc;
 using testing_support::Exists;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
+using testing_support::TreeOf;
+using testing_support::TTree;
 using testing_support::WriteFileBytes;
 
 namespace {
@@ -118,6 +120,62 @@ TEST_F(TarStandinTest, ExtractReadsTheArchivesOfGnuTarLongNamesIncluded) {
     EXPECT_EQ(TArchiverType::atNone, GetTarArchiverType(Fixture("infozip-deflate.zip")));
 }
 
+TEST_F(TarStandinTest, ArchivesOfGnuTarAreReadAsGnuTarReadsThemWithNamesInShiftJis) {
+    // UTF-8 names in plain GNU and ustar headers and in POSIX extended headers; names beginning
+    // with "./" ("tar -cf x ."); gzip data in two members followed by zero padding.
+    for (const char* fixture : {"gnutar-ja-gnu.tar", "gnutar-ja-posix.tar", "gnutar-ja-ustar.tar",
+                                "gnutar-ja-dot.tar", "gzip-ja-padded.tgz"}) {
+        const std::string reference = temp / (std::string(fixture) + ".ref\\");
+        const std::string dest = temp / (std::string(fixture) + ".out\\");
+        ::CreateDirectoryA(reference.c_str(), nullptr);
+        const TTree expected = backend_test::TreeExtractedBy(
+            temp.Path(), "tar -xf " + U(Fixture(fixture)) + " -C " + U(reference), reference);
+        ASSERT_EQ(backend_test::JapaneseFixtureTree(), expected) << fixture;
+        TArchiveFile archive;
+        archive.SetFileName(Fixture(fixture));
+        EXPECT_EQ(0, archive.Extract(nullptr, nullptr, dest, {})) << fixture;
+        EXPECT_EQ(expected, TreeOf(dest)) << fixture;
+        EXPECT_EQ(backend_test::NamesOf(expected), backend_test::ListedNames(Fixture(fixture))) << fixture;
+    }
+}
+
+TEST_F(TarStandinTest, ALinkIsSkippedAndReportedWithItsNameAndTargetInShiftJis) {
+    TTar32 tar;
+    std::string cmdLine, output(1024, '\0');
+    const std::string dest = temp / "link\\";
+    EXPECT_EQ(0, tar.Extract(nullptr, Fixture("gnutar-ja-link.tar"), TArchiverOptions(), dest, {}, false,
+                             cmdLine, output));
+    EXPECT_EQ("  skipped (not a file): リンク -> 日本語.txt\r\n", std::string(output.c_str()));
+    EXPECT_EQ(TTree{}, TreeOf(dest));
+}
+
+TEST_F(TarStandinTest, ShiftJisNamesOfOurOwnArchivesStayShiftJis) {
+    // "窶職.txt" is valid UTF-8 byte for byte ("‐E.txt"): the archive's other names show that
+    // its names are Shift-JIS.
+    const TTree files = {"ソ表\\x.txt=x", "日本語.txt=nihongo", "窶職.txt=mojibake"};
+    const std::string base = temp / "base\\", dest = temp / "dest\\";
+    ::CreateDirectoryA(base.c_str(), nullptr);
+    ASSERT_TRUE(testing_support::MakeTree(base, files));
+    TArchiveFile archive;
+    archive.SetFileName(temp / "sjis.tar");
+    ASSERT_EQ(0, archive.Pack(nullptr, nullptr, base, {"ソ表\\x.txt", "日本語.txt", "窶職.txt"}));
+    ASSERT_EQ(0, archive.Extract(nullptr, nullptr, dest, {}));
+    EXPECT_EQ(TreeOf(base), TreeOf(dest));
+}
+
+TEST_F(TarStandinTest, NamesComeThroughTheResponseFileTheComponentWrites) {
+    const std::string base = temp / "base\\", dest = temp / "dest\\";
+    ::CreateDirectoryA(base.c_str(), nullptr);
+    ASSERT_TRUE(testing_support::MakeTree(base, {"a.txt=a", "with blank.txt=blank", "サブ\\表.txt=hyo"}));
+    TArchiveFile archive;
+    archive.SetFileName(temp / "r.tgz");
+    archive.Options().ResFileName = temp / "names.rsp";
+    ASSERT_EQ(0, archive.Pack(nullptr, nullptr, base, {"a.txt", "with blank.txt", "サブ\\表.txt"}));
+    EXPECT_EQ((TTree{"a.txt", "with blank.txt", "サブ\\表.txt"}), backend_test::ListedNames(temp / "r.tgz"));
+    ASSERT_EQ(0, archive.Extract(nullptr, nullptr, dest, {"with blank.txt", "サブ\\表.txt"}));
+    EXPECT_EQ((TTree{"with blank.txt=blank", "サブ\\", "サブ\\表.txt=hyo"}), TreeOf(dest));
+}
+
 TEST_F(TarStandinTest, DamagedAndHostileArchivesFailClearlyAndLeaveTheDestinationAsItWas) {
     const std::string dest = temp / "dest\\";
     archive_test::MakeTree(dest, {});
@@ -138,6 +196,31 @@ TEST_F(TarStandinTest, DamagedAndHostileArchivesFailClearlyAndLeaveTheDestinatio
     EXPECT_EQ(0x800B, archive.Extract(nullptr, nullptr, dest, {}));
     EXPECT_FALSE(Exists(dest + "ok.txt"));
     EXPECT_FALSE(Exists(temp / "evil.txt"));
+
+    // "./../evil.txt": a harmless component does not make ".." harmless.
+    archive.SetFileName(Fixture("python-dot-dotdot.tar"));
+    EXPECT_EQ(0x800B, archive.Extract(nullptr, nullptr, dest, {}));
+    EXPECT_FALSE(Exists(dest + "ok.txt"));
+    EXPECT_FALSE(Exists(temp / "evil.txt"));
+
+    // "café.txt" (UTF-8 in a POSIX extended header) has no Shift-JIS form: that entry is refused,
+    // never written as "cafe.txt" or the like; the others are extracted, and the result says it
+    // was not all.
+    archive.SetFileName(Fixture("python-nosjis.tar"));
+    EXPECT_EQ(0x8010, archive.Extract(nullptr, nullptr, dest, {}));
+    EXPECT_EQ((std::vector<std::string>{"hello.txt", "ok.txt"}), archive_test::FilesBelow(dest));
+    EXPECT_EQ((TTree{"caf<U+00E9>.txt", "ok.txt"}), backend_test::ListedNames(Fixture("python-nosjis.tar")));
+    ASSERT_TRUE(::DeleteFileA((dest + "ok.txt").c_str()));
+
+    // Zero padding and then anything else, another gzip member too, is damage.
+    std::string padded = ReadFileBytes(Fixture("gzip-ja-padded.tgz"));
+    padded.back() = 'x';
+    ASSERT_TRUE(WriteFileBytes(temp / "padded.tgz", padded));
+    archive.SetFileName(temp / "padded.tgz");
+    EXPECT_EQ(0x8008, archive.Extract(nullptr, nullptr, dest, {}));
+    padded.back() = '\0';
+    ASSERT_TRUE(WriteFileBytes(temp / "padded.tgz", padded + ReadFileBytes(Fixture("gnutar-gzip.tgz"))));
+    EXPECT_EQ(0x8008, archive.Extract(nullptr, nullptr, dest, {}));
 
     // A header whose checksum is wrong: no archive at all.
     std::string plain = ReadFileBytes(Fixture("gnutar-plain.tar"));

@@ -13,6 +13,8 @@ using namespace arc;
 using testing_support::Exists;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
+using testing_support::TreeOf;
+using testing_support::TTree;
 using testing_support::WriteFileBytes;
 
 namespace {
@@ -141,6 +143,44 @@ TEST_F(ZipStandinTest, ExtractReadsTheArchivesOfInfoZip) {
     EXPECT_EQ(DataBin(), ReadFileBytes(dest + "sub\\data.bin"));
 }
 
+TEST_F(ZipStandinTest, ArchivesOfOtherToolsAreReadAsTheToolsReadThemWithNamesInShiftJis) {
+    // Debian's zip stores the names' UTF-8 bytes and says nothing of it; 7-Zip sets the UTF-8
+    // flag; the Python-made one has the Info-ZIP Unicode path field, once stale, and one with
+    // "." components.
+    const std::vector<std::pair<std::string, std::string>> fixtures = {
+        {"infozip-ja.zip", "unzip -q"},
+        {"infozip-ja-store.zip", "unzip -q"},
+        {"infozip-ja-best-noextra.zip", "unzip -q"},
+        {"7z-ja.zip", "7z x -bd -y"},
+        {"python-unicodepath.zip", "unzip -q"},
+        {"python-dotnames.zip", "unzip -q"},
+    };
+    for (const auto& [fixture, tool] : fixtures) {
+        const std::string reference = temp / (fixture + ".ref\\"), dest = temp / (fixture + ".out\\");
+        ::CreateDirectoryA(reference.c_str(), nullptr);
+        const std::string to = tool.rfind("7z", 0) == 0 ? " -o" + U(reference) : " -d " + U(reference);
+        const TTree expected =
+            backend_test::TreeExtractedBy(temp.Path(), tool + " " + U(Fixture(fixture)) + to, reference);
+        if (fixture.rfind("python", 0) != 0) {
+            ASSERT_EQ(backend_test::JapaneseFixtureTree(), expected) << fixture;
+        }
+        ASSERT_FALSE(expected.empty());
+        TArchiveFile archive;
+        archive.SetFileName(Fixture(fixture));
+        EXPECT_EQ(0, archive.Extract(nullptr, nullptr, dest, {})) << fixture;
+        EXPECT_EQ(expected, TreeOf(dest)) << fixture;
+        EXPECT_EQ(backend_test::NamesOf(expected), backend_test::ListedNames(Fixture(fixture))) << fixture;
+    }
+
+    // A Windows tool's Shift-JIS name whose bytes are valid UTF-8 as well ("‐E.txt", as unzip and
+    // 7z on Linux read it): made on MS-DOS, it is Shift-JIS.
+    const std::string dest = temp / "sjis\\";
+    TArchiveFile archive;
+    archive.SetFileName(Fixture("python-sjis-dos.zip"));
+    EXPECT_EQ(0, archive.Extract(nullptr, nullptr, dest, {}));
+    EXPECT_EQ(TTree{"窶職.txt=mojibake\n"}, TreeOf(dest));
+}
+
 TEST_F(ZipStandinTest, ProgressReachesTheComponentPerFileAndItsAbortStopsExtraction) {
     TArchiveFile archive;
     archive.SetFileName(Fixture("infozip-deflate.zip"));
@@ -197,6 +237,20 @@ TEST_F(ZipStandinTest, DamagedAndHostileArchivesFailClearlyAndLeaveTheDestinatio
     EXPECT_FALSE(Exists(dest + "ok.txt"));
     EXPECT_FALSE(Exists(temp / "evil.txt"));
 
+    // "./../evil.txt": a harmless component does not make ".." harmless.
+    archive.SetFileName(Fixture("python-dot-dotdot.zip"));
+    EXPECT_EQ(0x800B, archive.Extract(nullptr, nullptr, dest, {}));
+    EXPECT_FALSE(Exists(dest + "ok.txt"));
+    EXPECT_FALSE(Exists(temp / "evil.txt"));
+
+    // "café.txt" (UTF-8, flagged) has no Shift-JIS form: that entry is refused, never written as
+    // "cafe.txt" or the like; the others are extracted, and the result says it was not all.
+    archive.SetFileName(Fixture("python-nosjis.zip"));
+    EXPECT_EQ(0x8010, archive.Extract(nullptr, nullptr, dest, {}));
+    EXPECT_EQ((std::vector<std::string>{"hello.txt", "ok.txt"}), archive_test::FilesBelow(dest));
+    EXPECT_EQ((TTree{"caf<U+00E9>.txt", "ok.txt"}), backend_test::ListedNames(Fixture("python-nosjis.zip")));
+    ASSERT_TRUE(::DeleteFileA((dest + "ok.txt").c_str()));
+
     // Cut short: no archive at all, for the probe and for extraction.
     ASSERT_TRUE(WriteFileBytes(temp / "short.zip", damaged.substr(0, 100)));
     EXPECT_FALSE(IsZipArchive(temp / "short.zip"));
@@ -232,6 +286,13 @@ TEST_F(ZipStandinTest, UpdatesAndDeletionsRewriteTheArchiveInPlace) {
     const std::string listed = Unix("unzip -l " + U(path));
     EXPECT_NE(std::string::npos, listed.find("b.txt")) << listed;
     EXPECT_EQ(std::string::npos, listed.find("a.txt")) << listed;
+
+    // An entry named in the Unicode path field keeps that name when the archive is rewritten.
+    const std::string other = temp / "unicodepath.zip";
+    ASSERT_TRUE(::CopyFileA(Fixture("python-unicodepath.zip").c_str(), other.c_str(), FALSE));
+    archive.SetFileName(other);
+    ASSERT_EQ(0, archive.Pack(nullptr, nullptr, base, {"b.txt"}));
+    EXPECT_EQ((TTree{"b.txt", "stale.txt", "日本語.txt"}), backend_test::ListedNames(other));
 }
 
 TEST_F(ZipStandinTest, ASelfExtractorIsAdjustedSoThatUnzipSeesNoExtraBytes) {
