@@ -281,3 +281,19 @@ TEST(WhatWasLeftOut, EveryKindOfShortfallIsNamedAndNothingElse) {
     r.RegistryStep.Fail("HKEY_CURRENT_USER\\Gone", TFailReason::frNotExported);
     EXPECT_EQ(WhatWasLeftOut(r), TStrings{"レジストリキー 1 個を書き出せませんでした"});
 }
+
+TEST_F(BackupRunTest, ABaseFolderThatCouldNotBeEmptiedIsSaid) {
+    in.Options.Archive = in.Options.DeleteFiles = true;
+    in.Options.DelUseRecycleBin = false;
+    // Readable, so packed, but open without leave to delete (a viewer has it open).
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir / "base\\open.txt", "open"));
+    HANDLE open = CreateFileA((dir / "base\\open.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    const TRunResult r = RunBackup(in);
+    CloseHandle(open);
+    EXPECT_EQ(r.Archive.Outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.Emptying, TRunResult::emLeftSome);
+    EXPECT_EQ(WhatWasLeftOut(r), TStrings{"基準フォルダを空にしきれませんでした"});
+    EXPECT_EQ(TreeOf(dir / "base\\"), TTree{"open.txt=open"});
+}

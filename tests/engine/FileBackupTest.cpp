@@ -238,17 +238,24 @@ TEST_F(FileBackupTest, RelativeAndEmptyEntriesAreSkippedLikeMissingFiles) {
 }
 
 TEST_F(FileBackupTest, ForwardSlashesAndPathsPastMaxPath) {
-    // A base folder deep enough that every copy's path is longer than MAX_PATH.
-    std::string deep = dir / "base";
-    while (deep.size() < 280) deep += "\\abcdefghijklmnopqrstuvwxyz";
+    // A registered file and a base folder deep enough that both paths are longer than MAX_PATH
+    // (under Wine only the source side of an ANSI call is held to it).
+    std::string deep = dir / "src", deepBase = dir / "base";
+    while (deep.size() < 280) {
+        deep += "\\abcdefghijklmnopqrstuvwxyz";
+        deepBase += "\\abcdefghijklmnopqrstuvwxyz";
+    }
     ASSERT_TRUE(testing_support::MakeWideFolders(testing_support::LongWide(deep)));
-    std::string memo = Src("memo.txt", "memo");
+    ASSERT_TRUE(testing_support::MakeWideFolders(testing_support::LongWide(deepBase)));
+    ASSERT_TRUE(testing_support::WriteWideFile(testing_support::LongWide(deep + "\\memo.txt"), "memo"));
+    std::string memo = deep + "\\memo.txt";
     for (char& c : memo)
         if (c == '\\') c = '/';
-    const TStepReport report = BackupFiles(deep + "\\backup", {memo}, &log, false, nullptr);
+    const TStepReport report = BackupFiles(deepBase + "\\backup", {memo}, &log, false, nullptr);
     EXPECT_EQ(log[1], "  memo.txt  →バックアップ");
     EXPECT_EQ(report.Copied, 1u);
-    EXPECT_EQ(testing_support::ReadWideFile(testing_support::LongWide(deep + "\\backup\\memo.txt")), "memo");
+    EXPECT_EQ(testing_support::ReadWideFile(testing_support::LongWide(deepBase + "\\backup\\memo.txt")),
+              "memo");
 }
 
 TEST_F(FileBackupTest, ANameEndingInADotIsRefusedNotTakenForAnother) {
