@@ -20,6 +20,13 @@ bool IsCharStart(const std::string& s, size_t pos) {
     return i == pos;
 }
 
+std::string WithBackslashes(const std::string& path) {
+    std::string p = path;
+    for (size_t i = 0; i < p.size(); i = NextChar(p, i))
+        if (p[i] == '/') p[i] = '\\';
+    return p;
+}
+
 size_t LastDelimiter(const std::string& s, const char* delims) {
     size_t found = std::string::npos;
     for (size_t i = 0; i < s.size(); i = NextChar(s, i)) {

@@ -22,6 +22,9 @@ bool EndsWithBackslash(const std::string& s);
 std::string AddBackslash(const std::string& s);
 std::string RemoveBackslash(const std::string& s);
 
+// The path with every "/" made "\\", as Windows itself reads it ("C:/Data/Mail" is C:\\Data\\Mail).
+std::string WithBackslashes(const std::string& path);
+
 // Index of the last character of s that is one of delims (single-byte delimiters only), or npos.
 size_t LastDelimiter(const std::string& s, const char* delims);
 // Index of the first occurrence of sep in s that starts on a character boundary, or npos.

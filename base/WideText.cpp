@@ -34,4 +34,40 @@ bool ExactAnsi(std::wstring_view text, std::string& out) {
     return true;
 }
 
+std::string ReadableAnsi(std::wstring_view text) {
+    std::string out;
+    if (ExactAnsi(text, out)) return out;
+    // Character by character: most names have one or two that the code page lacks.
+    out.clear();
+    std::string part;
+    for (size_t i = 0; i < text.size();) {
+        const bool pair = i + 1 < text.size() && IS_HIGH_SURROGATE(text[i]) && IS_LOW_SURROGATE(text[i + 1]);
+        const size_t n = pair ? 2 : 1;
+        out += ExactAnsi(text.substr(i, n), part) ? part : std::string("?");
+        i += n;
+    }
+    return out;
+}
+
+std::wstring FullWidePath(const std::string& path) {
+    std::wstring w = AnsiToWide(path);
+    if (w.empty()) return w;
+    if (w.rfind(L"\\\\?\\", 0) == 0) return w;
+    for (wchar_t& c : w)
+        if (c == L'/') c = L'\\';
+    const DWORD size = ::GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return w;
+    std::wstring full(size, L'\0');
+    const DWORD n = ::GetFullPathNameW(w.c_str(), size, full.data(), nullptr);
+    if (n == 0 || n >= size) return w;
+    full.resize(n);
+    return full;
+}
+
+std::wstring LongPathForm(const std::wstring& fullPath) {
+    if (fullPath.empty() || fullPath.rfind(L"\\\\?\\", 0) == 0) return fullPath;
+    if (fullPath.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + fullPath.substr(2);
+    return L"\\\\?\\" + fullPath;
+}
+
 }  // namespace ostra

@@ -6,6 +6,7 @@
 
 #include "FileSystem.h"
 #include "FolderEmptying.h"
+#include "FolderIdentity.h"
 #include "TextRoutines.h"
 
 namespace ostra {
@@ -13,7 +14,9 @@ namespace ostra {
 bool ArchiveFolderInBase(const std::string& baseFolder, const std::string& archiveFolder) {
     const std::string a = AnsiLowerCase(AddBackslash(archiveFolder));
     const std::string b = AnsiLowerCase(baseFolder);
-    return AnsiPos(a, b) != std::string::npos;
+    if (AnsiPos(a, b) != std::string::npos) return true;
+    // Another spelling of the same place: a second drive letter, a link on the way.
+    return !baseFolder.empty() && !archiveFolder.empty() && IsSameOrInsideFolder(archiveFolder, baseFolder);
 }
 
 void CheckArchiveFolder(const std::string& baseFolder, const std::string& archiveFolder) {

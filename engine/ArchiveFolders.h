@@ -7,8 +7,9 @@
 
 namespace ostra {
 
-// True when the archive folder (with a backslash added) contains the base folder text, the test
-// by which the window program refuses a run whose archives would land in what is packed.
+// True when the archive folder (with a backslash added) contains the base folder text, or, by the
+// folders' identity, is the base folder or lies below it (another drive letter for the same place,
+// a link on the way): the test by which a run refuses archives that would land in what is packed.
 bool ArchiveFolderInBase(const std::string& baseFolder, const std::string& archiveFolder);
 
 // Raises std::runtime_error with the six-line message when both folders exist and the archive

@@ -3,10 +3,12 @@
 #include "ArchiveFolders.h"
 #include "FileBackup.h"
 #include "FileSystem.h"
+#include "FolderIdentity.h"
 #include "FolderBackup.h"
 #include "FolderEntry.h"
 #include "RegistryBackup.h"
 #include "TextRoutines.h"
+#include "WideText.h"
 #include "WinHandles.h"
 
 namespace ostra {
@@ -31,10 +33,22 @@ void Tell(const TRunInput& in, TRunStage stage) {
     if (in.OnStage) in.OnStage(stage);
 }
 
+// True when the folder holds nothing (not even an empty folder).
+bool FolderIsEmpty(const std::string& folder) {
+    WIN32_FIND_DATAW fd;
+    FindHandle find(::FindFirstFileW(LongWidePath(folder + "*").c_str(), &fd));
+    if (!find) return true;
+    do {
+        const wchar_t* n = fd.cFileName;
+        if (!(n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0)))) return false;
+    } while (::FindNextFileW(find.get(), &fd));
+    return true;
+}
+
 }  // namespace
 
 std::string ResolvedRunFolder(const std::string& folder) {
-    const std::string f = AddBackslash(folder);
+    const std::string f = AddBackslash(WithBackslashes(folder));
     return IsAbsolutePath(f) ? AddBackslash(FullLongPath(f)) : std::string();
 }
 
@@ -45,9 +59,9 @@ std::string SubfolderName(const std::string& name, const std::string& fallback) 
 bool MayEmptyBaseFolder(const std::string& baseFolder, const std::string& appDir,
                         const std::string& archiveFolder, const TStrings& files,
                         const TStrings& folderLines) {
-    const std::string base = ComparablePath(baseFolder);
+    TInsideTest base(baseFolder);
     auto inside = [&base](const std::string& path) {
-        return !path.empty() && IsInsideFolder(ComparablePath(path), base);
+        return !path.empty() && base.Holds(WithBackslashes(path));
     };
     if (inside(appDir) || inside(archiveFolder)) return false;
     for (const std::string& f : files)
@@ -60,6 +74,7 @@ bool MayEmptyBaseFolder(const std::string& baseFolder, const std::string& appDir
 TRunResult RunBackup(const TRunInput& in) {
     const TRunOptions& o = in.Options;
     TRunResult r;
+    r.BaseDirGiven = !Trim(o.BaseDir).empty();
     r.BaseFolder = ResolvedRunFolder(o.BaseDir);
     r.ArchiveFolder = ResolvedRunFolder(o.ArcDir);
     const std::string& base = r.BaseFolder;
@@ -74,15 +89,16 @@ TRunResult RunBackup(const TRunInput& in) {
     r.Outcome = TRunResult::roDone;
 
     if (in.Files)
-        BackupFiles(base + SubfolderName(in.FileDir, kDefaultFileDir), *in.Files, in.Log, o.Timestamp,
-                    in.CheckStop);
+        r.FileStep = BackupFiles(base + SubfolderName(in.FileDir, kDefaultFileDir), *in.Files, in.Log,
+                                 o.Timestamp, in.CheckStop);
     // With the archive option on, the archive folder holds this run's archives: a registered folder
     // around it would pack each archive into the next.
     if (in.Folders)
-        BackupFolders(base, *in.Folders, in.Log, o.Timestamp, in.CheckStop,
-                      o.Archive ? arcDir : std::string());
+        r.FolderStep = BackupFolders(base, *in.Folders, in.Log, o.Timestamp, in.CheckStop,
+                                     o.Archive ? arcDir : std::string());
     if (in.Keys)
-        BackupRegistry(base + SubfolderName(in.RegDir, kDefaultRegDir), *in.Keys, in.Log, in.CheckStop);
+        r.RegistryStep =
+            BackupRegistry(base + SubfolderName(in.RegDir, kDefaultRegDir), *in.Keys, in.Log, in.CheckStop);
     Tell(in, TRunStage::rsCopiesDone);
 
     if (!o.Archive) return r;
@@ -112,6 +128,11 @@ TRunResult RunBackup(const TRunInput& in) {
         r.Emptying = TRunResult::emUnsafe;
         return r;
     }
+    // Files the archive could not take have their only backup in the base folder.
+    if (!r.Archive.LeftOut.empty()) {
+        r.Emptying = TRunResult::emArchiveIncomplete;
+        return r;
+    }
     // The copies are the only other backup of this run: they go only once the archive reads back.
     if (!ArchiveReadsBack(r.Archive.ArchivePath)) {
         r.Outcome = TRunResult::roArchiveFailed;
@@ -119,8 +140,63 @@ TRunResult RunBackup(const TRunInput& in) {
         return r;
     }
     DeleteBaseFolder(base, in.Owner, o.DelConfirm, o.DelShowDialog, o.DelUseRecycleBin, in.ShowErrors);
-    r.Emptying = TRunResult::emDone;
+    r.Emptying = FolderIsEmpty(base) ? TRunResult::emDone : TRunResult::emLeftSome;
     return r;
+}
+
+TStrings WhatWasLeftOut(const TRunResult& r) {
+    TStrings out;
+    auto count = [](size_t n) { return std::to_string(n); };
+    switch (r.Outcome) {
+        case TRunResult::roNoBaseFolder:
+            if (r.BaseDirGiven)
+                out.push_back("基準フォルダがないか、完全なパスではないため、何もしませんでした");
+            return out;
+        case TRunResult::roAnotherRun:
+            out.push_back("別のバックアップが実行中のため、何もしませんでした");
+            return out;
+        default:
+            break;
+    }
+    if (!r.FileStep.Failed.empty())
+        out.push_back("ファイル " + count(r.FileStep.Failed.size()) + " 個をバックアップできませんでした");
+    if (!r.FolderStep.Failed.empty())
+        out.push_back("フォルダのバックアップで " + count(r.FolderStep.Failed.size()) +
+                      " 件を行えませんでした");
+    if (!r.RegistryStep.Failed.empty())
+        out.push_back("レジストリキー " + count(r.RegistryStep.Failed.size()) + " 個を書き出せませんでした");
+    switch (r.ArchiveStep) {
+        case TRunResult::asNoArchiveFolder:
+            out.push_back("圧縮先フォルダがないか、完全なパスではないため、書庫を作成しませんでした");
+            break;
+        case TRunResult::asArchiveFolderInBase:
+            out.push_back("圧縮先フォルダが基準フォルダの中にあるため、書庫を作成しませんでした");
+            break;
+        default:
+            break;
+    }
+    if (r.Archive.Outcome == TArchiveResult::arFailed) out.push_back("書庫を作成できませんでした");
+    if (!r.Archive.LeftOut.empty())
+        out.push_back(count(r.Archive.LeftOut.size()) + " 件を書庫に入れられませんでした");
+    switch (r.Emptying) {
+        case TRunResult::emUnsafe:
+            out.push_back(
+                "基準フォルダ内にバックアップ元、プログラムのフォルダまたは圧縮先フォルダがあるため、"
+                "基準フォルダを空にしませんでした");
+            break;
+        case TRunResult::emArchiveUnsound:
+            out.push_back("作成した書庫を読み戻せなかったため、基準フォルダを空にしませんでした");
+            break;
+        case TRunResult::emArchiveIncomplete:
+            out.push_back("書庫に入れられなかったファイルがあるため、基準フォルダを空にしませんでした");
+            break;
+        case TRunResult::emLeftSome:
+            out.push_back("基準フォルダを空にしきれませんでした");
+            break;
+        default:  // emNoArchive follows a failed archive (said above) or a base folder with no file
+            break;
+    }
+    return out;
 }
 
 }  // namespace ostra

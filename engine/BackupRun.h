@@ -13,6 +13,7 @@
 #include "ArchiveStep.h"
 #include "LogAndStop.h"
 #include "RunOptions.h"
+#include "StepReport.h"
 #include "StringLists.h"
 #include "ostra_consts.h"
 
@@ -64,11 +65,14 @@ struct TRunResult {
         asRan
     };
     enum TEmptying {
-        emNotAsked,        // DeleteFiles (or Archive) is off, or the archive step did not run
-        emNoArchive,       // no archive of this run holds the files: the base folder stays
-        emUnsafe,          // originals, the program folder or the archive folder lie inside it: it stays
-        emArchiveUnsound,  // the new archive does not read back whole: it stays, and the run failed
-        emDone             // handed to the shell (which may still be refused by the user)
+        emNotAsked,           // DeleteFiles (or Archive) is off, or the archive step did not run
+        emNoArchive,          // no archive of this run holds the files: the base folder stays
+        emUnsafe,             // originals, the program folder or the archive folder lie inside it: it stays
+        emArchiveUnsound,     // the new archive does not read back whole: it stays, and the run failed
+        emDone,               // handed to the shell (which may still be refused by the user)
+        emArchiveIncomplete,  // files were left out of the archive (Archive.LeftOut): it stays
+        emLeftSome            // the emptying ran, but something stayed (a file in use, a "no" to the
+                              // shell's question)
     };
     TOutcome Outcome = roNoBaseFolder;
     TArchiveStep ArchiveStep = asNotAsked;
@@ -77,7 +81,18 @@ struct TRunResult {
     // The base and archive folders as the run resolved them (full, long form, with a backslash);
     // empty when they were not full paths.
     std::string BaseFolder, ArchiveFolder;
+    // What the copy and export steps did, item by item (Ran is false for a step not called).
+    TStepReport FileStep, FolderStep, RegistryStep;
+    // BaseDir held some text: an empty one asks for nothing, any other names a folder the run
+    // was to use.
+    bool BaseDirGiven = false;
 };
+
+// What a run left out of what it was asked to do, one phrase each (empty: everything was done):
+// items the steps could not do, no archive although the archive option was on, files left out of
+// the archive, a base folder not emptied although the delete option asked for it, a base folder
+// that is missing, and a run turned away because another one was under way.
+TStrings WhatWasLeftOut(const TRunResult& result);
 
 // Runs the steps. Before the base folder is emptied, the new archive is read back whole through
 // the library (every entry decoded, its CRC checked): an archive that cannot be read back is no
@@ -86,7 +101,8 @@ struct TRunResult {
 TRunResult RunBackup(const TRunInput& input);
 
 // The folder as a run uses it: full, in its long form, with a backslash; empty when the text is
-// not a full path ("x:\..." or "\\server\share..."), which would depend on the current folder.
+// not a full path ("x:\..." or "\\server\share...", "/" taken as "\"), which would depend on the
+// current folder.
 std::string ResolvedRunFolder(const std::string& folder);
 
 // name when it is one plain folder name (or empty: the base folder itself), else fallback. ".",
@@ -94,7 +110,8 @@ std::string ResolvedRunFolder(const std::string& folder);
 std::string SubfolderName(const std::string& name, const std::string& fallback);
 
 // True when emptying the base folder removes nothing but copies: no registered file or folder,
-// neither the program folder nor the archive folder lies inside it (any spelling of the paths).
+// neither the program folder nor the archive folder lies inside it, by any spelling of the paths
+// (another drive letter for the same place, a link on the way, "/" for "\").
 bool MayEmptyBaseFolder(const std::string& baseFolder, const std::string& appDir,
                         const std::string& archiveFolder, const TStrings& files, const TStrings& folderLines);
 

@@ -19,9 +19,13 @@ bool SourceIsNewer(const std::string& source, const std::string& target) {
     FILETIME s, t;
     if (!FileWriteTime(target, t)) return true;
     if (!FileWriteTime(source, s)) return false;
+    return IsNewer(s, t);
+}
+
+bool IsNewer(const FILETIME& source, const FILETIME& target) {
     // Whole two-second steps of the full file time order exactly as the packed local DOS stamps
     // do (the local offset is a whole number of minutes), without their limits.
-    return FileTimeValue(s) / kTwoSeconds > FileTimeValue(t) / kTwoSeconds;
+    return FileTimeValue(source) / kTwoSeconds > FileTimeValue(target) / kTwoSeconds;
 }
 
 }  // namespace ostra

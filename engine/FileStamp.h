@@ -2,6 +2,8 @@
 // already there, at the two-second resolution of packed DOS times.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
@@ -17,5 +19,7 @@ int32_t FileStamp(const std::string& path);
 // including those the packed form cannot hold (before 1980, or 2044 and later where the packed
 // value turns negative).
 bool SourceIsNewer(const std::string& source, const std::string& target);
+// The same rule on two last-write times (UTC).
+bool IsNewer(const FILETIME& source, const FILETIME& target);
 
 }  // namespace ostra

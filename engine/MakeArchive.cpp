@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -8,9 +9,13 @@
 #include "ArchiveStep.h"
 #include "Archives.h"
 #include "LHA32.h"
+#include "BackupCopy.h"
 #include "CollectFiles.h"
 #include "FileSystem.h"
 #include "TextRoutines.h"
+#include "WideText.h"
+#include "WinHandles.h"
+#include "ostra_consts.h"
 
 namespace ostra {
 
@@ -38,7 +43,73 @@ bool ArchiveHoldsAll(const std::string& path, const TStrings& names) {
     });
 }
 
+// The names below base (with a backslash) the library can be given, relative to base. The rest is
+// reported, except cut copies of an ended run, which are removed: never packed as files.
+void GatherPackable(const std::string& base, TStrings& files, TArchiveResult& result, TLog& log) {
+    TFolderWalk walk;
+    WalkFolder(base, "*.*", true, false, {}, walk);
+    for (const TFailedItem& f : walk.Unlisted) {
+        log.Add(FailureLogLine(RemoveBackslash(f.Item), f.Reason, f.Error, kLogNotPacked));
+        result.LeftOut.push_back(f);
+    }
+    const std::wstring suffix = kCopyTempSuffix;
+    for (const TFoundFile& f : walk.Files) {
+        const std::wstring& rel = f.Relative;
+        if (rel.size() > suffix.size() &&
+            rel.compare(rel.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            const std::wstring path = LongPathForm(walk.Root + rel);
+            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (::DeleteFileW(path.c_str())) ++result.CutCopiesRemoved;
+            continue;
+        }
+        TFailReason reason = TFailReason::frOther;
+        std::string name = ReadableAnsi(rel);
+        if (f.Trouble == TNameTrouble::ntNoAnsiForm)
+            reason = TFailReason::frNoAnsiName;
+        else if (f.Trouble == TNameTrouble::ntTrailingDotOrBlank)
+            reason = TFailReason::frTrailingDotOrBlank;
+        else if (base.size() + name.size() >= MAX_PATH)  // the library's calls take MAX_PATH with the NUL
+            reason = TFailReason::frPathTooLong;
+        else {
+            files.push_back(std::move(name));
+            continue;
+        }
+        log.Add(FailureLogLine(name, reason, 0, kLogNotPacked));
+        result.LeftOut.push_back({base + name, reason, 0});
+    }
+}
+
 }  // namespace
+
+bool IsPackLeftoverName(const std::string& name) {
+    const std::string n = AnsiLowerCase(name);
+    if (n.size() < 8 || n.size() > 11 || n.compare(0, 3, "ulh") != 0 ||
+        n.compare(n.size() - 4, 4, ".tmp") != 0)
+        return false;
+    return std::all_of(n.begin() + 3, n.end() - 4,
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
+
+size_t RemovePackLeftovers(const std::string& folder, TLog log) {
+    size_t removed = 0;
+    WIN32_FIND_DATAA fd;
+    FindHandle find(::FindFirstFileA((AddBackslash(folder) + "ulh*.tmp").c_str(), &fd));
+    if (!find) return 0;
+    do {
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsPackLeftoverName(fd.cFileName)) continue;
+        const std::string path = AddBackslash(folder) + fd.cFileName;
+        // Opened by nobody else (no sharing allowed), and removed when this handle closes: a pack
+        // under way elsewhere keeps its file.
+        FileHandle h(::CreateFileA(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE,
+                                   nullptr));
+        if (!h) continue;
+        h.reset();
+        if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+        ++removed;
+        log.Add(std::string("  ") + fd.cFileName + kLogLeftoverRemoved);
+    } while (::FindNextFileA(find.get(), &fd));
+    return removed;
+}
 
 TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& archiveFolder, int method,
                            bool longNaming, bool progressDialog, TLog log, const TLocalClock& clock) {
@@ -56,9 +127,10 @@ TArchiveResult MakeArchive(const std::string& baseFolder, const std::string& arc
     const std::string name = ArchiveName(now, longNaming);
     result.ArchivePath = arcDir + name;
 
+    result.PackLeftoversRemoved = RemovePackLeftovers(arcDir, log);
+
     TStrings files;
-    CollectFiles(base, "*.*", files, true, false);
-    for (std::string& f : files) f.erase(0, base.size());
+    GatherPackable(base, files, result, log);
     result.Outcome = TArchiveResult::arNothingToPack;
     if (files.empty()) return result;
     result.PackedFiles = files.size();

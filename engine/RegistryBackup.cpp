@@ -128,8 +128,10 @@ TRunWait RunHiddenAndWait(const std::string& program, const std::string& paramet
     return TRunWait::rwTimedOut;
 }
 
-void BackupRegistry(const std::string& destination, const TStrings& entries, TLog log,
-                    const TCheckStopEvent& checkStop) {
+TStepReport BackupRegistry(const std::string& destination, const TStrings& entries, TLog log,
+                           const TCheckStopEvent& checkStop) {
+    TStepReport report;
+    report.Ran = true;
     const std::string dest = AddBackslash(destination);
     if (!DirectoryExists(dest)) CreateDir(dest);
     log.Add(kLogRegistryHeader);
@@ -138,7 +140,7 @@ void BackupRegistry(const std::string& destination, const TStrings& entries, TLo
         const std::string key = WithoutTrailingBackslashes(entry);
         if (checkStop) {
             checkStop(stop);
-            if (stop) return;
+            if (stop) return report;
         }
         // An empty key would have the editor export the whole registry.
         if (Trim(key).empty()) continue;
@@ -147,6 +149,7 @@ void BackupRegistry(const std::string& destination, const TStrings& entries, TLo
         // A quote in the key would end its parameter early and hand the editor a different key.
         if (key.find('"') != std::string::npos) {
             log.Add(kLogRegQuote);
+            report.Fail(key, TFailReason::frQuoteInKey);
             continue;
         }
         TEarlierExport earlier(file);
@@ -156,20 +159,25 @@ void BackupRegistry(const std::string& destination, const TStrings& entries, TLo
             DeleteFileAnyway(file);  // whatever part of it was written
             earlier.Restore();
             log.Add(kLogRegTimedOut);
+            report.Fail(key, TFailReason::frExportTimedOut);
             continue;
         }
         if (run == TRunWait::rwNotStarted) {
             log.Add(kLogRegNotStarted);
+            report.Fail(key, TFailReason::frEditorNotStarted);
             continue;
         }
         if (earlier.Renewed()) {
             earlier.Drop();
+            ++report.Copied;
         } else {
             earlier.Restore();
             log.Add(kLogRegNotExported);
+            report.Fail(key, TFailReason::frNotExported);
         }
     }
     log.Add("");
+    return report;
 }
 
 }  // namespace ostra

@@ -5,13 +5,15 @@
 #include <string>
 
 #include "LogAndStop.h"
+#include "StepReport.h"
 
 namespace ostra {
 
 // Exports the keys in list order, one editor process at a time: each export is waited for (at
 // most kRegExportTimeoutMs), so that the archive step after this one finds every file complete.
-void BackupRegistry(const std::string& destination, const TStrings& entries, TLog log,
-                    const TCheckStopEvent& checkStop);
+// A key that was not exported is logged and counted with its reason.
+TStepReport BackupRegistry(const std::string& destination, const TStrings& entries, TLog log,
+                           const TCheckStopEvent& checkStop);
 
 // The root tag of an export file name, from the key's characters 6-7 and then 6-14 (counting
 // from 1, letter case significant): "_classes", "_local", "_useres", "_dyn_data", "_current",

@@ -26,6 +26,12 @@ inline constexpr const char* kLogRegistryHeader = "[レジストリバックア�
 inline constexpr const char* kLogBackedUp = "  →バックアップ";
 inline constexpr const char* kLogKept = "  →そのまま";
 inline constexpr const char* kLogCopyFailed = "  →コピー失敗";
+// After the name of a file the archive library cannot be given, before the reason.
+inline constexpr const char* kLogNotPacked = "  →書庫に入れられません";
+// After the name of a temporary file an ended pack left in the archive folder.
+inline constexpr const char* kLogLeftoverRemoved = "  →中断された圧縮の作業ファイルを削除しました";
+// A file listed, then gone before its copy: nothing to back up.
+inline constexpr const char* kLogVanished = "  →見つかりません";
 inline constexpr const char* kLogFolderBusy = "バックアップ中...";
 // A folder entry whose title would lead out of the base folder is not run.
 inline constexpr const char* kLogBadTitle = "  →このタイトルは使えないため飛ばしました";

@@ -2,6 +2,7 @@
 
 #include "FileSystem.h"
 #include "ListFile.h"
+#include "RunRecord.h"
 #include "SettingsFile.h"
 #include "ostra_consts.h"
 
@@ -41,13 +42,42 @@ bool ReadRunnerInput(const std::string& appDir, TRunInput& in) {
 }
 
 int ExitStatus(const TRunResult& result) {
-    return result.Outcome == TRunResult::roArchiveFailed ? 1 : 0;
+    return WhatWasLeftOut(result).empty() ? kExitAllDone : kExitLeftSomethingOut;
 }
 
 int RunOnce(const std::string& appDir) {
-    TRunInput input;
-    if (!ReadRunnerInput(appDir, input)) return 0;
-    return ExitStatus(RunBackup(input));
+    // The start is on record before anything else: a run ended by force leaves at least that.
+    const std::string record = RunRecordPath(appDir);
+    const unsigned long pid = ::GetCurrentProcessId();
+    SYSTEMTIME start;
+    ::GetLocalTime(&start);
+    AppendRunStart(record, start, pid);
+    TStrings lines;
+    TRunResult result;
+    auto finish = [&](int status, const std::string& error) {
+        SYSTEMTIME end;
+        ::GetLocalTime(&end);
+        AppendRunRecord(record, RecordOfRun(result, lines, status, error, start, end, pid));
+    };
+    try {
+        TRunInput input;
+        if (!ReadRunnerInput(appDir, input)) {
+            lines.push_back(std::string(kIniFile) + " がないため、何もしませんでした");
+            finish(kExitAllDone, std::string());
+            return kExitAllDone;
+        }
+        input.Log = &lines;
+        result = RunBackup(input);
+    } catch (const std::exception& e) {
+        finish(kExitError, e.what());
+        throw;
+    } catch (...) {
+        finish(kExitError, "予期しないエラーが発生しました");
+        throw;
+    }
+    const int status = ExitStatus(result);
+    finish(status, std::string());
+    return status;
 }
 
 }  // namespace ostra

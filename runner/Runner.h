@@ -13,11 +13,17 @@ namespace ostra {
 // ostra.ini: nothing is to be done.
 bool ReadRunnerInput(const std::string& appDir, TRunInput& input);
 
-// The exit status of ostrun: 1 when the run had files to pack but made no complete archive,
-// else 0 (also when nothing was to be done or another run was under way).
+// ostrun's exit statuses, for schedulers that show a "last result".
+inline constexpr int kExitAllDone = 0;           // everything asked was done (or nothing was asked)
+inline constexpr int kExitError = 1;             // the run ended on an error (shown in a box)
+inline constexpr int kExitLeftSomethingOut = 2;  // it finished, but left something out
+
+// The exit status of a run that finished: 0 when it did everything it was asked (WhatWasLeftOut
+// is empty; an empty BaseDir asks for nothing), else 2.
 int ExitStatus(const TRunResult& result);
 
-// Reads, runs and returns the exit status. Errors of a step pass through, after the run is over.
+// Reads, runs, records the run in ostrun.log of the program folder and returns the exit status.
+// Errors of a step pass through, after the run is over and recorded with status 1.
 int RunOnce(const std::string& appDir);
 
 }  // namespace ostra

@@ -15,6 +15,12 @@ TEST(TextRoutines, BackslashesAreAddedAndRemovedOnce) {
     EXPECT_EQ(RemoveBackslash("C:\\Data"), "C:\\Data");
 }
 
+TEST(TextRoutines, ForwardSlashesReadAsBackslashes) {
+    EXPECT_EQ(WithBackslashes("C:/Data/Mail"), "C:\\Data\\Mail");
+    EXPECT_EQ(WithBackslashes("//server/share/表/x"), "\\\\server\\share\\表\\x");
+    EXPECT_EQ(WithBackslashes("C:\\Data"), "C:\\Data");
+}
+
 TEST(TextRoutines, TrailByte5CIsNoBackslash) {
     // ソ and 表 end in byte 0x5C in code page 932.
     const std::string so = "C:\\ソ";

@@ -20,8 +20,11 @@ TEST(ArchiveStep, ShortAndLongArchiveNames) {
     EXPECT_EQ(ArchiveName(t, false), "2005_0302_2300.lzh");
 }
 
+#include <algorithm>
+
 #include "ArchiveListing.h"
 #include "TestSupport.h"
+#include "TestTree.h"
 
 using testing_support::Exists;
 using testing_support::TempDir;
@@ -106,16 +109,56 @@ TEST_F(MakeArchiveTest, ArchiveThatCannotBeWrittenIsReportedAsStopped) {
     EXPECT_TRUE(Exists(base + "a.txt"));
 }
 
-TEST_F(MakeArchiveTest, AFileTheArchiveCannotHoldMakesTheArchiveIncomplete) {
+TEST_F(MakeArchiveTest, FilesTheLibraryCannotBeGivenAreLeftOutAndReported) {
+    using testing_support::LongWide;
     ASSERT_TRUE(WriteFileBytes(base + "a.txt", "a"));
-    // A name without an ANSI form: the library cannot be given it, so the archive lacks it.
-    HANDLE h = CreateFileW((testing_support::Wide(base) + L"x\u0100y.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_NEW, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    CloseHandle(h);
+    // A name without an ANSI form, one ending in a blank, and a path longer than MAX_PATH.
+    ASSERT_TRUE(testing_support::WriteWideFile(LongWide(base, L"x\u0100y.txt"), "x"));
+    ASSERT_TRUE(testing_support::WriteWideFile(LongWide(base, L"b.txt "), "b"));
+    std::string deep = base + "deep";
+    while (deep.size() < 270) deep += "\\abcdefghijklmnopqrstuvwxyz";
+    ASSERT_TRUE(testing_support::MakeWideFolders(LongWide(deep)));
+    ASSERT_TRUE(testing_support::WriteWideFile(LongWide(deep + "\\d.txt"), "d"));
     TArchiveResult r = Make(0, false, &log);
-    EXPECT_EQ(r.Outcome, TArchiveResult::arFailed);
-    EXPECT_EQ(log.back(), "  --> 圧縮処理を中止しました。");
+    EXPECT_EQ(r.Outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(testing_support::ArchiveListing(r.ArchivePath).size(), 1u);
+    std::vector<std::pair<std::string, TFailReason>> leftOut;
+    for (const TFailedItem& f : r.LeftOut) leftOut.emplace_back(f.Item, f.Reason);
+    std::sort(leftOut.begin(), leftOut.end());
+    EXPECT_EQ(leftOut, (std::vector<std::pair<std::string, TFailReason>>{
+                           {base + "b.txt ", TFailReason::frTrailingDotOrBlank},
+                           {deep + "\\d.txt", TFailReason::frPathTooLong},
+                           {base + "x?y.txt", TFailReason::frNoAnsiName}}));
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& l) {
+                                return l.find("  →書庫に入れられません（") != std::string::npos;
+                            }),
+              3);
+    EXPECT_EQ(log.back(), "  --> 2005_0302_0905.lzh を作成しました。");
+}
+
+TEST_F(MakeArchiveTest, LeftoversOfEndedRunsGoAndAreNeverPacked) {
+    ASSERT_TRUE(WriteFileBytes(base + "a.txt", "a"));
+    // A copy cut short under its temporary name, and two temporary files of an ended pack, one of
+    // them still open (a pack under way elsewhere); files of other names stay.
+    ASSERT_TRUE(WriteFileBytes(base + "b.txt.~pelmira-copy", "cut"));
+    for (const char* name : {"ulh1A2B.tmp", "ulhf.tmp", "ulhzz.tmp", "other.tmp"})
+        ASSERT_TRUE(WriteFileBytes(arc + name, "part"));
+    HANDLE open = CreateFileA((arc + "ulhf.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    TArchiveResult r = Make(0, false, &log);
+    CloseHandle(open);
+    EXPECT_EQ(r.Outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.PackLeftoversRemoved, 1u);
+    EXPECT_EQ(r.CutCopiesRemoved, 1u);
+    EXPECT_EQ(testing_support::ArchiveListing(r.ArchivePath).size(), 1u);
+    EXPECT_FALSE(Exists(arc + "ulh1A2B.tmp"));
+    for (const char* stays : {"ulhf.tmp", "ulhzz.tmp", "other.tmp"})
+        EXPECT_TRUE(Exists(arc + stays)) << stays;
+    EXPECT_EQ(testing_support::TreeOf(base), (testing_support::TTree{"a.txt=a"}));
+    EXPECT_TRUE(IsPackLeftoverName("ULH0.TMP"));
+    EXPECT_FALSE(IsPackLeftoverName("ulh12345.tmp"));
 }
 
 TEST_F(MakeArchiveTest, AFailedUpdateOfTheArchiveOfTheSameMinuteIsNoArchive) {

@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "TestTree.h"
+#include "WineVolumes.h"
 
 using namespace ostra;
 using testing_support::MakeTree;
@@ -175,4 +176,124 @@ TEST_F(BackupRunTest, WithTheArchiveOnItsFolderIsLeftOutOfTheFolderWalks) {
     RunBackup(in);
     EXPECT_FALSE(testing_support::Exists(dir / "base\\Docs\\arc")) << "the archive folder was copied";
     EXPECT_TRUE(testing_support::Exists(dir / "base\\Docs\\a.txt"));
+}
+
+TEST_F(BackupRunTest, OriginalsReachedThroughAnotherSpellingAreNeverEmptied) {
+    // Registered files that lie inside the base folder, named through a link and through a second
+    // drive letter: text alone sees no base folder in their paths.
+    ASSERT_TRUE(MakeTree(dir.Path(), {"base\\orig.txt=original", "base\\orig2.txt=second"}));
+    testing_support::UnixFolderLink link(dir / "data\\", "tobase", "../base");
+    ASSERT_TRUE(link.Made());
+    in.Options.Archive = in.Options.DeleteFiles = true;
+    in.Options.DelUseRecycleBin = false;
+    in.Files = TStrings{dir / "data\\memo.txt", dir / "data\\tobase\\orig.txt"};
+    TRunResult r = RunBackup(in);
+    EXPECT_EQ(r.Emptying, TRunResult::emUnsafe);
+    EXPECT_EQ(testing_support::ReadFileBytes(dir / "base\\orig.txt"), "original");
+
+    testing_support::SecondDriveLetter drive(dir.Path());
+    if (!drive.Made()) GTEST_SKIP() << "no second drive letter could be made (needs Wine's dosdevices)";
+    in.Files = TStrings{dir / "data\\memo.txt", drive.Root() + "base\\orig2.txt"};
+    r = RunBackup(in);
+    EXPECT_EQ(r.Emptying, TRunResult::emUnsafe);
+    EXPECT_EQ(testing_support::ReadFileBytes(dir / "base\\orig2.txt"), "second");
+    // The archive folder inside the base folder, named through the other letter: no archive.
+    ASSERT_TRUE(CreateDirectoryA((dir / "base\\arc").c_str(), nullptr));
+    in.Options.ArcDir = drive.Root() + "base\\arc";
+    r = RunBackup(in);
+    EXPECT_EQ(r.ArchiveStep, TRunResult::asArchiveFolderInBase);
+    EXPECT_TRUE(TreeOf(dir / "base\\arc\\").empty());
+}
+
+TEST_F(BackupRunTest, PathsWrittenWithForwardSlashesAreTakenAsWritten) {
+    auto slashed = [](std::string s) {
+        for (char& c : s)
+            if (c == '\\') c = '/';
+        return s;
+    };
+    in.Options.BaseDir = slashed(dir / "base");
+    in.Options.ArcDir = slashed(dir / "arc/");
+    in.Options.Archive = true;
+    in.Files = TStrings{slashed(dir / "data\\memo.txt")};
+    in.Folders = TStrings{slashed(dir / "data\\docs") + ",Docs,*.*,0"};
+    const TRunResult r = RunBackup(in);
+    EXPECT_EQ(r.Outcome, TRunResult::roDone);
+    EXPECT_EQ(r.Archive.Outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(TreeOf(dir / "base\\"),
+              (TTree{"Docs\\", "Docs\\a.txt=a", "backup\\", "backup\\memo.txt=memo"}));
+    EXPECT_TRUE(WhatWasLeftOut(r).empty());
+}
+
+TEST_F(BackupRunTest, WhatFailedIsCountedPerStepAndKeepsTheBaseFolderWhenTheArchiveLacksIt) {
+    in.Options.Archive = in.Options.DeleteFiles = true;
+    in.Options.DelUseRecycleBin = false;
+    // A copy the archive library cannot be given (its path is too long) keeps the base folder.
+    std::string deep = dir / "base\\deep";
+    while (deep.size() < 270) deep += "\\abcdefghijklmnopqrstuvwxyz";
+    ASSERT_TRUE(testing_support::MakeWideFolders(testing_support::LongWide(deep)));
+    ASSERT_TRUE(testing_support::WriteWideFile(testing_support::LongWide(deep + "\\d.txt"), "d"));
+    HANDLE held =
+        CreateFileA((dir / "data\\docs\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const TRunResult r = RunBackup(in);
+    CloseHandle(held);
+    EXPECT_EQ(r.FileStep.Copied, 1u);
+    EXPECT_TRUE(r.FileStep.Failed.empty());
+    ASSERT_EQ(r.FolderStep.Failed.size(), 1u);
+    EXPECT_EQ(r.FolderStep.Failed[0].Reason, TFailReason::frInUse);
+    EXPECT_FALSE(r.RegistryStep.Ran);
+    EXPECT_EQ(r.Archive.LeftOut.size(), 1u);
+    EXPECT_EQ(r.Emptying, TRunResult::emArchiveIncomplete);
+    EXPECT_EQ(testing_support::ReadWideFile(testing_support::LongWide(deep + "\\d.txt")), "d");
+    EXPECT_EQ(WhatWasLeftOut(r),
+              (TStrings{"フォルダのバックアップで 1 件を行えませんでした", "1 件を書庫に入れられませんでした",
+                        "書庫に入れられなかったファイルがあるため、基準フォルダを空にしませんでした"}));
+}
+
+TEST(WhatWasLeftOut, EveryKindOfShortfallIsNamedAndNothingElse) {
+    TRunResult r;
+    EXPECT_TRUE(WhatWasLeftOut(r).empty()) << "an empty BaseDir asks for nothing";
+    r.BaseDirGiven = true;
+    EXPECT_EQ(WhatWasLeftOut(r).size(), 1u) << "a base folder that is not there";
+    r.Outcome = TRunResult::roAnotherRun;
+    EXPECT_EQ(WhatWasLeftOut(r).size(), 1u);
+    r.Outcome = TRunResult::roDone;
+    EXPECT_TRUE(WhatWasLeftOut(r).empty());
+    // Nothing to pack, so nothing to empty: all that was asked.
+    r.ArchiveStep = TRunResult::asRan;
+    r.Archive.Outcome = TArchiveResult::arNothingToPack;
+    r.Emptying = TRunResult::emNoArchive;
+    EXPECT_TRUE(WhatWasLeftOut(r).empty());
+    for (auto a : {TRunResult::asNoArchiveFolder, TRunResult::asArchiveFolderInBase}) {
+        r.ArchiveStep = a;
+        EXPECT_EQ(WhatWasLeftOut(r).size(), 1u) << a;
+    }
+    r.ArchiveStep = TRunResult::asRan;
+    r.Archive.Outcome = TArchiveResult::arFailed;
+    EXPECT_EQ(WhatWasLeftOut(r).size(), 1u);
+    r.Archive.Outcome = TArchiveResult::arCreated;
+    for (auto e : {TRunResult::emUnsafe, TRunResult::emArchiveUnsound, TRunResult::emArchiveIncomplete,
+                   TRunResult::emLeftSome}) {
+        r.Emptying = e;
+        EXPECT_EQ(WhatWasLeftOut(r).size(), 1u) << e;
+    }
+    r.Emptying = TRunResult::emDone;
+    r.RegistryStep.Fail("HKEY_CURRENT_USER\\Gone", TFailReason::frNotExported);
+    EXPECT_EQ(WhatWasLeftOut(r), TStrings{"レジストリキー 1 個を書き出せませんでした"});
+}
+
+TEST_F(BackupRunTest, ABaseFolderThatCouldNotBeEmptiedIsSaid) {
+    in.Options.Archive = in.Options.DeleteFiles = true;
+    in.Options.DelUseRecycleBin = false;
+    // Readable, so packed, but open without leave to delete (a viewer has it open).
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir / "base\\open.txt", "open"));
+    HANDLE open = CreateFileA((dir / "base\\open.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    const TRunResult r = RunBackup(in);
+    CloseHandle(open);
+    EXPECT_EQ(r.Archive.Outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.Emptying, TRunResult::emLeftSome);
+    EXPECT_EQ(WhatWasLeftOut(r), TStrings{"基準フォルダを空にしきれませんでした"});
+    EXPECT_EQ(TreeOf(dir / "base\\"), TTree{"open.txt=open"});
 }

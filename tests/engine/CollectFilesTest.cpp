@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "TestSupport.h"
+#include "WineVolumes.h"
 
 using namespace ostra;
 using testing_support::TempDir;
@@ -161,4 +164,58 @@ TEST(CollectFilesLeaveOut, TheNamedFolderAndItsTreeAreLeftOut) {
     EXPECT_TRUE(files.empty());
     CollectFiles(root / "base\\sub", "*.txt", files, true, false, root / "base");
     EXPECT_EQ(Relative(files, root / "base\\sub\\"), (TStrings{"m.txt"}));
+}
+
+TEST(CollectFilesLeaveOut, AnotherDriveLetterOrALinkNamesTheSameFolder) {
+    TempDir root("collectid");
+    MakeFile(root / "keep.txt");
+    MakeDir(root / "base");
+    MakeFile(root / "base\\k.txt");
+    MakeDir(root / "base\\sub");
+    MakeFile(root / "base\\sub\\m.txt");
+    const TStrings kept = {"keep.txt"};
+    TStrings files;
+    {
+        // root\via leads to root: root\via\base is the base folder, named through a link.
+        UnixFolderLink via(root.Path(), "via", ".");
+        ASSERT_TRUE(via.Made());
+        CollectFiles(root.Path(), "*.txt", files, true, false, root / "via\\base");
+        EXPECT_EQ(Relative(files, root.Path()), kept);
+        files.clear();
+        CollectFiles(root / "via\\base", "*.txt", files, true, false, root / "base");
+        EXPECT_TRUE(files.empty()) << files.front();
+    }
+    testing_support::SecondDriveLetter drive(root.Path());
+    if (!drive.Made()) GTEST_SKIP() << "no second drive letter could be made (needs Wine's dosdevices)";
+    CollectFiles(root.Path(), "*.txt", files, true, false, drive.Root() + "base");
+    EXPECT_EQ(Relative(files, root.Path()), kept);
+    files.clear();
+    CollectFiles(drive.Root(), "*.txt", files, true, false, root / "base\\");
+    EXPECT_EQ(Relative(files, drive.Root()), kept);
+    files.clear();
+    CollectFiles(drive.Root() + "base", "*.txt", files, true, false, root / "base");
+    EXPECT_TRUE(files.empty()) << files.front();
+}
+
+TEST(WalkFolder, NamesTheAnsiCallsCannotReachAreFoundAndMarked) {
+    TempDir root("walknames");
+    using testing_support::LongWide;
+    for (const wchar_t* name : {L"resume.txt", L"r\u00e9sum\u00e9.txt", L"\U0001F600.txt", L"trail.",
+                                L"blank ", L"\uD55C\uAD6D.txt"})
+        ASSERT_TRUE(testing_support::WriteWideFile(LongWide(root.Path(), name), "x"));
+    ASSERT_TRUE(::CreateDirectoryW(LongWide(root.Path(), L"\U0001F600dir").c_str(), nullptr));
+    ASSERT_TRUE(testing_support::WriteWideFile(LongWide(root.Path(), L"\U0001F600dir\\inner.txt"), "x"));
+
+    TFolderWalk walk;
+    WalkFolder(root.Path(), "*", true, false, {}, walk);
+    TStrings found;
+    for (const TFoundFile& f : walk.Files)
+        found.push_back(f.Name + "=" + std::to_string(static_cast<int>(f.Trouble)));
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found,
+              (TStrings{"?.txt=1", "??.txt=1", "blank =2", "r?sum?.txt=1", "resume.txt=0", "trail.=2"}));
+    // A folder whose name has no ANSI form is reported once, not walked.
+    ASSERT_EQ(walk.Unlisted.size(), 1u);
+    EXPECT_EQ(walk.Unlisted[0].Item, root / "?dir");
+    EXPECT_EQ(walk.Unlisted[0].Reason, TFailReason::frNoAnsiName);
 }

@@ -4,7 +4,10 @@
 #include <windows.h>
 
 #include "FileStamp.h"
+#include "StepReport.h"
 #include "TestSupport.h"
+#include "TestTree.h"
+#include "WineVolumes.h"
 
 using namespace ostra;
 using testing_support::Exists;
@@ -135,8 +138,12 @@ TEST_F(FileBackupTest, SameNameFromTwoFoldersLaterReplacesEarlier) {
 
 TEST_F(FileBackupTest, MissingFilesAndFoldersAreSkippedSilently) {
     std::string memo = Src("memo.txt", "m");
-    BackupFiles(Dest(), {dir / "src\\gone.txt", dir / "src\\other", memo}, &log, false, nullptr);
+    const TStepReport report =
+        BackupFiles(Dest(), {dir / "src\\gone.txt", dir / "src\\other", memo}, &log, false, nullptr);
     EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  memo.txt  →バックアップ", ""}));
+    EXPECT_EQ(report.Missing, 2u);
+    EXPECT_EQ(report.Copied, 1u);
+    EXPECT_TRUE(report.Failed.empty());
     EXPECT_FALSE(Exists(Dest() + "\\other"));
 }
 
@@ -175,10 +182,15 @@ TEST_F(FileBackupTest, LockedSourceIsLoggedAsFailedAndTheRunGoesOn) {
     HANDLE h =
         CreateFileA(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    BackupFiles(Dest(), {locked, next}, &log, false, nullptr);
+    const TStepReport report = BackupFiles(Dest(), {locked, next}, &log, false, nullptr);
     CloseHandle(h);
-    EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", "  locked.txt  →コピー失敗",
-                             "  next.txt  →バックアップ", ""}));
+    EXPECT_EQ(report.Copied, 1u);
+    ASSERT_EQ(report.Failed.size(), 1u);
+    EXPECT_EQ(report.Failed[0].Item, locked);
+    EXPECT_EQ(report.Failed[0].Reason, TFailReason::frInUse);
+    EXPECT_EQ(log,
+              (TStrings{"[ファイルのバックアップ]", "  locked.txt  →コピー失敗（他のプログラムが使用中です）",
+                        "  next.txt  →バックアップ", ""}));
     EXPECT_EQ(ReadFileBytes(Dest() + "\\next.txt"), "n");
 }
 
@@ -207,7 +219,7 @@ TEST_F(FileBackupTest, AFailedCopyLeavesTheOldCopyAndItsAttributesAsTheyWere) {
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     BackupFiles(Dest(), {locked}, &log, false, nullptr);
     CloseHandle(h);
-    EXPECT_EQ(log[1], "  locked.txt  →コピー失敗");
+    EXPECT_EQ(log[1], "  locked.txt  →コピー失敗（他のプログラムが使用中です）");
     EXPECT_EQ(GetFileAttributesA(old.c_str()) & attributes, attributes);
     SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadFileBytes(old), "old copy");
@@ -223,4 +235,61 @@ TEST_F(FileBackupTest, RelativeAndEmptyEntriesAreSkippedLikeMissingFiles) {
     SetCurrentDirectoryA(cwd);
     EXPECT_EQ(log, (TStrings{"[ファイルのバックアップ]", ""}));
     EXPECT_FALSE(Exists(Dest() + "\\memo.txt"));
+}
+
+TEST_F(FileBackupTest, ForwardSlashesAndPathsPastMaxPath) {
+    // A registered file and a base folder deep enough that both paths are longer than MAX_PATH
+    // (under Wine only the source side of an ANSI call is held to it).
+    std::string deep = dir / "src", deepBase = dir / "base";
+    while (deep.size() < 280) {
+        deep += "\\abcdefghijklmnopqrstuvwxyz";
+        deepBase += "\\abcdefghijklmnopqrstuvwxyz";
+    }
+    ASSERT_TRUE(testing_support::MakeWideFolders(testing_support::LongWide(deep)));
+    ASSERT_TRUE(testing_support::MakeWideFolders(testing_support::LongWide(deepBase)));
+    ASSERT_TRUE(testing_support::WriteWideFile(testing_support::LongWide(deep + "\\memo.txt"), "memo"));
+    std::string memo = deep + "\\memo.txt";
+    for (char& c : memo)
+        if (c == '\\') c = '/';
+    const TStepReport report = BackupFiles(deepBase + "\\backup", {memo}, &log, false, nullptr);
+    EXPECT_EQ(log[1], "  memo.txt  →バックアップ");
+    EXPECT_EQ(report.Copied, 1u);
+    EXPECT_EQ(testing_support::ReadWideFile(testing_support::LongWide(deepBase + "\\backup\\memo.txt")),
+              "memo");
+}
+
+TEST_F(FileBackupTest, ANameEndingInADotIsRefusedNotTakenForAnother) {
+    // "memo." would be read as "memo" by every call that takes the path as a user's.
+    Src("memo", "another file");
+    const TStepReport report = BackupFiles(Dest(), {dir / "src\\memo."}, &log, false, nullptr);
+    EXPECT_EQ(log[1], "  memo.  →コピー失敗（名前の末尾が点または空白です）");
+    ASSERT_EQ(report.Failed.size(), 1u);
+    EXPECT_EQ(report.Failed[0].Reason, TFailReason::frTrailingDotOrBlank);
+    EXPECT_FALSE(Exists(Dest() + "\\memo"));
+}
+
+// A copy that the disk cannot hold is cut short: whether an old copy was there or not, nothing
+// under the final name is left cut, the old copy keeps its data and time, and no part stays.
+TEST_F(FileBackupTest, ACopyCutShortByAFullDiskNeverTakesTheFinalName) {
+    CreateDirectoryA((dir / "small").c_str(), nullptr);
+    testing_support::SmallVolume volume(dir / "small\\", 1 << 20);
+    if (!volume.Made()) GTEST_SKIP() << "no small volume could be mounted (needs root and /usr/bin/mount)";
+    const std::string dest = dir / "small\\backup";
+    ASSERT_TRUE(CreateDirectoryA(dest.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(dest + "\\big.bin", "old copy"));
+    ASSERT_TRUE(SetLocalWriteTime(dest + "\\big.bin", 2001, 2, 3, 4, 5, 6));
+    const uint64_t oldTime = WriteTime(dest + "\\big.bin");
+    const std::string big = Src("big.bin", std::string(3 << 20, 'b'));
+    const std::string fresh = Src("fresh.bin", std::string(3 << 20, 'f'));
+
+    const TStepReport report = BackupFiles(dest, {big, fresh}, &log, true, nullptr);
+    EXPECT_EQ(log,
+              (TStrings{"[ファイルのバックアップ]", "  big.bin  →コピー失敗（ディスクの空きが足りません）",
+                        "  fresh.bin  →コピー失敗（ディスクの空きが足りません）", ""}));
+    ASSERT_EQ(report.Failed.size(), 2u);
+    EXPECT_EQ(report.Failed[1].Reason, TFailReason::frDiskFull);
+    EXPECT_EQ(ReadFileBytes(dest + "\\big.bin"), "old copy");
+    EXPECT_EQ(WriteTime(dest + "\\big.bin"), oldTime);
+    EXPECT_FALSE(Exists(dest + "\\fresh.bin"));
+    EXPECT_EQ(testing_support::TreeOf(dest + "\\"), (testing_support::TTree{"big.bin=old copy"}));
 }

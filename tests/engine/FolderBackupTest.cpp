@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
+#include "StepReport.h"
 #include "TestSupport.h"
+#include "WineVolumes.h"
 #include "ostra_consts.h"
 
 using namespace ostra;
@@ -188,26 +190,52 @@ TEST_F(FolderBackupTest, AStopAmongTheFilesEndsTheStepAtOnce) {
     EXPECT_EQ(Tree(base2.Path()), Sorted({"Docs\\Sub\\Deep\\a.txt"}));
 }
 
-TEST_F(FolderBackupTest, AFailedCopyIsLoggedAsFailed) {
+TEST_F(FolderBackupTest, AFailedCopyIsLoggedAndCountedWithItsReason) {
     MakeDir(base / "T");
     MakeDir(base / "T\\memo.txt");  // a folder where the copy should go
-    BackupFolders(base.Path(), {Entry(src, "T,*.txt;*.doc,0")}, &log, false, nullptr);
-    EXPECT_EQ(log, (TStrings{kLogFolderHeader, Busy("T"), "  memo.txt" + std::string(kLogCopyFailed),
-                             Copied("note.doc"), ""}));
+    const TStepReport report =
+        BackupFolders(base.Path(), {Entry(src, "T,*.txt;*.doc,0")}, &log, false, nullptr);
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[2].rfind("  memo.txt" + std::string(kLogCopyFailed) + "（", 0), 0u) << log[2];
+    EXPECT_EQ(log[3], Copied("note.doc"));
+    EXPECT_EQ(report.Copied, 1u);
+    ASSERT_EQ(report.Failed.size(), 1u);
+    EXPECT_EQ(report.Failed[0].Item, src / "memo.txt");
 }
 
-TEST_F(FolderBackupTest, ANameTheCodePageCannotHoldIsLoggedAsFailed) {
-    // An emoji has no Shift-JIS form: the listing shows "?" in its place.
-    wchar_t folder[MAX_PATH];
-    ASSERT_GT(::MultiByteToWideChar(CP_ACP, 0, src.Path().c_str(), -1, folder, MAX_PATH), 0);
-    HANDLE h = ::CreateFileW((std::wstring(folder) + L"\U0001F600.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                             CREATE_NEW, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    ::CloseHandle(h);
-    BackupFolders(base.Path(), {Entry(src, "T,*.txt,0")}, &log, false, nullptr);
-    EXPECT_EQ(Sorted(log), Sorted({kLogFolderHeader, Busy("T"), Copied("memo.txt"),
-                                   "  ??.txt" + std::string(kLogCopyFailed), ""}));
-    EXPECT_EQ(Tree(base.Path()), Sorted({"T\\memo.txt"}));
+TEST_F(FolderBackupTest, NamesTheCodePageCannotHoldAreReportedNeverCopiedAsAnother) {
+    using testing_support::LongWide;
+    // "résumé.txt" beside "resume.txt": the ANSI listing shows both as resume.txt. An emoji and
+    // Hangul have no Shift-JIS form at all; a final dot or blank is cut off by the ANSI calls.
+    ASSERT_TRUE(testing_support::WriteWideFile(LongWide(src.Path(), L"resume.txt"), "plain"));
+    for (const wchar_t* name :
+         {L"r\u00e9sum\u00e9.txt", L"\U0001F600.txt", L"\uD55C\uAD6D.txt", L"dot.txt.", L"blank.txt "})
+        ASSERT_TRUE(testing_support::WriteWideFile(LongWide(src.Path(), name), "accented"));
+    const TStepReport report = BackupFolders(base.Path(), {Entry(src, "T,*.txt*,0")}, &log, false, nullptr);
+    const std::string noAnsi = "（名前にこのシステムの文字コードで表せない文字があります）";
+    const std::string trailing = "（名前の末尾が点または空白です）";
+    EXPECT_EQ(Sorted(log), Sorted({kLogFolderHeader, Busy("T"), Copied("memo.txt"), Copied("resume.txt"),
+                                   "  r?sum?.txt" + std::string(kLogCopyFailed) + noAnsi,
+                                   "  ?.txt" + std::string(kLogCopyFailed) + noAnsi,
+                                   "  ??.txt" + std::string(kLogCopyFailed) + noAnsi,
+                                   "  dot.txt." + std::string(kLogCopyFailed) + trailing,
+                                   "  blank.txt " + std::string(kLogCopyFailed) + trailing, ""}));
+    EXPECT_EQ(Tree(base.Path()), Sorted({"T\\memo.txt", "T\\resume.txt"}));
+    EXPECT_EQ(ReadFileBytes(base / "T\\resume.txt"), "plain");
+    EXPECT_EQ(report.Copied, 2u);
+    EXPECT_EQ(report.Failed.size(), 5u);
+}
+
+TEST_F(FolderBackupTest, TreesPastMaxPathAreCopiedWhole) {
+    std::string deep = src / "Long";
+    while (deep.size() < 300) deep += "\\abcdefghijklmnopqrstuvwxyz";
+    ASSERT_TRUE(testing_support::MakeWideFolders(testing_support::LongWide(deep)));
+    ASSERT_TRUE(testing_support::WriteWideFile(testing_support::LongWide(deep + "\\deep.txt"), "deep"));
+    const TStepReport report = BackupFolders(base.Path(), {Entry(src, "D,deep.txt,1")}, &log, false, nullptr);
+    EXPECT_EQ(log, (TStrings{kLogFolderHeader, Busy("D"), Copied("deep.txt"), ""}));
+    EXPECT_EQ(report.Copied, 1u);
+    const std::string copy = base / "D\\" + deep.substr(src.Path().size()) + "\\deep.txt";
+    EXPECT_EQ(testing_support::ReadWideFile(testing_support::LongWide(copy)), "deep");
 }
 
 TEST_F(FolderBackupTest, TitlesLeadingOutOfTheBaseFolderAreSkipped) {
@@ -248,6 +276,26 @@ TEST_F(FolderBackupTest, TheBaseFolderInsideTheRegisteredFolderIsNotCopiedIntoIt
     BackupFolders(inside, {inside + ",Again,*.*,1"}, &log, false, nullptr);
     EXPECT_EQ(log, (TStrings{kLogFolderHeader, Busy("Again"), ""}));
     EXPECT_FALSE(Exists(inside + "\\Again"));
+}
+
+TEST_F(FolderBackupTest, TheBaseFolderNamedThroughALinkOrAnotherDriveIsNotCopiedIntoItself) {
+    MakeDir(src / "Out");
+    const TStrings expected = Sorted(
+        {"Self\\memo.txt", "Self\\note.doc", "Self\\pic.bmp", "Self\\Sub\\b.doc", "Self\\Sub\\Deep\\a.txt"});
+    {
+        // src\Sub\Up leads back to src: src\Sub\Up\Out is the folder src\Out.
+        testing_support::UnixFolderLink up(src / "Sub\\", "Up", "..");
+        ASSERT_TRUE(up.Made());
+        for (int run = 0; run < 2; ++run)
+            BackupFolders(src / "Sub\\Up\\Out", {Entry(src, "Self,*.*,1")}, nullptr, false, nullptr);
+        EXPECT_EQ(Tree(src / "Out\\"), expected);
+    }
+    testing_support::SecondDriveLetter drive(src.Path());
+    if (!drive.Made()) GTEST_SKIP() << "no second drive letter could be made (needs Wine's dosdevices)";
+    testing_support::RemoveTree(src / "Out\\Self");
+    for (int run = 0; run < 2; ++run)
+        BackupFolders(drive.Root() + "Out", {Entry(src, "Self,*.*,1")}, nullptr, false, nullptr);
+    EXPECT_EQ(Tree(src / "Out\\"), expected);
 }
 
 TEST_F(FolderBackupTest, TheArchiveFolderInsideARegisteredFolderIsLeftOut) {

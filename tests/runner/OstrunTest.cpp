@@ -6,6 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "ArchiveListing.h"
+#include "RunRecord.h"
 #include "TestSupport.h"
 #include "TextRoutines.h"
 
@@ -32,14 +34,26 @@ class OstrunTest : public ::testing::Test {
                                        "\r\nArchive=1\r\nDeleteFiles=1\r\nDelUseRecycleBin=0\r\n"));
     }
 
-    // Runs ostrun and returns its exit status; -1 when it did not end in time.
-    DWORD RunOstrun(DWORD timeoutMs = 60000) {
+    void WithArchiverLibrary() {
+        ASSERT_TRUE(
+            CopyFileA((ostra::AppDir() + "UNLHA32.DLL").c_str(), (prog + "UNLHA32.DLL").c_str(), FALSE));
+    }
+
+    // Starts ostrun in its program folder; a null process handle when it could not be started.
+    PROCESS_INFORMATION StartOstrun() {
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
         std::string cmd = "\"" + prog + "ostrun.exe\"";
         if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, prog.c_str(), &si, &pi))
-            return static_cast<DWORD>(-2);
+            return PROCESS_INFORMATION{};
+        return pi;
+    }
+
+    // Runs ostrun and returns its exit status; -1 when it did not end in time.
+    DWORD RunOstrun(DWORD timeoutMs = 60000) {
+        PROCESS_INFORMATION pi = StartOstrun();
+        if (!pi.hProcess) return static_cast<DWORD>(-2);
         DWORD code = static_cast<DWORD>(-1);
         if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
             GetExitCodeProcess(pi.hProcess, &code);
@@ -56,17 +70,94 @@ class OstrunTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(OstrunTest, SecondRunnerWhileOneIsRunningTouchesNothing) {
+TEST_F(OstrunTest, SecondRunnerWhileOneIsRunningTouchesNothingAndSaysSo) {
     HANDLE running = CreateMutexA(nullptr, FALSE, "Pelmira - Ostrun by zedka");
     ASSERT_NE(running, nullptr);
-    EXPECT_EQ(RunOstrun(), 0u);
+    EXPECT_EQ(RunOstrun(), 2u) << "nothing asked was done";
     CloseHandle(running);
     EXPECT_FALSE(Exists(base + "backup"));
+    ostra::TRunRecord record;
+    ASSERT_TRUE(ostra::ReadLastRunRecord(prog + "ostrun.log", record));
+    EXPECT_EQ(record.ExitStatus, 2);
+    EXPECT_EQ(record.Outcome, "別のバックアップが実行中のため、何もしませんでした");
+}
+
+TEST_F(OstrunTest, AFileLeftOutEndsWithStatusTwoAndTheRecordSaysWhich) {
+    WithArchiverLibrary();
+    HANDLE held =
+        CreateFileA((dir / "memo.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const DWORD code = RunOstrun();
+    CloseHandle(held);
+    EXPECT_EQ(code, 2u);
+    ostra::TRunRecord record;
+    ASSERT_TRUE(ostra::ReadLastRunRecord(prog + "ostrun.log", record));
+    EXPECT_TRUE(record.Finished);
+    EXPECT_EQ(record.ExitStatus, 2);
+    EXPECT_EQ(record.Files.Failed, 1u);
+    EXPECT_EQ(record.Failures, TStrings{dir / "memo.txt: 他のプログラムが使用中です"});
+    EXPECT_EQ(record.Lines,
+              (TStrings{"[ファイルのバックアップ]", "  memo.txt  →コピー失敗（他のプログラムが使用中です）",
+                        "", "アーカイブファイルの作成開始..."}));
+    // The base folder held nothing to pack: no archive, nothing else left out.
+    EXPECT_EQ(record.Outcome, "ファイル 1 個をバックアップできませんでした");
+
+    // The next run does it all: status 0, and its record comes last.
+    EXPECT_EQ(RunOstrun(), 0u);
+    ASSERT_TRUE(ostra::ReadLastRunRecord(prog + "ostrun.log", record));
+    EXPECT_EQ(record.ExitStatus, 0);
+    EXPECT_EQ(record.Files.Done, 1u);
+    EXPECT_FALSE(record.Archive.empty());
+    EXPECT_EQ(record.Outcome, "すべて完了しました");
+}
+
+// Ended by force while a large file is being copied (as a shutdown or a task manager ends it), the
+// run leaves no cut file under the copy's name; the next run, with the time-stamp option on, puts
+// the whole file in the base folder and in its archive.
+TEST_F(OstrunTest, EndedDuringALargeCopyTheNextRunHoldsTheWholeFile) {
+    WithArchiverLibrary();
+    const std::string big = dir / "big.bin";
+    const size_t size = 160u << 20;
+    ASSERT_TRUE(WriteFileBytes(big, std::string(size, 'z')));
+    ASSERT_TRUE(WriteFileBytes(prog + "backup.ini", big + "\r\n"));
+    ASSERT_TRUE(WriteFileBytes(prog + "ostra.ini", "[Option]\r\nBaseDir=" + base + "\r\nArcDir=" +
+                                                       (dir / "arc") + "\r\nTimestamp=1\r\nArchive=1\r\n"));
+    const std::string copy = base + "backup\\big.bin";
+    bool caught = false;
+    for (int attempt = 0; attempt < 5 && !caught; ++attempt) {
+        testing_support::RemoveTree(base + "backup");
+        PROCESS_INFORMATION pi = StartOstrun();
+        ASSERT_NE(pi.hProcess, nullptr);
+        // The process is ended as soon as a part of the copy shows, under whatever name.
+        const ULONGLONG until = GetTickCount64() + 120000;
+        while (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT && !caught && GetTickCount64() < until)
+            caught =
+                Exists(copy + ".~pelmira-copy") || (Exists(copy) && testing_support::FileSizeOf(copy) < size);
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 60000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    if (!caught) GTEST_SKIP() << "the copy ended each time before it could be caught under way";
+    EXPECT_FALSE(Exists(copy)) << "a cut copy carries the final name";
+    ostra::TRunRecord record;
+    ASSERT_TRUE(ostra::ReadLastRunRecord(prog + "ostrun.log", record));
+    EXPECT_FALSE(record.Finished) << "a run ended by force is on record as started, never finished";
+
+    EXPECT_EQ(RunOstrun(180000), 0u);
+    EXPECT_EQ(testing_support::FileSizeOf(copy), size);
+    EXPECT_FALSE(Exists(copy + ".~pelmira-copy"));
+    ASSERT_TRUE(ostra::ReadLastRunRecord(prog + "ostrun.log", record));
+    ASSERT_FALSE(record.Archive.empty());
+    const TStrings entries = testing_support::ArchiveListing(dir / "arc\\" + record.Archive);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].rfind("backup\\big.bin " + std::to_string(size) + " ", 0), 0u) << entries[0];
 }
 
 TEST_F(OstrunTest, MissingArchiverLibraryShowsTheErrorBoxAndEndsWithStatusOne) {
     // The box needs a display; the test command provides one.
-    ASSERT_TRUE(testing_support::HasTestDisplay()) << "no test X display (start Xvfb, see scripts/display.sh)";
+    ASSERT_TRUE(testing_support::HasTestDisplay())
+        << "no test X display (start Xvfb, see scripts/display.sh)";
     std::atomic<bool> done{false};
     std::string boxText;
     bool markedWhileBoxShown = false;

@@ -134,7 +134,10 @@ TTree Comparable(const std::string& folder) {
         if (EndsWith(name, ".lzh")) {
             out.push_back(std::regex_replace(name, std::regex("[0-9]"), "#"));
             for (const std::string& e : ArchiveListing(folder + name))
-                out.push_back("  " + (e.compare(0, 8, "program\\") == 0 ? e.substr(0, e.find(' ')) : e));
+                if (e.rfind("program\\ostrun.log ", 0) != 0)  // packed when the program folder is in the base
+                    out.push_back("  " + (e.compare(0, 8, "program\\") == 0 ? e.substr(0, e.find(' ')) : e));
+        } else if (name == "program\\ostrun.log") {
+            continue;  // only ostrun keeps a record of its runs
         } else if (name.compare(0, 8, "program\\") == 0 || EndsWith(name, ".exe") || EndsWith(name, ".DLL")) {
             out.push_back(name);
         } else {

@@ -76,6 +76,42 @@ inline std::wstring Wide(const std::string& s) {
     return w;
 }
 
+// "\\?\" and the UTF-16 form of a full ANSI path: names past MAX_PATH, or ending in a dot or a
+// blank, reached as they are; rest (UTF-16) is appended.
+inline std::wstring LongWide(const std::string& path, const std::wstring& rest = L"") {
+    return L"\\\\?\\" + Wide(path) + rest;
+}
+
+// Writes a file by its wide path (any name, any length); false when it cannot be made.
+inline bool WriteWideFile(const std::wstring& path, const std::string& data) {
+    HANDLE h =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD w = 0;
+    BOOL ok = data.empty() || ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &w, nullptr);
+    ::CloseHandle(h);
+    return ok && w == data.size();
+}
+
+inline std::string ReadWideFile(const std::wstring& path) {
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string data;
+    char buf[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
+    ::CloseHandle(h);
+    return data;
+}
+
+// Makes the folder (a wide path with "\\?\") with every missing level, one component at a time.
+inline bool MakeWideFolders(const std::wstring& path) {
+    for (size_t p = path.find(L'\\', 7); p != std::wstring::npos; p = path.find(L'\\', p + 1))
+        ::CreateDirectoryW(path.substr(0, p).c_str(), nullptr);
+    return ::CreateDirectoryW(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 inline bool WriteFileBytes(const std::string& path, const std::string& data) {
     HANDLE h =
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -96,6 +132,12 @@ inline std::string ReadFileBytes(const std::string& path) {
     while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
     ::CloseHandle(h);
     return data;
+}
+
+inline uint64_t FileSizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return 0;
+    return (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
 }
 
 inline bool Exists(const std::string& path) {

@@ -1,0 +1,134 @@
+// Places that a user's machine has and a test must make: a second drive letter for a folder (on
+// Windows a subst drive or a drive mapped to a local share; under Wine a second dosdevices entry)
+// and a small volume that fills up (a tmpfs mounted over a folder, which needs root). Both are
+// made through Unix programs that Wine starts; a test skips, saying why, when one cannot be had.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "TestSupport.h"
+
+namespace testing_support {
+
+// The Unix path of a Windows path under Wine; empty elsewhere.
+inline std::string UnixPathOf(const std::string& path) {
+    using TGetUnixName = char*(CDECL*)(const wchar_t*);
+    const auto get = reinterpret_cast<TGetUnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (!get) return std::string();
+    char* unix = get(Wide(path).c_str());
+    if (!unix) return std::string();
+    std::string result = unix;
+    ::HeapFree(::GetProcessHeap(), 0, unix);
+    while (result.size() > 1 && result.back() == '/') result.pop_back();
+    return result;
+}
+
+// Volume serial and file index of an existing file or folder (0 when it cannot be opened).
+inline uint64_t FileIdOf(const std::string& path) {
+    HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = ::GetFileInformationByHandle(h, &info) != 0;
+    ::CloseHandle(h);
+    return ok ? ((uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow) ^
+                    (uint64_t(info.dwVolumeSerialNumber) << 40)
+              : 0;
+}
+
+// A new drive letter whose root is folder (an existing folder, with a trailing backslash).
+class SecondDriveLetter {
+  public:
+    explicit SecondDriveLetter(const std::string& folder) {
+        char prefix[MAX_PATH] = {};
+        const std::string unix = UnixPathOf(folder);
+        if (unix.empty() || !::GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH)) return;
+        const uint64_t id = FileIdOf(folder);
+        // Another test may take the same letter at the same moment: a letter counts as ours only
+        // when it leads to our folder.
+        for (char letter = 'P'; letter <= 'Y' && !Made_; ++letter) {
+            if (::GetLogicalDrives() & (1u << (letter - 'A'))) continue;
+            Root_ = std::string(1, letter) + ":\\";
+            Link_ = std::string(prefix) + "/dosdevices/" + char(letter + ('a' - 'A')) + ":";
+            if (!StartUnixProgram("/bin/ln -s " + unix + " " + Link_, "C:\\") ||
+                !WaitForAttributes(Root_, true))
+                continue;
+            Made_ = FileIdOf(Root_) == id;
+        }
+    }
+    ~SecondDriveLetter() {
+        if (Made_ && StartUnixProgram("/bin/rm -f " + Link_, "C:\\")) WaitForAttributes(Root_, false);
+    }
+    SecondDriveLetter(const SecondDriveLetter&) = delete;
+    SecondDriveLetter& operator=(const SecondDriveLetter&) = delete;
+    bool Made() const { return Made_; }
+    // "Q:\", the folder under its new letter.
+    const std::string& Root() const { return Root_; }
+
+  private:
+    std::string Root_, Link_;
+    bool Made_ = false;
+};
+
+// A volume of about size bytes (a tmpfs) mounted over folder (an existing empty folder, with a
+// trailing backslash), unmounted at the end. Mounting needs root.
+class SmallVolume {
+  public:
+    SmallVolume(const std::string& folder, uint64_t size) : Folder_(folder), Unix_(UnixPathOf(folder)) {
+        if (Unix_.empty()) return;
+        StartUnixProgram("/usr/bin/mount -t tmpfs -o size=" + std::to_string(size) + " pelmira-test " + Unix_,
+                         "C:\\");
+        const DWORD until = ::GetTickCount() + 10000;
+        while (!Made_ && ::GetTickCount() < until) {
+            Made_ = Total() <= size + 65536;
+            if (!Made_) ::Sleep(20);
+        }
+    }
+    ~SmallVolume() {
+        if (!Made_) return;
+        // The files go first: a busy tmpfs would stay mounted.
+        RemoveTreeContents();
+        StartUnixProgram("/usr/bin/umount " + Unix_, "C:\\");
+        const DWORD until = ::GetTickCount() + 10000;
+        while (Total() < (uint64_t(1) << 30) && ::GetTickCount() < until) ::Sleep(20);
+    }
+    SmallVolume(const SmallVolume&) = delete;
+    SmallVolume& operator=(const SmallVolume&) = delete;
+    bool Made() const { return Made_; }
+    uint64_t Free() const {
+        ULARGE_INTEGER free{}, total{};
+        ::GetDiskFreeSpaceExA(Folder_.c_str(), &free, &total, nullptr);
+        return free.QuadPart;
+    }
+
+  private:
+    uint64_t Total() const {
+        ULARGE_INTEGER free{}, total{};
+        if (!::GetDiskFreeSpaceExA(Folder_.c_str(), &free, &total, nullptr)) return ~uint64_t(0);
+        return total.QuadPart;
+    }
+    void RemoveTreeContents() {
+        WIN32_FIND_DATAA fd;
+        HANDLE h = ::FindFirstFileA((Folder_ + "*").c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return;
+        do {
+            const std::string n = fd.cFileName;
+            if (n == "." || n == "..") continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(Folder_ + n);
+            else {
+                ::SetFileAttributesA((Folder_ + n).c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA((Folder_ + n).c_str());
+            }
+        } while (::FindNextFileA(h, &fd));
+        ::FindClose(h);
+    }
+    std::string Folder_, Unix_;
+    bool Made_ = false;
+};
+
+}  // namespace testing_support
