@@ -66,9 +66,13 @@ std::string TArchiveList::SingleSelectedPath() const {
     return paths.size() == 1 ? paths.front() : std::string();
 }
 
-void TArchiveList::DeleteSelected() const {
-    const std::vector<std::string> paths = SelectedPaths();
-    for (auto it = paths.rbegin(); it != paths.rend(); ++it) ::DeleteFileA(it->c_str());
+void TArchiveList::DeleteSelected() {
+    const std::vector<int> rows = view_.SelectedRows();
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        const std::string path = folder_ + view_.Caption(*it);
+        // The row goes with its file, whatever a refresh of the folder edit then finds.
+        if (!folder_.empty() && (::DeleteFileA(path.c_str()) || !FileExists(path))) view_.Delete(*it);
+    }
 }
 
 std::string ArchiverCommandLine(const std::string& archiver, const std::string& archivePath) {

@@ -30,9 +30,9 @@ class TArchiveList {
     // The path of the one selected row; empty unless exactly one row is selected.
     std::string SingleSelectedPath() const;
     // Deletes the files of the selected rows at once (no question, no recycle bin), from the
-    // last row to the first; a file that cannot be deleted is passed over. The rows stay until
-    // the next Refresh.
-    void DeleteSelected() const;
+    // last row to the first, and the rows of the files deleted; a file that cannot be deleted is
+    // passed over and its row stays.
+    void DeleteSelected();
 
   private:
     void ForgetFolder();

@@ -4,18 +4,44 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <functional>
 #include <string>
+
+#include "StringLists.h"
 
 namespace ostra {
 
 // parent\<the archive's name without its extension>.
 std::string RestoreFolderFor(const std::string& archivePath, const std::string& parent);
 
-// Extracts the whole archive into RestoreFolderFor(archivePath, parent), which it creates, and
-// returns that folder. Raises std::runtime_error with the message to show when the archive is
-// missing, when the folder exists already (then nothing is written at all), when it cannot be
-// made, or when the library reports a failure (an empty new folder is removed again). Errors of
-// the archive component (a missing library) pass through before anything is made.
-std::string RestoreArchive(HWND owner, const std::string& archivePath, const std::string& parent);
+struct TRestoreResult {
+    enum TOutcome {
+        rsDone,       // every entry was written
+        rsPartial,    // some entries were written, the others refused (Written, NotWritten)
+        rsCancelled,  // cancelled through the progress event: the new folder is gone again
+    };
+    TOutcome Outcome = rsDone;
+    std::string Folder;
+    // Files placed in the new folder; with rsPartial, the archive's names that have no file there.
+    size_t Written = 0;
+    TStrings NotWritten;
+};
+
+// Told first with done 0, then as each entry is begun (entry: its name in the archive), of the
+// entries done and the entries the archive holds; setting cancel stops the restore.
+using TRestoreProgressEvent =
+    std::function<void(int done, int total, const std::string& entry, bool& cancel)>;
+
+// Extracts the whole archive into RestoreFolderFor(archivePath, parent), which it creates. Raises
+// std::runtime_error with the message to show when the archive is missing, when the folder exists
+// already (then nothing is written at all), when it cannot be made, or when the library reports a
+// failure and wrote nothing (the new folder is removed again). Errors of the archive component (a
+// missing library) pass through before anything is made.
+TRestoreResult RestoreArchive(HWND owner, const std::string& archivePath, const std::string& parent,
+                              const TRestoreProgressEvent& progress = nullptr);
+
+// The box text of a restore that wrote only part of the archive.
+std::string PartialRestoreMessage(const std::string& archivePath, const TRestoreResult& result);
 
 }  // namespace ostra

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "FolderBackup.h"
 #include "FolderEntry.h"
 #include "TextRoutines.h"
 
@@ -60,8 +61,13 @@ std::string FolderPathRefusal(const std::string& path) {
 }
 
 std::string FolderSettingsRefusal(const std::string& title, const std::string& filter) {
-    if (!HasComma(title) && !HasComma(filter)) return std::string();
-    return "タイトルとフィルタに「,」は使えません\r\n（フィルタの区切りには「;」を使います）";
+    if (HasComma(title) || HasComma(filter))
+        return "タイトルとフィルタに「,」は使えません\r\n（フィルタの区切りには「;」を使います）";
+    // The title is the folder the run copies into: one that leads elsewhere is skipped by every run.
+    if (!TitleIsUsable(title))
+        return "タイトルに「\\」「/」「:」を含む名前や「.」だけの名前は使えません\r\n"
+               "（タイトルは基準フォルダ内のフォルダ名になります）";
+    return std::string();
 }
 
 bool ContainsPath(const TStrings& list, const std::string& text) {

@@ -31,8 +31,9 @@ std::string FolderTitle(const std::string& path);
 // The line of a newly added folder: path, title, "*.*", no subfolders.
 std::string NewFolderEntry(const std::string& path);
 
-// backfol.ini has no quoting: a comma ends its field. The message that refuses such a text, or
-// empty when the texts can be stored.
+// backfol.ini has no quoting: a comma ends its field; and a title names the folder a run copies
+// into, so one with \, / or : or of dots alone would be skipped by every run. The message that
+// refuses such a text, or empty when the texts can be stored.
 std::string FolderPathRefusal(const std::string& path);
 std::string FolderSettingsRefusal(const std::string& title, const std::string& filter);
 

@@ -71,20 +71,26 @@ TDetailRows RegistryValueRows(TRegistryTreeView& tree, TTreeNode node) {
             rows.emplace_back("(標準)", "");
             continue;
         }
+        // One value that cannot be read (a name the code page cannot spell, a value gone since
+        // the names were read) says so in its own row; the others are still listed.
         std::string data;
-        switch (tree.ValueInfo(node, name).Type) {
-            case REG_SZ:
-            case REG_EXPAND_SZ:
-                data.append(1, '"').append(tree.ValueAsString(node, name)).append(1, '"');
-                break;
-            case REG_DWORD:
-                data = std::to_string(tree.ValueAsInteger(node, name));
-                break;
-            case REG_BINARY:
-                data = " - binary data - ";
-                break;
-            default:
-                break;
+        try {
+            switch (tree.ValueInfo(node, name).Type) {
+                case REG_SZ:
+                case REG_EXPAND_SZ:
+                    data.append(1, '"').append(tree.ValueAsString(node, name)).append(1, '"');
+                    break;
+                case REG_DWORD:
+                    data = std::to_string(tree.ValueAsInteger(node, name));
+                    break;
+                case REG_BINARY:
+                    data = " - binary data - ";
+                    break;
+                default:
+                    break;
+            }
+        } catch (const std::runtime_error&) {
+            data = kUnreadableValue;
         }
         rows.emplace_back(name, data);
     }
@@ -95,7 +101,8 @@ TDetailRows ArchiveEntryRows(HWND owner, const std::string& archivePath) {
     TDetailRows rows;
     arc::TArchiveFile archive;
     archive.SetFileName(archivePath);
-    if (archive.OpenArchive(owner, 0) != 0) return rows;
+    // An archive the library cannot open lists nothing: the component asks no search of it.
+    archive.OpenArchive(owner, 0);
     arc::TEntryRecord entry{};
     for (int found = archive.FindFirst("*.*", entry); found == 0; found = archive.FindNext(entry)) {
         const std::string name(entry.FileName, strnlen(entry.FileName, sizeof entry.FileName));

@@ -31,9 +31,12 @@ TStrings ReadFilePreview(const std::string& path, size_t limit = kPreviewLimit);
 TStrings FolderPreview(const std::string& folder, const std::string& filter, bool subfolders,
                        const TStrings& leaveOut = {});
 
+inline constexpr const char* kUnreadableValue = "(値を読み取れません)";
+
 // The values of node's key, sorted by name without regard to letter case: "(標準)" with
 // "(値の設定無し)" first when the key has no default value, strings between double quotes,
-// integers in decimal, binary data as " - binary data - ", other kinds with empty data.
+// integers in decimal, binary data as " - binary data - ", other kinds with empty data, and
+// kUnreadableValue for a value that cannot be read.
 TDetailRows RegistryValueRows(TRegistryTreeView& tree, TTreeNode node);
 
 // The entries of an archive: the name as stored and the compressed size + " byte", sorted by

@@ -16,6 +16,7 @@
 #include "FileSystem.h"
 #include "FolderDialog.h"
 #include "MessageBoxes.h"
+#include "RestoreProgress.h"
 #include "SettingsFile.h"
 #include "TextRoutines.h"
 #include "WinHandles.h"
@@ -46,6 +47,42 @@ void StartProcess(const std::string& commandLine) {
     if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
         KernelHandle process(pi.hProcess), thread(pi.hThread);  // nothing waits for it
     }
+}
+
+// The window's place and size when it is neither minimized nor maximized, in screen coordinates:
+// a minimized window's own rectangle is its icon's, far off screen. The placement is given in
+// workspace coordinates (the work area's corner is 0,0; a taskbar at the top or left moves it).
+RECT NormalWindowRect(HWND window) {
+    WINDOWPLACEMENT p{};
+    p.length = sizeof p;
+    RECT r{};
+    if (!::GetWindowPlacement(window, &p)) {
+        ::GetWindowRect(window, &r);
+        return r;
+    }
+    r = p.rcNormalPosition;
+    if (!(::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+        MONITORINFO m{};
+        m.cbSize = sizeof m;
+        if (::GetMonitorInfoA(::MonitorFromRect(&r, MONITOR_DEFAULTTOPRIMARY), &m))
+            ::OffsetRect(&r, m.rcWork.left - m.rcMonitor.left, m.rcWork.top - m.rcMonitor.top);
+    }
+    return r;
+}
+
+// A stored place that no screen shows (an icon's place kept by an earlier version, a monitor
+// since removed) is moved to the primary screen's corner, keeping the size.
+RECT OnSomeScreen(RECT r) {
+    if (::MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return r;
+    ::OffsetRect(&r, -r.left, -r.top);
+    return r;
+}
+
+// Lines of one box.
+std::string BoxLines(const TStrings& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+    return text;
 }
 
 // The window font: the named Shift-JIS face with a character height of 13 pixels.
@@ -121,7 +158,9 @@ void TFormMain::FormCreate() {
 
 void TFormMain::ApplySettings(const TMainSettings& s) {
     const TWindowState& w = s.Window;
-    ::SetWindowPos(Handle(), nullptr, w.Left, w.Top, w.Width, w.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT r = OnSomeScreen({w.Left, w.Top, w.Left + w.Width, w.Top + w.Height});
+    ::SetWindowPos(Handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyRunOptions(s.Options);
     EditArchiver.SetText(w.Archiver);
     RadioArcCtrl.SetItemIndex(w.DblClick);
@@ -160,6 +199,13 @@ void TFormMain::BindEvents() {
     });
     On(WM_CLOSE, [this](WPARAM, LPARAM) -> LRESULT {
         if (FormCloseQuery()) DestroyHandle();
+        return 0;
+    });
+    // Windows ends the session (log off, shut down): never refused; the settings and lists are
+    // saved as closing saves them, and a run under way is stopped.
+    On(WM_QUERYENDSESSION, [](WPARAM, LPARAM) -> LRESULT { return TRUE; });
+    On(WM_ENDSESSION, [this](WPARAM wp, LPARAM) -> LRESULT {
+        if (wp) SessionEnds();
         return 0;
     });
     On(WM_DESTROY, [this](WPARAM, LPARAM) -> LRESULT {
@@ -299,6 +345,13 @@ bool TFormMain::FormCloseQuery() {
     return true;
 }
 
+void TFormMain::SessionEnds() {
+    sessionEnding_ = true;
+    StopRequested = true;
+    CloseProjectForm();
+    SaveSettings();
+}
+
 void TFormMain::TabChange() {
     if (Pages.ActivePageIndex() == TabArchive && Page(TabArchive).Tag == 0) {
         RefreshArchiveList();
@@ -309,8 +362,7 @@ void TFormMain::TabChange() {
 
 TWindowState TFormMain::CurrentWindowState() const {
     TWindowState w;
-    RECT r{};
-    ::GetWindowRect(Handle(), &r);
+    const RECT r = NormalWindowRect(Handle());
     w.Top = r.top;
     w.Left = r.left;
     w.Width = r.right - r.left;
@@ -453,26 +505,34 @@ void TFormMain::mAddFileClick() {
 
 void TFormMain::mAddFolderClick() {
     const auto chosen = BrowseFolder(Handle(), "バックアップするフォルダの追加", "");
+    int added = -1;
     if (chosen) {
         const std::string refusal = FolderPathRefusal(*chosen);
         if (refusal.empty())
-            FolderEntries.Add(NewFolderEntry(*chosen));
+            added = FolderEntries.Add(NewFolderEntry(*chosen));
         else
             ShowInfoBox(Handle(), refusal);
     }
     Pages.SetActivePageIndex(TabFol);
+    if (added >= 0) SelectFolderRow(added);
+}
+
+void TFormMain::SelectFolderRow(int row) {
+    // The new folder alone selected, its settings in the group: a title typed next is its own.
+    ListFol.SetItemIndex(row);
+    ListFolClick();
 }
 
 void TFormMain::FilesDropped(const TStrings& paths) {
     bool lastWasFile = false;
-    std::string refused;
+    std::string refused, lastAdded;
     for (const auto& path : paths) {
         if (DirectoryExists(path)) {
             lastWasFile = false;
             if (ContainsPath(ListFol.Items(), path)) continue;
             const std::string refusal = FolderPathRefusal(path);
             if (refusal.empty())
-                FolderEntries.Add(NewFolderEntry(path));
+                lastAdded = FolderEntries.Line(FolderEntries.Add(NewFolderEntry(path)));
             else
                 refused += (refused.empty() ? "" : "\r\n") + refusal;
         } else if (FileExists(path)) {
@@ -481,6 +541,10 @@ void TFormMain::FilesDropped(const TStrings& paths) {
         }
     }
     Pages.SetActivePageIndex(lastWasFile ? TabBackup : TabFol);
+    // The last folder added is selected (rows may have moved in sorted mode: found by its line).
+    if (!lastAdded.empty())
+        for (int row = 0; row < FolderEntries.Count(); ++row)
+            if (FolderEntries.Line(row) == lastAdded) SelectFolderRow(row);
     if (!refused.empty()) ShowInfoBox(Handle(), refused);
 }
 
@@ -622,10 +686,37 @@ void TFormMain::mDeleteFileClick() {
 void TFormMain::mExtractClick() {
     const std::string path = archives_.SingleSelectedPath();
     if (path.empty()) return;
-    const auto parent = BrowseFolder(Handle(), "展開先フォルダの指定", "");
+    // Where the last restore went, else the archive's own folder: never the computer's root,
+    // where an Enter at once would unpack onto the desktop.
+    const std::string start = lastRestoreParent_.empty() ? ExtractFilePath(path) : lastRestoreParent_;
+    const auto parent = BrowseFolder(Handle(), "展開先フォルダの指定", start);
     if (!parent) return;
-    const std::string folder = RestoreArchive(Handle(), path, *parent);
-    ShowInfoBox(Handle(), "\"" + folder + "\"に展開しました");
+    lastRestoreParent_ = *parent;
+    const TRestoreResult r = RestoreWithProgress(path, *parent);
+    switch (r.Outcome) {
+        case TRestoreResult::rsDone:
+            ShowInfoBox(Handle(), "\"" + r.Folder + "\"に展開しました");
+            break;
+        case TRestoreResult::rsCancelled:
+            ShowInfoBox(Handle(), "展開を中止しました（途中まで展開したファイルは残していません）");
+            break;
+        case TRestoreResult::rsPartial:
+            ShowErrorBox(Handle(), PartialRestoreMessage(path, r));
+            break;
+    }
+}
+
+TRestoreResult TFormMain::RestoreWithProgress(const std::string& archivePath, const std::string& parent) {
+    // The progress window shows from the start and is gone before any box.
+    std::unique_ptr<TRestoreProgress> progress;
+    return RestoreArchive(Handle(), archivePath, parent,
+                          [&](int done, int total, const std::string& entry, bool& cancel) {
+                              if (!progress)
+                                  progress = std::make_unique<TRestoreProgress>(
+                                      Handle(), font_.get(), ExtractFileName(archivePath), total);
+                              if (done > 0) progress->Step(entry);
+                              cancel = progress->Cancelled();
+                          });
 }
 
 void TFormMain::ListViewClick() {
@@ -743,48 +834,33 @@ void TFormMain::DetailShowFolderPreview() {
 
 namespace {
 
-// Repainting of a control held off while it fills, resumed whichever way the filling ends.
-class TRedrawPause {
-  public:
-    explicit TRedrawPause(HWND w) : w_(w) { ::SendMessageA(w_, WM_SETREDRAW, FALSE, 0); }
-    ~TRedrawPause() {
-        ::SendMessageA(w_, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(w_, nullptr, TRUE);
-    }
-    TRedrawPause(const TRedrawPause&) = delete;
-    TRedrawPause& operator=(const TRedrawPause&) = delete;
-
-  private:
-    HWND w_;
-};
-
-void FillRows(widgets::TListView& list, const TDetailRows& rows) {
-    for (const auto& [name, data] : rows) list.SetSubItem(list.Add(name), 1, data);
+void FillRows(widgets::TVirtualListView& list, const TDetailRows& rows) {
+    std::vector<widgets::TVirtualListView::TRow> texts;
+    texts.reserve(rows.size());
+    for (const auto& [name, data] : rows) texts.push_back({name, data});
+    list.SetRows(std::move(texts));
 }
 
 }  // namespace
 
 void TFormMain::DetailShowRegistryValues(TTreeNode node) {
     if (!DetailOpen() || running_) return;
-    widgets::TListView& list = detail_->ListRegItem;
+    widgets::TVirtualListView& list = detail_->ListRegItem;
     detail_->ShowList();
     list.SetColumnCaption(1, kDetailDataColumn);
     list.Clear();
-    const TRedrawPause pause(list.Handle());
     FillRows(list, RegistryValueRows(RegView, node));
 }
 
 void TFormMain::DetailShowArchiveEntries() {
     if (!DetailOpen() || running_) return;
-    widgets::TListView& list = detail_->ListRegItem;
+    widgets::TVirtualListView& list = detail_->ListRegItem;
     detail_->ShowList();
     list.Clear();
     list.SetColumnCaption(1, kDetailSizeColumn);
     const std::string path = archives_.SingleSelectedPath();
     if (path.empty() || !FileExists(path)) return;
-    const TDetailRows rows = ArchiveEntryRows(Handle(), path);
-    list.Clear();
-    FillRows(list, rows);
+    FillRows(list, ArchiveEntryRows(Handle(), path));
 }
 
 // ---- Backup run ----
@@ -847,6 +923,14 @@ void TFormMain::SetRunning(bool running) {
     ::DragAcceptFiles(Handle(), running ? FALSE : TRUE);
 }
 
+namespace {
+
+// Thrown through the run when the session ends during it: the archive and the emptying are not
+// begun when nobody is left to see them through.
+struct TSessionEnds {};
+
+}  // namespace
+
 void TFormMain::mBackupClick() {
     if (running_) {
         ShowInfoBox(Handle(), kRunUnderWay);
@@ -855,9 +939,9 @@ void TFormMain::mBackupClick() {
     const std::string base = AddBackslash(EditBaseDir.Text()), arcDir = AddBackslash(EditArcDir.Text());
     EditBaseDir.SetText(base);
     EditArcDir.SetText(arcDir);
-    CheckRunFolder(kBaseFolderTerm, base);
+    CheckRunFolder(kBaseFolderTerm, base, kBaseFolderUnset);
     if (CheckArchive.Checked()) {
-        CheckRunFolder(kArchiveFolderTerm, arcDir);
+        CheckRunFolder(kArchiveFolderTerm, arcDir, kArchiveFolderUnset);
         CheckArchiveFolder(base, arcDir);
     }
     if (AnotherRunUnderWay()) throw std::runtime_error(kAnotherRun);
@@ -876,6 +960,11 @@ void TFormMain::mBackupClick() {
     in.Owner = Handle();
     in.CheckStop = [this](bool& stop) { CheckStop(stop); };
     in.OnStage = [this](TRunStage stage) {
+        if (sessionEnding_) throw TSessionEnds();
+        if (runLog_) {
+            runLog_->Flush();
+            runLog_->ShowNextLineAtOnce();
+        }
         if (stage == TRunStage::rsCopiesDone) {
             SetStopButtonRunning(false);
             ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -897,16 +986,29 @@ void TFormMain::mBackupClick() {
         sink->AddLine(kLogRunHeader);
         sink->AddLine("");
         in.Log = &*sink;
+        runLog_ = &*sink;
     }
     SetRunning(true);
     TRunResult result;
     std::exception_ptr error;
     try {
         result = RunBackup(in);
+    } catch (const TSessionEnds&) {
     } catch (...) {
         error = std::current_exception();
     }
+    runLog_ = nullptr;
+    if (sessionEnding_) {
+        // The settings are saved already; no box holds up the end of the session.
+        if (sink) sink->Flush();
+        SetRunning(false);
+        return;
+    }
+    const TStrings notices = error ? TStrings() : RunNotices(result, arcDir);
+    if (sink)
+        for (const std::string& line : notices) sink->AddLine(line);
     if (StopRequested) {
+        if (sink) sink->Flush();
         ShowInfoBox(Handle(), kRunStopped);
         if (log) {
             sink->AddLine("");
@@ -920,15 +1022,24 @@ void TFormMain::mBackupClick() {
         sink->AddLine("");
         sink->AddLine("");
         sink->AddLine(kLogRunEnd);
+        sink->Flush();
     }
     SetRunning(false);
-    if (closeAfterRun_) ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
-    if (error) std::rethrow_exception(error);
-    if (result.Outcome == TRunResult::roNoBaseFolder)  // gone since the check
-        throw std::runtime_error(FolderMissingMessage(kBaseFolderTerm, base));
-    if (result.Outcome == TRunResult::roAnotherRun) throw std::runtime_error(kAnotherRun);
-    const std::string notice = RunNotice(result);
-    if (!notice.empty()) ShowInfoBox(Handle(), notice);
+    // What the run has to say comes before a close asked for during it: the box would go with the
+    // window unseen.
+    const bool close = closeAfterRun_;
+    closeAfterRun_ = false;
+    try {
+        if (error) std::rethrow_exception(error);
+        if (result.Outcome == TRunResult::roNoBaseFolder)  // gone since the check
+            throw std::runtime_error(FolderMissingMessage(kBaseFolderTerm, base));
+        if (result.Outcome == TRunResult::roAnotherRun) throw std::runtime_error(kAnotherRun);
+        if (!notices.empty()) ShowInfoBox(Handle(), BoxLines(notices));
+    } catch (const std::exception& e) {
+        if (!close) throw;
+        ShowErrorBox(Handle(), e.what());
+    }
+    if (close) ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
 void TFormMain::tbStopClick() {
@@ -945,6 +1056,7 @@ void TFormMain::CheckStop(bool& stop) {
         DispatchMainMessage(*this, msg);
     }
     if (OnStopCheck) OnStopCheck();
+    if (runLog_) runLog_->FlushDue();
     stop = StopRequested;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ArchiveList.h"
+#include "ArchiveRestore.h"
 #include "FileDialog.h"
 #include "FolderList.h"
 #include "FormPlus.h"
@@ -68,6 +69,9 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     void FormResize();
     // Saves and lets the window close (never refused).
     bool FormCloseQuery();
+    // The session ends (WM_ENDSESSION): saved as closing saves, a run under way stopped before
+    // its archive, no box shown.
+    void SessionEnds();
     void TabChange();
     void LoadSettings();
     // Writes ostra.ini and, outside project mode, the lists; shows what failed in one error box.
@@ -125,6 +129,8 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     void mRefreshClick() { RefreshArchiveList(); }
     // "展開...": the selected archive into a new folder named after it, below a chosen folder.
     void mExtractClick();
+    // The restore itself, with its progress window and cancel button over this window.
+    TRestoreResult RestoreWithProgress(const std::string& archivePath, const std::string& parent);
     void ListViewClick();
     void ListViewDblClick();
     void EditArchiverEllipsisClick();
@@ -193,6 +199,8 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     void WMDropFiles(HDROP drop);
     // The one selected folder row (the caret row when it is selected), -1 without one.
     int CurrentFolderRow() const;
+    // Selects one folder row alone and shows its settings in the group.
+    void SelectFolderRow(int row);
     void FolderEditKeyPress(const widgets::TEdit& edit, char& key);
 
     TMainMenu menu_;
@@ -205,9 +213,15 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     bool running_ = false;
     // The user closed the main window during a run: it closes once the run is over.
     bool closeAfterRun_ = false;
+    // The log of the run under way while the detail window shows it, else null.
+    TMemoLog* runLog_ = nullptr;
+    // Windows is ending the session: a run stops and shows nothing.
+    bool sessionEnding_ = false;
     std::unique_ptr<TFormProject> projectForm_;
     TStrings projectItems_;
     bool projectMenuFilled_ = false;
+    // The folder the last restore went into, where the next one starts.
+    std::string lastRestoreParent_;
 };
 
 }  // namespace ostra

@@ -138,7 +138,9 @@ void TFormMain::mProjectItemClick(const std::string& name) {
 void TFormMain::mReadiniClick() {
     if (ProjectForm() || running_) return;
     ApplyRunOptions(ReadRunOptions(TSettingsFile(AppDir + kIniFile)));
-    TMainLists lists = CurrentLists();
+    // A base list file that is missing is an empty base list: the project's list kept here would
+    // be written into the base files at closing, and backed up by ostrun.
+    TMainLists lists;
     LoadMainLists(AppDir, lists);
     ListFiles.SetItems(lists.Files);
     ListReg.SetItems(lists.Registry);

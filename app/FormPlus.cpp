@@ -1,5 +1,7 @@
 #include "FormPlus.h"
 
+#include <algorithm>
+
 namespace ostra {
 
 bool TFormPlus::Create(HWND owner, HFONT font, int left, int top, const TDetailGeometry& g) {
@@ -62,8 +64,24 @@ void TFormPlus::FormResize() {
 }
 
 void TMemoLog::AddLine(const std::string& line) {
-    memo_.AddLine(line);
+    pending_.append(line).append("\r\n");
+    if (nextAtOnce_ || ::GetTickCount64() - lastShown_ >= interval_) Flush();
+}
+
+void TMemoLog::FlushDue() {
+    if (!pending_.empty() && ::GetTickCount64() - lastShown_ >= interval_) Flush();
+}
+
+void TMemoLog::Flush() {
+    nextAtOnce_ = false;
+    if (pending_.empty()) return;
+    const ULONGLONG start = ::GetTickCount64();
+    memo_.AppendText(pending_);
+    pending_.clear();
+    // Painted now: the step that follows may leave no time to.
     ::UpdateWindow(memo_.Handle());
+    lastShown_ = ::GetTickCount64();
+    interval_ = std::max(kMinInterval, kCostFactor * (lastShown_ - start));
 }
 
 }  // namespace ostra

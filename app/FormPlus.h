@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "ListView.h"
+#include "VirtualListView.h"
 #include "LogAndStop.h"
 #include "MainSettings.h"
 #include "Memo.h"
@@ -32,7 +32,8 @@ class TFormPlus : public widgets::TWindow {
     // As the user closes it: asks OnCloseQuery, then runs OnClose (FormClose) and goes.
     void Close();
 
-    widgets::TListView ListRegItem;
+    // Its rows are the window's own: an archive of thousands of entries goes in at once.
+    widgets::TVirtualListView ListRegItem;
     widgets::TMemo Edit;
 
     // One of the two controls is shown, the other hidden.
@@ -50,15 +51,33 @@ class TFormPlus : public widgets::TWindow {
     void FormResize();
 };
 
-// The run's log shown line by line in the detail window's text box, painted as each line comes
-// (a long step after a line leaves no time to paint).
+// The run's log in the detail window's text box. Each change of the text box costs as much as
+// the whole of many lines (under Wine it measures and paints anew: tens of milliseconds when the
+// machine is busy), so lines that come fast are gathered and shown together, at most a few
+// times a second; a line after a quiet spell, and the first line of a step, are shown at once (a
+// long pack starts after its "アーカイブファイルの作成開始..." is on the screen).
 class TMemoLog : public TLogSink {
   public:
     explicit TMemoLog(widgets::TMemo& memo) : memo_(memo) {}
     void AddLine(const std::string& line) override;
+    // Shows the lines gathered when it is time to (called between the items of a step).
+    void FlushDue();
+    // Shows every line gathered, now.
+    void Flush();
+    // A step begins: its first line is shown at once.
+    void ShowNextLineAtOnce() { nextAtOnce_ = true; }
+
+    // The shortest time between two showings, and how many times a showing's own cost it is at
+    // least (the log costs the run no more than an eighth of its time).
+    static constexpr ULONGLONG kMinInterval = 250;
+    static constexpr ULONGLONG kCostFactor = 8;
 
   private:
     widgets::TMemo& memo_;
+    std::string pending_;
+    ULONGLONG lastShown_ = 0;
+    ULONGLONG interval_ = kMinInterval;
+    bool nextAtOnce_ = true;
 };
 
 }  // namespace ostra

@@ -21,7 +21,9 @@ void ShowInfoBox(HWND owner, const std::string& message) {
 }
 
 bool AskYesNo(HWND owner, const std::string& question) {
-    return ::MessageBoxA(owner, question.c_str(), "", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    // "No" is the default: the one question guards a step that cannot be undone, and a reflex
+    // Enter must not take it.
+    return ::MessageBoxA(owner, question.c_str(), "", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 }  // namespace ostra

@@ -15,7 +15,7 @@ std::string ErrorBoxText(const std::string& message);
 
 void ShowErrorBox(HWND owner, const std::string& message);
 void ShowInfoBox(HWND owner, const std::string& message);
-// Yes and No, a question icon, an empty caption; true for Yes.
+// Yes and No (No the default button), a question icon, an empty caption; true for Yes.
 bool AskYesNo(HWND owner, const std::string& question);
 
 }  // namespace ostra

@@ -38,38 +38,54 @@ void TRegistryAccessor::CloseKey() {
     path_.clear();
 }
 
-TStrings TRegistryAccessor::GetKeyNames() const {
+namespace {
+
+// The names of a key's subkeys or values. The key's longest name is counted in UTF-16
+// characters, and a name is handed over in Shift-JIS, up to two bytes a character: the buffer
+// is sized in bytes, and grown when a name still does not fit (the registry may change between
+// the two calls). A name that cannot be read at all is left out, the others stay.
+template <typename TEnum>
+TStrings EnumNames(DWORD count, DWORD longest, TEnum enumerate) {
     TStrings names;
-    if (!key_) return names;
-    DWORD count = 0, maxLen = 0;
-    if (::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, &count, &maxLen, nullptr, nullptr, nullptr,
-                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return names;
-    std::vector<char> buf(maxLen + 2);
+    std::vector<char> buf(2 * static_cast<size_t>(longest) + 2);
     for (DWORD i = 0; i < count; ++i) {
-        DWORD len = static_cast<DWORD>(buf.size());
-        if (::RegEnumKeyExA(key_.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) ==
-            ERROR_SUCCESS)
-            names.emplace_back(buf.data(), len);
+        for (;;) {
+            DWORD len = static_cast<DWORD>(buf.size());
+            const LONG r = enumerate(i, buf.data(), &len);
+            if (r == ERROR_SUCCESS) {
+                names.emplace_back(buf.data(), len);
+            } else if (r == ERROR_MORE_DATA && buf.size() < 65536) {
+                buf.resize(buf.size() * 2);
+                continue;
+            }
+            break;
+        }
     }
     return names;
 }
 
-TStrings TRegistryAccessor::GetValueNames() const {
-    TStrings names;
-    if (!key_) return names;
-    DWORD count = 0, maxLen = 0;
-    if (::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxLen,
+}  // namespace
+
+TStrings TRegistryAccessor::GetKeyNames() const {
+    if (!key_) return {};
+    DWORD count = 0, longest = 0;
+    if (::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
                            nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return names;
-    std::vector<char> buf(maxLen + 2);
-    for (DWORD i = 0; i < count; ++i) {
-        DWORD len = static_cast<DWORD>(buf.size());
-        if (::RegEnumValueA(key_.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) ==
-            ERROR_SUCCESS)
-            names.emplace_back(buf.data(), len);
-    }
-    return names;
+        return {};
+    return EnumNames(count, longest, [this](DWORD i, char* name, DWORD* len) {
+        return ::RegEnumKeyExA(key_.get(), i, name, len, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
+TStrings TRegistryAccessor::GetValueNames() const {
+    if (!key_) return {};
+    DWORD count = 0, longest = 0;
+    if (::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longest,
+                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return {};
+    return EnumNames(count, longest, [this](DWORD i, char* name, DWORD* len) {
+        return ::RegEnumValueA(key_.get(), i, name, len, nullptr, nullptr, nullptr, nullptr);
+    });
 }
 
 TRegDataInfo TRegistryAccessor::GetDataInfo(const std::string& name) const {

@@ -13,7 +13,8 @@ std::string FolderMissingMessage(const std::string& term, const std::string& fol
     return term + "\"" + folder + "\"が存在しません";
 }
 
-void CheckRunFolder(const std::string& term, const std::string& folder) {
+void CheckRunFolder(const std::string& term, const std::string& folder, const char* unsetMessage) {
+    if (folder.empty()) throw std::runtime_error(unsetMessage);
     if (!DirectoryExists(folder)) throw std::runtime_error(FolderMissingMessage(term, folder));
     if (ResolvedRunFolder(folder).empty())
         throw std::runtime_error(term + "\"" + folder +
@@ -25,20 +26,42 @@ bool AnotherRunUnderWay() {
     return static_cast<bool>(marker);
 }
 
-std::string RunNotice(const TRunResult& r) {
+TStrings RunNotices(const TRunResult& r, const std::string& archiveFolder) {
+    TStrings notices;
+    switch (r.ArchiveStep) {
+        case TRunResult::asNoArchiveFolder:
+            notices.push_back(FolderMissingMessage(kArchiveFolderTerm, archiveFolder) +
+                              "ため、書庫は作成しませんでした（コピーは済んでいます）");
+            break;
+        case TRunResult::asArchiveFolderInBase:
+            notices.emplace_back(
+                "圧縮先フォルダが基準フォルダの中にあるため、書庫は作成しませんでした（コピーは済んでいます）");
+            break;
+        case TRunResult::asRan:
+            if (r.Archive.Outcome == TArchiveResult::arFailed)
+                notices.emplace_back("書庫を作成できませんでした（圧縮処理が中止されたか、失敗しました）");
+            break;
+        default:
+            break;
+    }
     switch (r.Emptying) {
         case TRunResult::emNoArchive:
-            return r.Archive.Outcome == TArchiveResult::arNothingToPack
-                       ? std::string()
-                       : "書庫が作成されなかったため、基準フォルダ内のファイルは削除しませんでした";
+            if (r.Archive.Outcome != TArchiveResult::arNothingToPack)
+                notices.emplace_back("書庫が作成されなかったため、基準フォルダ内のファイルは削除しませんでした");
+            break;
         case TRunResult::emUnsafe:
-            return "基準フォルダ内にバックアップ元、プログラムのフォルダまたは圧縮先フォルダがあるため、"
-                   "基準フォルダ内のファイルは削除しませんでした";
+            notices.emplace_back(
+                "基準フォルダ内にバックアップ元、プログラムのフォルダまたは圧縮先フォルダがあるため、"
+                "基準フォルダ内のファイルは削除しませんでした");
+            break;
         case TRunResult::emArchiveUnsound:
-            return "作成した書庫を読み戻せなかったため、基準フォルダ内のファイルは削除しませんでした";
+            notices.emplace_back(
+                "作成した書庫を読み戻せなかったため、基準フォルダ内のファイルは削除しませんでした");
+            break;
         default:
-            return std::string();
+            break;
     }
+    return notices;
 }
 
 }  // namespace ostra

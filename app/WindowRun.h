@@ -24,18 +24,25 @@ inline constexpr const char* kRunUnderWay = "バックアップ処理の実行�
 inline constexpr const char* kAnotherRun =
     "ほかのバックアップ処理（ostrun など）が実行中のため、バックアップを開始できません";
 
+// An empty folder setting, named as the settings page names it.
+inline constexpr const char* kBaseFolderUnset = "基準（バックアップ先）フォルダが設定されていません";
+inline constexpr const char* kArchiveFolderUnset = "圧縮ファイル保存先フォルダが設定されていません";
+
 // term"folder"が存在しません.
 std::string FolderMissingMessage(const std::string& term, const std::string& folder);
 
-// Raises the error of a folder the run cannot use: missing ("…が存在しません"), or not a full path
-// (a run would read it relative to whatever folder the program started in).
-void CheckRunFolder(const std::string& term, const std::string& folder);
+// Raises the error of a folder the run cannot use: not set (unsetMessage), missing
+// ("…が存在しません"), or not a full path (a run would read it relative to whatever folder the
+// program started in).
+void CheckRunFolder(const std::string& term, const std::string& folder, const char* unsetMessage);
 
 // True while a run holds the run marker (in this program or in ostrun).
 bool AnotherRunUnderWay();
 
-// The notice a finished run leaves when the base folder was to be emptied and was not (the
-// copies stay); empty otherwise.
-std::string RunNotice(const TRunResult& result);
+// What a finished run has to tell beyond the lines of its steps, one line each: the archive that
+// was asked for and not made, and why (archiveFolder: the folder as the settings name it), and
+// the base folder that was to be emptied and was not (the copies stay). Empty when all went as
+// asked.
+TStrings RunNotices(const TRunResult& result, const std::string& archiveFolder);
 
 }  // namespace ostra

@@ -5,8 +5,10 @@
 namespace widgets {
 
 bool TListView::Create(HWND parent, bool multiSelect) {
-    DWORD style =
-        WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | (multiSelect ? 0 : LVS_SINGLESEL);
+    // The images stay their holder's (LVS_SHAREIMAGELISTS): the list would otherwise destroy them
+    // with itself, and the holder a second time.
+    DWORD style = WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+                  (multiSelect ? 0 : LVS_SINGLESEL);
     if (!CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", style, parent)) return false;
     ListView_SetExtendedListViewStyle(Handle(), LVS_EX_FULLROWSELECT);
     HookKeys();

@@ -1,5 +1,7 @@
 #include "Memo.h"
 
+#include <climits>
+
 namespace widgets {
 
 std::vector<std::string> TextToLines(const std::string& text) {
@@ -37,9 +39,13 @@ void TMemo::SetLines(const std::vector<std::string>& lines) {
 }
 
 void TMemo::AddLine(const std::string& line) {
-    const int end = ::GetWindowTextLengthA(Handle());
-    ::SendMessageA(Handle(), EM_SETSEL, end, end);
-    const std::string text = line + "\r\n";
+    AppendText(line + "\r\n");
+}
+
+void TMemo::AppendText(const std::string& text) {
+    // A position past the end is the end: no count of the whole text, which an ANSI edit control
+    // converts anew at every call.
+    ::SendMessageA(Handle(), EM_SETSEL, INT_MAX, INT_MAX);
     ::SendMessageA(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     ::SendMessageA(Handle(), EM_SCROLLCARET, 0, 0);
 }

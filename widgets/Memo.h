@@ -16,6 +16,8 @@ class TMemo : public TEdit {
     void SetLines(const std::vector<std::string>& lines);
     // Appends one line at the end and scrolls it into view.
     void AddLine(const std::string& line);
+    // Appends text (lines with their line breaks) at the end and scrolls it into view.
+    void AppendText(const std::string& text);
     void Clear();
     int LineCount() const { return static_cast<int>(Lines().size()); }
 };

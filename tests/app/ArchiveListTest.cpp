@@ -111,6 +111,12 @@ TEST_F(ArchivePageTest, ListingLeavesOutHiddenFilesAndForgetsAFolderThatIsGone) 
     form->EditArcDir.SetText(dir / "none");
     Command(*form, cmRefresh);
     EXPECT_EQ(form->ListView.Count(), 2);
+    // A row deleted meanwhile goes with its file, though the edit's folder lists nothing.
+    Select(*form, {0});
+    SendMessageA(form->ListView.Handle(), WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_FALSE(Exists(arc + "\\a.LZH"));
+    ASSERT_EQ(form->ListView.Count(), 1);
+    EXPECT_EQ(form->ListView.Caption(0), "b.lzh");
     testing_support::RemoveTree(arc);
     Command(*form, cmRefresh);
     EXPECT_EQ(form->ListView.Count(), 0);
@@ -152,7 +158,9 @@ TEST_F(ArchivePageTest, ARestoreGivesBackTheFilesOfTheRunIntoANewFolderAndNeverW
     ASSERT_EQ(MakeArchive(base, arc, 0, false, false, nullptr).Outcome, TArchiveResult::arCreated);
     Command(*form, cmRefresh);
     ASSERT_EQ(form->ListView.Count(), 1);
-    form->BrowseFolder = [&](HWND, const std::string&, const std::string&) {
+    std::vector<std::string> startedAt;
+    form->BrowseFolder = [&](HWND, const std::string&, const std::string& initial) {
+        startedAt.push_back(initial);
         return std::optional(dir / "to");
     };
     ASSERT_TRUE(CreateDirectoryA((dir / "to").c_str(), nullptr));
@@ -172,22 +180,79 @@ TEST_F(ArchivePageTest, ARestoreGivesBackTheFilesOfTheRunIntoANewFolderAndNeverW
     EXPECT_TRUE(ok.Boxes()[1].hasStopIcon);
     EXPECT_EQ(ok.Boxes()[1].text, "展開先のフォルダ\"" + restored + "\"がすでに存在します.");
     EXPECT_EQ(ReadFileBytes(restored + "\\backup\\memo.txt"), "edited");
+    // The folder dialog started at the archive's folder, then where the last restore went.
+    EXPECT_EQ(startedAt, (std::vector<std::string>{arc + "\\", dir / "to"}));
 }
 
-TEST_F(ArchivePageTest, ADamagedArchiveIsReportedAndLeavesNoFolderBehind) {
-    auto form = StartOnArchives({"2005_0101_000.lzh"});  // one byte, no archive
-    form->BrowseFolder = [&](HWND, const std::string&, const std::string&) {
-        return std::optional(dir.Path());
-    };
+TEST_F(ArchivePageTest, ARestoreThatWritesOnlySomeEntriesSaysWhichAndKeepsThem) {
+    auto form = StartOnArchives({});
+    ASSERT_TRUE(CopyFileA((std::string("Z:") + APP_FIXTURES "/handmade-dotdot.lzh").c_str(),
+                          (arc + "\\dotdot.lzh").c_str(), FALSE));
+    Command(*form, cmRefresh);
+    ASSERT_EQ(form->ListView.Count(), 1);
+    ASSERT_TRUE(CreateDirectoryA((dir / "to").c_str(), nullptr));
+    form->BrowseFolder = [&](HWND, const std::string&, const std::string&) { return std::optional(dir / "to"); };
     Select(*form, {0});
     BoxWatchdog ok(IDOK);
     Command(*form, cmExtract);
     ok.Stop();
     ASSERT_EQ(ok.Boxes().size(), 1u);
     EXPECT_TRUE(ok.Boxes()[0].hasStopIcon);
-    EXPECT_EQ(ok.Boxes()[0].text.rfind("書庫\"" + arc + "\\2005_0101_000.lzh\"を展開できませんでした", 0), 0u)
-        << ok.Boxes()[0].text;
-    EXPECT_FALSE(Exists(dir / "2005_0101_000"));
+    const std::string folder = dir / "to\\dotdot";
+    // The names as the library lists them; the error box's full stop after the last line.
+    EXPECT_EQ(ok.Boxes()[0].text, "書庫\"" + arc + "\\dotdot.lzh\"の一部を展開できませんでした\r\n"
+                                  "展開できなかったファイル（3 個）:\r\n  ..\\evil.txt\r\n"
+                                  "  sub\\..\\..\\evil2.txt\r\n  a\\..\\..\\evil3.txt\r\n\r\n\"" +
+                                      folder + "\"に 1 個のファイルを展開しました.");
+    EXPECT_EQ(ReadFileBytes(folder + "\\ok.txt"), "fine");
+    EXPECT_FALSE(Exists(dir / "evil.txt"));
+}
+
+// Presses the cancel button of the restore's progress window once it shows, as the user does:
+// run from a timer of this thread, which the progress window's message handling serves while
+// the library extracts.
+bool g_progressSeen = false, g_mainWindowDisabled = false;
+HWND g_mainWindow = nullptr;
+void CALLBACK PressCancelOfProgress(HWND, UINT, UINT_PTR, DWORD) {
+    HWND progress = ::FindWindowA("TRestoreProgress", nullptr);
+    if (!progress || !::IsWindowVisible(progress) || g_progressSeen) return;
+    g_progressSeen = true;
+    g_mainWindowDisabled = !::IsWindowEnabled(g_mainWindow);
+    ::SendMessageA(::FindWindowExA(progress, nullptr, "Button", nullptr), BM_CLICK, 0, 0);
+}
+
+TEST_F(ArchivePageTest, ARestoreShowsItsProgressAndACancelLeavesNoFolder) {
+    // Enough data that the extraction outlasts a few of the dialog's updates.
+    const std::string base = dir / "base";
+    ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((base + "\\sub").c_str(), nullptr));
+    unsigned seed = 7;
+    for (int i = 0; i < 40; ++i) {
+        std::string text(250000, ' ');
+        for (char& c : text) c = static_cast<char>('a' + ((seed = seed * 1103515245 + 12345) >> 16) % 26);
+        ASSERT_TRUE(WriteFileBytes(base + "\\sub\\f" + std::to_string(i) + ".txt", text));
+    }
+    auto form = StartOnArchives({});
+    ASSERT_EQ(MakeArchive(base, arc, 0, false, false, nullptr).Outcome, TArchiveResult::arCreated);
+    Command(*form, cmRefresh);
+    form->BrowseFolder = [&](HWND, const std::string&, const std::string&) { return std::optional(dir.Path()); };
+    Select(*form, {0});
+    g_progressSeen = g_mainWindowDisabled = false;
+    g_mainWindow = form->Handle();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &PressCancelOfProgress);
+    BoxWatchdog ok(IDOK);
+    Command(*form, cmExtract);
+    ::KillTimer(nullptr, timer);
+    ok.Stop();
+    EXPECT_TRUE(g_progressSeen);
+    EXPECT_TRUE(g_mainWindowDisabled);
+    EXPECT_TRUE(::IsWindowEnabled(form->Handle()));
+    EXPECT_EQ(::FindWindowA("TRestoreProgress", nullptr), nullptr);
+    ASSERT_EQ(ok.Boxes().size(), 1u);
+    EXPECT_EQ(ok.Boxes()[0].text, "展開を中止しました（途中まで展開したファイルは残していません）");
+    EXPECT_FALSE(ok.Boxes()[0].hasStopIcon);
+    const std::string name = form->ListView.Caption(0);
+    EXPECT_FALSE(Exists(dir / name.substr(0, name.size() - 4)));
 }
 
 }  // namespace

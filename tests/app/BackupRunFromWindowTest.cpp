@@ -124,6 +124,8 @@ TEST_F(WindowRunTest, MissingFoldersAndAnotherRunAreRefusedBeforeAnythingIsCopie
     ASSERT_NE(detail, nullptr);
     detail->Edit.SetLines({"kept"});
     BoxWatchdog ok(IDOK);
+    form->EditBaseDir.SetText("");  // never set: the setting is named
+    Command(*form, cmBackup);
     form->EditBaseDir.SetText(dir / "none");
     Command(*form, cmBackup);
     EXPECT_EQ(detail->Edit.Lines(), (TStrings{"kept"}));  // the log is left alone
@@ -134,6 +136,9 @@ TEST_F(WindowRunTest, MissingFoldersAndAnotherRunAreRefusedBeforeAnythingIsCopie
     form->CheckArchive.SetChecked(true);
     testing_support::RemoveTree(base + "\\backup");
     testing_support::RemoveTree(base + "\\t");
+    form->EditArcDir.SetText("");
+    Command(*form, cmBackup);
+    form->EditArcDir.SetText(dir / "noarc");
     Command(*form, cmBackup);
     form->EditArcDir.SetText(base + "\\arc");
     ASSERT_TRUE(CreateDirectoryA((base + "\\arc").c_str(), nullptr));
@@ -146,12 +151,14 @@ TEST_F(WindowRunTest, MissingFoldersAndAnotherRunAreRefusedBeforeAnythingIsCopie
     EXPECT_EQ(detail->Edit.Lines(), before);
     ok.Stop();
     const auto boxes = ok.Boxes();
-    ASSERT_EQ(boxes.size(), 4u);
+    ASSERT_EQ(boxes.size(), 6u);
     for (const auto& b : boxes) EXPECT_TRUE(b.hasStopIcon) << b.text;
-    EXPECT_EQ(boxes[0].text, "基準(バックアップ先)フォルダ\"" + dir / "none\\" + "\"が存在しません.");
-    EXPECT_EQ(boxes[1].text, "圧縮先フォルダ\"" + dir / "noarc\\" + "\"が存在しません.");
-    EXPECT_EQ(boxes[2].text.rfind("圧縮先フォルダが基準フォルダと同フォルダ", 0), 0u) << boxes[2].text;
-    EXPECT_EQ(boxes[3].text, std::string(kAnotherRun) + ".");
+    EXPECT_EQ(boxes[0].text, "基準（バックアップ先）フォルダが設定されていません.");
+    EXPECT_EQ(boxes[1].text, "基準(バックアップ先)フォルダ\"" + dir / "none\\" + "\"が存在しません.");
+    EXPECT_EQ(boxes[2].text, "圧縮ファイル保存先フォルダが設定されていません.");
+    EXPECT_EQ(boxes[3].text, "圧縮先フォルダ\"" + dir / "noarc\\" + "\"が存在しません.");
+    EXPECT_EQ(boxes[4].text.rfind("圧縮先フォルダが基準フォルダと同フォルダ", 0), 0u) << boxes[4].text;
+    EXPECT_EQ(boxes[5].text, std::string(kAnotherRun) + ".");
     EXPECT_FALSE(Exists(base + "\\backup"));  // only the second command ran
     EXPECT_FALSE(form->tb97Main.ButtonEnabled(tbStopId));
 }
@@ -181,6 +188,97 @@ TEST_F(WindowRunTest, TheBaseFolderIsEmptiedAfterTheArchiveOnlyWhenNothingButCop
     EXPECT_FALSE(Exists(base + "\\own.txt"));  // packed with the copies, then emptied
     EXPECT_TRUE(Exists(base));
     EXPECT_GE(form->ListView.Count(), 1);
+}
+
+TEST_F(WindowRunTest, AnArchiveFolderOnlyTheRunFindsInsideTheBaseIsToldInABoxAndTheLog) {
+    auto form = StartWithLists();
+    // "base\." names the base folder; the archive folder inside it is found only by the run.
+    ASSERT_TRUE(CreateDirectoryA((base + "\\arc").c_str(), nullptr));
+    form->EditBaseDir.SetText(base + "\\.");
+    form->EditArcDir.SetText(base + "\\arc");
+    form->CheckArchive.SetChecked(true);
+    TFormPlus* detail = OpenDetail(*form);
+    ASSERT_NE(detail, nullptr);
+    BoxWatchdog ok(IDOK);
+    Command(*form, cmBackup);
+    ok.Stop();
+    const std::string notice =
+        "圧縮先フォルダが基準フォルダの中にあるため、書庫は作成しませんでした（コピーは済んでいます）";
+    ASSERT_EQ(ok.Boxes().size(), 1u);
+    EXPECT_EQ(ok.Boxes()[0].text, notice);
+    EXPECT_FALSE(ok.Boxes()[0].hasStopIcon);
+    const TStrings log = detail->Edit.Lines();
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(TStrings(log.end() - 4, log.end()), (TStrings{notice, "", "", "バックアップ終了"}));
+    EXPECT_TRUE(Exists(base + "\\backup\\3.txt"));
+    EXPECT_EQ(form->ListView.Count(), 0);
+}
+
+TEST_F(WindowRunTest, ClosingDuringARunShowsWhatTheRunHasToSayBeforeTheWindowGoes) {
+    // An original inside the base folder: the archive is made, the emptying refused with a notice.
+    ASSERT_TRUE(WriteFileBytes(base + "\\own.txt", "an original kept in the base folder"));
+    auto form = StartWithLists();
+    form->ListFiles.Add(base + "\\own.txt");
+    form->CheckArchive.SetChecked(true);
+    form->CheckDeleteFiles.SetChecked(true);
+    for (widgets::TCheckBox* c : {&form->chkDelConfirm, &form->chkDelShowDialog, &form->chkDelUseRecycleBin})
+        c->SetChecked(false);
+    int checks = 0;
+    form->OnStopCheck = [&] {
+        if (++checks == 1) ::SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    };
+    BoxWatchdog ok(IDOK);
+    Command(*form, cmBackup);
+    EXPECT_TRUE(testing_support::PumpUntil([&] { return form->Handle() == nullptr; }));
+    ok.Stop();
+    ASSERT_EQ(ok.Boxes().size(), 2u);
+    EXPECT_EQ(ok.Boxes()[0].text, "バックアップ処理を中止しました。");
+    EXPECT_NE(ok.Boxes()[1].text.find("基準フォルダ内のファイルは削除しませんでした"), std::string::npos)
+        << ok.Boxes()[1].text;
+    EXPECT_TRUE(Exists(base + "\\own.txt"));
+}
+
+TEST_F(WindowRunTest, TheEndOfTheSessionStopsARunBeforeItsArchiveSavesAndShowsNothing) {
+    auto form = StartWithLists();
+    form->CheckArchive.SetChecked(true);
+    int checks = 0;
+    form->OnStopCheck = [&] {
+        if (++checks != 2) return;
+        ::SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        ::SendMessageA(form->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    };
+    BoxWatchdog ok(IDOK);
+    Command(*form, cmBackup);
+    testing_support::PumpFor(300);
+    ok.Stop();
+    EXPECT_TRUE(ok.Boxes().empty());
+    EXPECT_TRUE(Exists(base + "\\backup\\1.txt"));
+    EXPECT_FALSE(Exists(base + "\\backup\\2.txt"));
+    EXPECT_EQ(testing_support::ReadFileBytes(prog + "backfol.ini"), src + ",t,f.txt,0\r\n");
+    WIN32_FIND_DATAA fd;
+    EXPECT_EQ(::FindFirstFileA((arc + "\\*.lzh").c_str(), &fd), INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(form->Running());
+}
+
+TEST_F(WindowRunTest, AClickPostedDuringARunReachesTheStopButtonBetweenItems) {
+    auto form = StartWithLists();
+    int checks = 0;
+    form->OnStopCheck = [&] {
+        if (++checks != 1) return;
+        // Queued as the mouse queues it: only a stop check that handles the pending messages
+        // sees it.
+        const RECT r = form->tb97Main.ButtonRect(tbStopId);
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        ::PostMessageA(form->tb97Main.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::PostMessageA(form->tb97Main.Handle(), WM_LBUTTONUP, 0, at);
+    };
+    BoxWatchdog ok(IDOK);
+    Command(*form, cmBackup);
+    ok.Stop();
+    ASSERT_EQ(ok.Boxes().size(), 1u);
+    EXPECT_EQ(ok.Boxes()[0].text, "バックアップ処理を中止しました。");
+    EXPECT_TRUE(Exists(base + "\\backup\\1.txt"));
+    EXPECT_FALSE(Exists(base + "\\backup\\3.txt"));
 }
 
 TEST_F(WindowRunTest, ClosingTheMainWindowDuringARunStopsItAndClosesWhenItIsOver) {

@@ -15,11 +15,18 @@ using testing_support::WriteFileBytes;
 
 namespace {
 
-// The rows of the detail window's list.
+// A text of the detail window's list as the control shows it.
+std::string ShownText(const TFormPlus& f, int row, int column) {
+    char text[1024] = {};
+    ListView_GetItemText(f.ListRegItem.Handle(), row, column, text, sizeof text);
+    return text;
+}
+
+// The rows of the detail window's list, as shown.
 TDetailRows Rows(const TFormPlus& f) {
     TDetailRows rows;
-    for (int i = 0; i < f.ListRegItem.Count(); ++i)
-        rows.emplace_back(f.ListRegItem.Caption(i), f.ListRegItem.SubItem(i, 1));
+    for (int i = 0; i < ListView_GetItemCount(f.ListRegItem.Handle()); ++i)
+        rows.emplace_back(ShownText(f, i, 0), ShownText(f, i, 1));
     return rows;
 }
 
@@ -85,6 +92,12 @@ TEST_F(FormMainTest, TheDetailControlFollowsThePage) {
     EXPECT_TRUE(detail->Edit.Visible());
     EXPECT_FALSE(detail->ListRegItem.Visible());
     EXPECT_EQ(detail->Edit.Text(), "");
+    // Straight back to the registry page: an empty list until a key is selected.
+    form->Pages.SetActivePageIndex(TabReg);
+    form->TabChange();
+    EXPECT_TRUE(detail->ListRegItem.Visible());
+    EXPECT_EQ(detail->ListRegItem.Count(), 0);
+    detail->ListRegItem.Add("row");
     form->Pages.SetActivePageIndex(TabArchive);
     form->TabChange();
     EXPECT_TRUE(detail->ListRegItem.Visible());
@@ -112,7 +125,7 @@ TEST_F(FormMainTest, AClickedFileShowsItsTextAndALargeFileOnlyItsFirstPart) {
 TEST_F(FormMainTest, AFolderPreviewListsEachPatternInTurn) {
     const std::string src = dir / "src";
     for (const char* d : {"", "\\sub"}) ASSERT_TRUE(CreateDirectoryA((src + d).c_str(), nullptr));
-    for (const char* f : {"\\b.doc", "\\a.txt", "\\c.bin", "\\sub\\d.txt"})
+    for (const char* f : {"\\b.doc", "\\z.txt", "\\c.bin", "\\sub\\d.txt"})
         ASSERT_TRUE(WriteFileBytes(src + f, "x"));
     ASSERT_TRUE(WriteFileBytes(prog + "backfol.ini", src + ",src,*.txt;*.doc,0\r\n"));
     auto form = Start();
@@ -120,10 +133,11 @@ TEST_F(FormMainTest, AFolderPreviewListsEachPatternInTurn) {
     ASSERT_NE(detail, nullptr);
     form->Pages.SetActivePageIndex(TabFol);
     ClickRow(form->ListFol, 0);
-    EXPECT_EQ(detail->Edit.Lines(), (TStrings{src + "\\a.txt", src + "\\b.doc"}));
+    // The patterns' order, which is not the names' order.
+    EXPECT_EQ(detail->Edit.Lines(), (TStrings{src + "\\z.txt", src + "\\b.doc"}));
     form->CheckSubFol.SetChecked(true);
     EXPECT_EQ(FolderPreview(src, "*.txt,*.doc", true),
-              (TStrings{src + "\\sub\\d.txt", src + "\\a.txt", src + "\\b.doc"}));
+              (TStrings{src + "\\sub\\d.txt", src + "\\z.txt", src + "\\b.doc"}));
     EXPECT_TRUE(FolderPreview("src", "*.*", true).empty());  // no full path: as a run, nothing
 }
 
@@ -175,13 +189,22 @@ TEST_F(DetailRegistryTest, ValuesListInNameOrderWithTheDefaultFirst) {
     ::RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>("d"), 2);
     ::RegSetValueExA(key, "bin", 0, REG_BINARY, reinterpret_cast<const BYTE*>("\1\2"), 2);
     ::RegSetValueExA(key, "path", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("%TEMP%"), 7);
+    // A name of double-byte characters; a name the code page cannot spell, which cannot be read
+    // back by its Shift-JIS name: the one row says so, the others stay.
+    ::RegSetValueExA(key, "長い日本語の名前", 0, REG_SZ, reinterpret_cast<const BYTE*>("値"), 3);
+    ::RegSetValueExW(key, L"\uD55C\uAE00", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&ten), sizeof ten);
     SelectKey(*form);  // the same node again: read anew
+    BoxWatchdog none;
     form->RegViewChange(form->RegView, form->RegView.Selected(), nullptr, "");
+    none.Stop();
+    EXPECT_TRUE(none.Boxes().empty());
     EXPECT_EQ(Rows(*detail), (TDetailRows{{"(標準)", ""},
+                                          {"??", kUnreadableValue},
                                           {"A", "\"x\""},
                                           {"B", "10"},
                                           {"bin", " - binary data - "},
-                                          {"path", "\"%TEMP%\""}}));
+                                          {"path", "\"%TEMP%\""},
+                                          {"長い日本語の名前", "\"値\""}}));
 }
 
 TEST_F(FormMainTest, AnArchiveRowShowsItsEntriesAndADamagedArchiveNone) {

@@ -167,6 +167,46 @@ TEST_F(FormMainTest, ClosingInProjectModeWritesOnlyTheWindowState) {
     EXPECT_FALSE(Exists(prog + "backreg.ini"));
 }
 
+TEST_F(FormMainTest, AMinimizedOrMaximizedWindowKeepsItsNormalPlaceAndAPlaceOffScreenIsLeft) {
+    const std::string place = "[Option]\r\nLeft=40\r\nTop=30\r\nWidth=420\r\nHeight=450\r\n";
+    for (int show : {SW_MINIMIZE, SW_MAXIMIZE}) {
+        ASSERT_TRUE(WriteFileBytes(prog + "ostra.ini", place));
+        auto form = Start();
+        ::ShowWindow(form->Handle(), show);
+        PumpFor(50);
+        ASSERT_TRUE(Close(*form));
+        TSettingsFile f(prog + "ostra.ini");
+        EXPECT_EQ(f.ReadInteger("Option", "Left", 0), 40) << show;
+        EXPECT_EQ(f.ReadInteger("Option", "Top", 0), 30) << show;
+        EXPECT_EQ(f.ReadInteger("Option", "Width", 0), 420) << show;
+        EXPECT_EQ(f.ReadInteger("Option", "Height", 0), 450) << show;
+    }
+    // An icon's place stored by an earlier version: the window comes back to the corner.
+    ASSERT_TRUE(WriteFileBytes(prog + "ostra.ini",
+                               "[Option]\r\nLeft=-32000\r\nTop=-32000\r\nWidth=420\r\nHeight=450\r\n"));
+    auto form = Start();
+    const RECT r = WindowRect(*form);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right - r.left, 420);
+}
+
+TEST_F(FormMainTest, TheEndOfTheSessionSavesAsClosingDoesAndACancelledEndNothing) {
+    auto form = Start();
+    form->ListFiles.Add("C:\\edited.txt");
+    form->EditBaseDir.SetText("C:\\edited\\");
+    // Asked, never refused; then the end is called off: nothing is written.
+    EXPECT_NE(::SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+    ::SendMessageA(form->Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(Exists(prog + "backup.ini"));
+    EXPECT_FALSE(Exists(prog + "ostra.ini"));
+    // It ends: saved as closing saves.
+    EXPECT_NE(::SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+    ::SendMessageA(form->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(ReadFileBytes(prog + "backup.ini"), "C:\\edited.txt\r\n");
+    EXPECT_EQ(TSettingsFile(prog + "ostra.ini").ReadString("Option", "BaseDir", ""), "C:\\edited\\");
+}
+
 TEST_F(FormMainTest, ASettingsFileThatCannotBeWrittenShowsTheErrorAndTheListsAreStillSaved) {
     ASSERT_TRUE(CreateDirectoryA((prog + "ostra.ini").c_str(), nullptr));
     auto form = Start();

@@ -139,6 +139,58 @@ TEST_F(FormMainTest, TheFolderSettingsGroupShowsAndRewritesTheClickedEntry) {
     EXPECT_EQ(form->FolderEntries.Lines(), updated);
 }
 
+TEST_F(FormMainTest, AReflexEnterAtTheClearQuestionKeepsTheList) {
+    auto form = Start();
+    form->ListFiles.SetItems({"C:\\a.txt", "C:\\b.txt"});
+    BoxWatchdog enter(testing_support::kEnterKey);
+    ChooseFromMenuOf(form->ListFiles, kClear);
+    ASSERT_TRUE(enter.WaitForBoxes(1));
+    enter.Stop();
+    EXPECT_EQ(enter.Boxes()[0].defaultButton, IDNO);
+    EXPECT_EQ(form->ListFiles.Count(), 2);
+}
+
+TEST_F(FormMainTest, AFolderJustAddedIsSelectedSoThatATitleTypedNextIsItsOwn) {
+    const std::string a = dir / "a", b = dir / "b";
+    ASSERT_TRUE(CreateDirectoryA(a.c_str(), nullptr) && CreateDirectoryA(b.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(prog + "backfol.ini", "C:\\old,old,*.txt,1\r\n"));
+    auto form = Start();
+    ClickRow(form->ListFol, 0);
+    form->BrowseFolder = [&](HWND, const std::string&, const std::string&) { return std::optional(a); };
+    Command(*form, cmAddFolder);
+    EXPECT_EQ(form->ListFol.SelectedRows(), std::vector<int>{1});
+    EXPECT_EQ(form->EditTitle.Text(), "a");
+    EXPECT_EQ(form->EditFilter.Text(), "*.*");
+    EXPECT_FALSE(form->CheckSubFol.Checked());
+    form->EditTitle.SetText("Mine");
+    SendMessageA(form->EditTitle.Handle(), WM_CHAR, '\r', 0);
+    // Dropped: the last folder of the drop likewise.
+    DropFiles(form->Handle(), {b});
+    EXPECT_EQ(form->ListFol.SelectedRows(), std::vector<int>{2});
+    EXPECT_EQ(form->EditTitle.Text(), "b");
+    EXPECT_EQ(form->FolderEntries.Lines(), (TStrings{"C:\\old,old,*.txt,1", a + ",Mine,*.*,0", b + ",b,*.*,0"}));
+}
+
+TEST_F(FormMainTest, TitlesThatARunWouldSkipAreRefusedWhenEntered) {
+    ASSERT_TRUE(WriteFileBytes(prog + "backfol.ini", "C:\\mail,Mail,*.*,0\r\n"));
+    auto form = Start();
+    ClickRow(form->ListFol, 0);
+    BoxWatchdog ok(IDOK);
+    for (const char* title : {"a\\b", "a/b", "c:x", "..", ". .", "表\\"}) {
+        form->EditTitle.SetText(title);
+        Command(*form, cmFolUpdate);
+    }
+    form->EditTitle.SetText("ソ表");  // trail bytes of a backslash's value are no backslash
+    Command(*form, cmFolUpdate);
+    ok.Stop();
+    ASSERT_EQ(ok.Boxes().size(), 6u);
+    for (const auto& box : ok.Boxes()) {
+        EXPECT_FALSE(box.hasStopIcon);
+        EXPECT_EQ(box.text.rfind("タイトルに「\\」「/」「:」を含む名前や「.」だけの名前は使えません", 0), 0u) << box.text;
+    }
+    EXPECT_EQ(form->FolderEntries.Lines(), TStrings{"C:\\mail,ソ表,*.*,0"});
+}
+
 TEST_F(FormMainTest, AfterASortAndLaterAdditionsEveryFolderRowShowsItsOwnSettings) {
     const std::string b = dir / "b", a = dir / "A b";
     ASSERT_TRUE(CreateDirectoryA(b.c_str(), nullptr) && CreateDirectoryA(a.c_str(), nullptr));

@@ -300,6 +300,24 @@ TEST_F(ProjectTest, ProjectModeFromNewUntilTheBaseSettingsAreReadAndTheBaseFiles
     EXPECT_TRUE(base.Archive);
 }
 
+TEST_F(ProjectTest, ABaseListFileThatIsMissingReadsBackAsAnEmptyList) {
+    ASSERT_TRUE(WriteFileBytes(prog + "backup.ini", "C:\\base.txt\r\n"));
+    auto form = Start();
+    Command(*form, cmProjectMake);
+    form->ListFiles.SetItems({"C:\\project.txt"});
+    form->FolderEntries.Assign({"C:\\P,P,*.*,0"});
+    form->ListReg.SetItems({"HKEY_USERS\\project"});
+    Command(*form, cmReadini);
+    EXPECT_EQ(form->ListFiles.Items(), TStrings{"C:\\base.txt"});
+    EXPECT_EQ(form->FolderEntries.Count(), 0);
+    EXPECT_EQ(form->ListFol.Count(), 0);
+    EXPECT_EQ(form->ListReg.Count(), 0);
+    ASSERT_TRUE(Close(*form));
+    EXPECT_EQ(ReadFileBytes(prog + "backfol.ini"), "");
+    EXPECT_EQ(ReadFileBytes(prog + "backreg.ini"), "");
+    ExpectNoBoxes();
+}
+
 TEST_F(ProjectTest, ATwentyFirstProjectIsInTheMenuAtOnceAndOnlyTwentyAfterARestart) {
     ASSERT_TRUE(::CreateDirectoryA(Project("").c_str(), nullptr));
     for (int i = 1; i <= 20; ++i) {

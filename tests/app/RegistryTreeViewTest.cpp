@@ -19,6 +19,7 @@ namespace {
 const std::string kTestName = "PelmiraTreeTest" + std::to_string(::GetCurrentProcessId());
 const std::string kTestKeyPath = "Software\\" + kTestName;
 const char* const kTestKey = kTestKeyPath.c_str();
+const char* const kLongName = "長い日本語の名前";
 
 class RegistryTreeViewTest : public ::testing::Test {
   protected:
@@ -34,7 +35,9 @@ class RegistryTreeViewTest : public ::testing::Test {
         RegSetValueExA(k, "B", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&ten), sizeof ten);
         RegSetValueExA(k, "A", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
         RegSetValueExA(k, "bin", 0, REG_BINARY, reinterpret_cast<const BYTE*>("\1\2"), 2);
-        for (const char* sub : {"beta", "Alpha", "gamma\\deeper"}) {
+        // A name of double-byte characters, longer in Shift-JIS bytes than in UTF-16 characters.
+        RegSetValueExA(k, kLongName, 0, REG_SZ, reinterpret_cast<const BYTE*>("値"), 3);
+        for (const char* sub : {"beta", "Alpha", "Gamma\\deeper", "a_b", "aB", kLongName}) {
             HKEY s = nullptr;
             RegCreateKeyExA(k, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &s, nullptr);
             RegCloseKey(s);
@@ -56,6 +59,12 @@ class RegistryTreeViewTest : public ::testing::Test {
         for (TTreeNode n = tree.FirstChild(parent); n; n = tree.NextSibling(n))
             texts.push_back(tree.NodeText(n));
         return texts;
+    }
+    // Expands a node as the user does (its expansion is asked for again each time), which a
+    // program's own expansion is not after the first.
+    void ExpandAsTheUser(TTreeNode node) {
+        tree.Select(node);
+        ::SendMessageA(tree.Handle(), WM_KEYDOWN, VK_ADD, 0);
     }
     // The node of HKCU\Software\PelmiraTreeTest, expanded level by level as a user would.
     TTreeNode TestNode() {
@@ -109,19 +118,26 @@ TEST_F(RegistryTreeViewTest, SubkeysLoadSortedOneLevelAheadAndOnlyOnce) {
     TTreeNode test = TestNode();
     ASSERT_NE(test, nullptr);
     EXPECT_EQ(tree.KeyNameOf(test), "\\" + kTestKeyPath);
-    EXPECT_EQ(ChildTexts(test), (std::vector<std::string>{"Alpha", "beta", "gamma"}));  // case-blind order
+    // In the list's order, letter case ignored: neither the registry's own order nor a
+    // case-sensitive one.
+    const std::vector<std::string> sorted = {"a_b", "aB", "Alpha", "beta", "Gamma", kLongName};
+    EXPECT_EQ(ChildTexts(test), sorted);
     tree.Expand(test);
-    EXPECT_EQ(ChildTexts(Child(test, "gamma")), (std::vector<std::string>{"deeper"}));
-    // Added after its parent was read: not shown until the tree is built again.
+    EXPECT_EQ(ChildTexts(Child(test, "Gamma")), (std::vector<std::string>{"deeper"}));
+    // Added after its parent was read: not shown until the tree is built again, however often
+    // the user expands the nodes above it.
     HKEY k = nullptr;
     RegCreateKeyExA(HKEY_CURRENT_USER, (kTestKeyPath + "\\delta").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                     nullptr, &k, nullptr);
     RegCloseKey(k);
-    tree.Collapse(test);
-    tree.Expand(test);
-    EXPECT_EQ(ChildTexts(test).size(), 3u);
+    const TTreeNode software = tree.Parent(test);
+    tree.Collapse(software);
+    ExpandAsTheUser(software);
+    ExpandAsTheUser(test);
+    EXPECT_TRUE(tree.Expanded(software) && tree.Expanded(test));
+    EXPECT_EQ(ChildTexts(test), sorted);
     tree.BuildTree();
-    EXPECT_EQ(ChildTexts(TestNode()).size(), 4u);
+    EXPECT_EQ(ChildTexts(TestNode()).size(), sorted.size() + 1);
 }
 
 TEST_F(RegistryTreeViewTest, ChangeClickAndDoubleClickEvents) {
@@ -172,7 +188,8 @@ TEST_F(RegistryTreeViewTest, ValuesOfANodesKey) {
     TStrings names;
     tree.ListValueNames(test, names);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (TStrings{"A", "B", "bin"}));
+    EXPECT_EQ(names, (TStrings{"A", "B", "bin", kLongName}));
+    EXPECT_EQ(tree.ValueAsString(test, kLongName), "値");
     EXPECT_EQ(tree.ValueInfo(test, "B").Type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(tree.ValueInfo(test, "bin").Type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(tree.ValueInfo(test, "bin").Size, 2u);

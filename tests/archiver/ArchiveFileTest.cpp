@@ -484,6 +484,22 @@ TEST_F(ArchivePackLog, WithPfArchiverOptionsAndNamesReachTheLibraryAsGiven) {
     EXPECT_EQ(options_test::Differences(o, before), "");
 }
 
+TEST_F(ArchivePackLog, AnArchiveThatDoesNotOpenIsNeverSearched) {
+    ASSERT_TRUE(WriteFileBytes(ArchiveName, "TARC\r\none.txt|1|1|0|0|-|-|-\r\n"));
+    Library().Set("openfails", 1);
+    EXPECT_EQ(Archive.OpenArchive(nullptr, 0), 1);
+    TEntryRecord e{};
+    EXPECT_NE(Archive.FindFirst("*.*", e), 0);
+    EXPECT_NE(Archive.FindNext(e), 0);
+    Archive.CloseArchive();
+    Library().Set("openfails", 0);
+    const std::string log = Library().Log();
+    EXPECT_NE(log.find("OpenArchive|"), std::string::npos) << log;
+    EXPECT_EQ(log.find("FindFirst"), std::string::npos) << log;
+    EXPECT_EQ(log.find("FindNext"), std::string::npos) << log;
+    EXPECT_EQ(log.find("CloseArchive"), std::string::npos) << log;
+}
+
 TEST_F(ArchivePackLog, BadInputReachesTheCallerAndLeavesEverythingAsItWas) {
     const std::string archived = "TARC\r\nold.txt|1|1|0|0|-|-|-\r\n";
     ASSERT_TRUE(WriteFileBytes(ArchiveName, archived));

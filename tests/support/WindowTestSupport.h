@@ -71,10 +71,14 @@ struct ShownBox {
     std::string text;  // the message of a message box (its static control 0xFFFF)
     std::vector<std::string> statics;
     bool hasStopIcon = false;
+    int defaultButton = 0;  // the id of the default push button (the one Enter presses), 0 without one
 };
 
+// Told to a BoxWatchdog: press Enter in each box, which presses whichever button is the default.
+inline constexpr int kEnterKey = 0;
+
 // Presses `button` in every dialog window (class #32770) that this process shows, from a thread
-// of its own, and keeps what each showed. Gives up after timeoutMs. A dialog that sets itself up
+// of its own, and keeps what each showed; kEnterKey presses Enter in it instead. Gives up after timeoutMs. A dialog that sets itself up
 // after it shows (a browse dialog selects its folder) is pressed once `ready` says so, or after 5 s.
 class BoxWatchdog {
   public:
@@ -114,6 +118,9 @@ class BoxWatchdog {
         char cls[64] = {};
         ::GetClassNameA(child, cls, sizeof cls);
         auto* box = reinterpret_cast<ShownBox*>(param);
+        if (lstrcmpiA(cls, "Button") == 0 && !box->defaultButton &&
+            (::GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            box->defaultButton = ::GetDlgCtrlID(child);
         if (lstrcmpiA(cls, "Static") == 0) {
             if (::SendMessageA(child, STM_GETICON, 0, 0) ==
                 reinterpret_cast<LRESULT>(::LoadIcon(nullptr, IDI_HAND)))
@@ -135,6 +142,16 @@ class BoxWatchdog {
         ::GetClassNameA(w, cls, sizeof cls);
         if (pid == s->pid && ::IsWindowVisible(w) && lstrcmpA(cls, "#32770") == 0) s->found.push_back(w);
         return TRUE;
+    }
+    // Enter as the keyboard gives it: to the control of the box that has the focus.
+    static void PressEnter(HWND box) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        HWND to = ::GetGUIThreadInfo(::GetWindowThreadProcessId(box, nullptr), &info) && info.hwndFocus
+                      ? info.hwndFocus
+                      : box;
+        ::PostMessageA(to, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        ::PostMessageA(to, WM_KEYUP, VK_RETURN, 0xC01C0001);
     }
     void Watch(DWORD timeoutMs) {
         const ULONGLONG until = ::GetTickCount64() + timeoutMs;
@@ -159,7 +176,10 @@ class BoxWatchdog {
                     boxes_.push_back(box);
                 }
                 pressed.insert(w);
-                ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
+                if (button_ == kEnterKey)
+                    PressEnter(w);
+                else
+                    ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
             }
             ::Sleep(30);
         }

@@ -8,6 +8,8 @@
 
 #include "EllipsisEdit.h"
 #include "ListBox.h"
+#include "ListView.h"
+#include "VirtualListView.h"
 #include "Memo.h"
 #include "PageControl.h"
 #include "RadioGroup.h"
@@ -197,6 +199,59 @@ TEST_F(ControlsTest, MemoKeepsItsLinesAndEmptyLinesBetween) {
     memo.Clear();
     EXPECT_TRUE(memo.Lines().empty());
     EXPECT_EQ(TextToLines("a\r\n\r\nb\nc\r"), (std::vector<std::string>{"a", "", "b", "c"}));
+}
+
+TEST_F(ControlsTest, AListViewLeavesItsImagesToTheirHolder) {
+    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0);
+    ASSERT_NE(images, nullptr);
+    ASSERT_EQ(ImageList_AddIcon(images, ::LoadIcon(nullptr, IDI_APPLICATION)), 0);
+    {
+        TListView list;
+        ASSERT_TRUE(list.Create(host.Handle()));
+        list.SetSmallImages(images);
+        list.Add("row", 0);
+    }
+    // The list is gone and its images are still whole: the holder releases them, once.
+    EXPECT_EQ(ImageList_GetImageCount(images), 1);
+    EXPECT_TRUE(ImageList_Destroy(images));
+}
+
+TEST_F(ControlsTest, AVirtualListViewShowsTheRowsItKeepsAndFindsTypedNames) {
+    TVirtualListView list;
+    ASSERT_TRUE(list.Create(host.Handle()));
+    list.SetBounds(0, 0, 400, 200);
+    list.AddColumn("名前", 150);
+    list.AddColumn("データ", 150);
+    std::vector<TVirtualListView::TRow> rows;
+    for (int i = 0; i < 3000; ++i) rows.push_back({"ファイル" + std::to_string(i) + ".txt", std::to_string(i) + " byte"});
+    list.SetRows(rows);
+    EXPECT_EQ(ListView_GetItemCount(list.Handle()), 3000);
+    // Asked of the control, in both character sets: it asks the wrapper for the row's texts.
+    char text[64] = {};
+    ListView_GetItemText(list.Handle(), 2999, 0, text, sizeof text);
+    EXPECT_STREQ(text, "ファイル2999.txt");
+    wchar_t wide[64] = {};
+    LVITEMW item{};
+    item.iSubItem = 1;
+    item.pszText = wide;
+    item.cchTextMax = 64;
+    ::SendMessageW(list.Handle(), LVM_GETITEMTEXTW, 2998, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(wide, L"2998 byte");
+    // A name typed in the list: the next row from the given one that begins with it.
+    LVFINDINFOA find{};
+    find.flags = LVFI_PARTIAL | LVFI_STRING;
+    find.psz = "ファイル12";
+    EXPECT_EQ(ListView_FindItem(list.Handle(), 13, &find), 120);
+    // Rows added one by one and given their data.
+    list.Clear();
+    EXPECT_EQ(ListView_GetItemCount(list.Handle()), 0);
+    list.SetSubItem(list.Add("a"), 1, "x");
+    list.Add("b");
+    ListView_GetItemText(list.Handle(), 0, 1, text, sizeof text);
+    EXPECT_STREQ(text, "x");
+    ListView_GetItemText(list.Handle(), 1, 1, text, sizeof text);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(ListView_GetItemCount(list.Handle()), 2);
 }
 
 TEST_F(ControlsTest, AnErrorInAHandlerIsReportedAndTheWindowGoesOn) {

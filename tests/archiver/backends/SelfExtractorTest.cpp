@@ -33,7 +33,9 @@ TEST(SelfExtractorTest, AnOutputThatIsTheArchiveIsRefusedAndTheArchiveKept) {
         [&] { WriteSelfExtractor(stub, archive, SfxOutputName(archive, "", ".EXE"), TSfxTrailer::None); });
     EXPECT_EQ("自己解凍書庫の出力先 " + temp.Path() + "t.EXE は元の書庫ファイルと同じです。", message);
     EXPECT_EQ("archive", ReadFileBytes(archive));
-    EXPECT_NE("<none>", ArchiverMessage([&] { WriteSelfExtractor(stub, archive, stub, TSfxTrailer::None); }));
+    // Onto its own stub: refused as such, not for any other reason.
+    EXPECT_EQ("自己解凍書庫の出力先 " + stub + " は元の書庫ファイルと同じです。",
+              ArchiverMessage([&] { WriteSelfExtractor(stub, archive, stub, TSfxTrailer::None); }));
     EXPECT_EQ("stub", ReadFileBytes(stub));
 
     // The same through a back-end: archive "t.exe" in its own folder.
@@ -43,8 +45,9 @@ TEST(SelfExtractorTest, AnOutputThatIsTheArchiveIsRefusedAndTheArchiveKept) {
     ASSERT_TRUE(WriteFileBytes(temp / "kmtarsef.exe", "MZ"));
     TTar32 tar;
     std::string cmdLine, output;
-    EXPECT_NE("<none>", ArchiverMessage(
-                            [&] { tar.MakeSfx(nullptr, archive, TArchiverOptions(), "", cmdLine, output); }));
+    // The stub is found; the output it would write is the archive itself.
+    EXPECT_EQ("自己解凍書庫の出力先 " + temp.Path() + "t.EXE は元の書庫ファイルと同じです。",
+              ArchiverMessage([&] { tar.MakeSfx(nullptr, archive, TArchiverOptions(), "", cmdLine, output); }));
     EXPECT_EQ("archive", ReadFileBytes(archive));
     TTar32::FreeDLL();
     ::SetDllDirectoryA(nullptr);

@@ -145,7 +145,12 @@ TEST_F(Yz1Test, ProbeNeedsTheFileAndOpensIt) {
     Use({"YZ1.DLL"});
     ASSERT_TRUE(testdll::WriteArchive(temp / "a.bin", {}));
     EXPECT_TRUE(IsYz1Archive(temp / "a.bin"));
+    // A missing file is no archive, and the library is not even asked about it.
+    TYZ1 yz1;
+    const testdll::Client library(Binding(yz1).Handle());
+    library.Clear();
     EXPECT_FALSE(IsYz1Archive(temp / "missing.yz1"));
+    EXPECT_EQ(library.Log(), "");
     ASSERT_TRUE(testdll::WriteArchive(temp / "a.bin", {}, " only=CAB32"));
     EXPECT_FALSE(IsYz1Archive(temp / "a.bin"));
 }
