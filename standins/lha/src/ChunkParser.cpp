@@ -10,7 +10,9 @@ namespace lha::detail {
 
 namespace {
 
-constexpr std::int32_t kSegment = 262144;  // positions parsed with one set of statistics
+// Positions parsed with one set of statistics. The match lists, costs and symbols of a segment
+// are held at once, per thread: at 256 Ki two threads took 10 MiB more, for 0.01 to 0.08% less.
+constexpr std::int32_t kSegment = 131072;
 constexpr std::uint32_t kInfinity = 0xFFFFFFFFu;
 constexpr std::uint16_t kContinuation = 0x8000;  // Match::length flag: the tail of a long match
 constexpr std::uint16_t kLengthMask = 0x1FF;

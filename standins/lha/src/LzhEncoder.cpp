@@ -126,8 +126,9 @@ void LzhEncoder::encode(const Input& in, BitWriter& out, std::uint64_t size_hint
 
 void LzhEncoder::encode_parallel(const Input& in, BitWriter& out) {
     // Chunks go round a ring of slots: the caller reads them in, a thread takes the next one read
-    // and encodes it into the slot's own bit stream, the caller joins the streams in order. Two
-    // slots a thread keep every thread busy while the oldest chunk is still being encoded.
+    // and encodes it into the slot's own bit stream, the caller joins the streams in order. One
+    // slot more than threads: a thread that finishes before the oldest chunk is done finds the
+    // next chunk read (chunks take about the same time, more slots only cost memory).
     struct Slot {
         std::vector<unsigned char> data;  // history, then the chunk, then kSlack zero bytes
         std::int32_t history = 0, end = 0;
@@ -137,7 +138,7 @@ void LzhEncoder::encode_parallel(const Input& in, BitWriter& out) {
         std::exception_ptr failure;
     };
     const int threads = threads_;
-    const std::size_t ring = 2 * static_cast<std::size_t>(threads);
+    const std::size_t ring = static_cast<std::size_t>(threads) + 1;
     std::vector<Slot> slots(ring);
     std::mutex mutex;
     std::condition_variable readable, finished;
