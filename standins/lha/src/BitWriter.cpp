@@ -11,6 +11,15 @@ void BitWriter::drain() {
     used_ = 0;
 }
 
+void BitWriter::append(const unsigned char* bytes, std::uint64_t bits) {
+    const unsigned char* p = bytes;
+    for (; bits >= 32; bits -= 32, p += 4)
+        put(32,
+            (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3]);
+    for (; bits >= 8; bits -= 8) put(8, *p++);
+    if (bits) put(static_cast<int>(bits), static_cast<std::uint32_t>(*p >> (8 - bits)));
+}
+
 void BitWriter::flush() {
     while (count_ > 0) {
         int take = count_ >= 8 ? 8 : count_;

@@ -30,8 +30,13 @@ class BitWriter {
             used_ += 4;
         }
     }
+    // Appends the first `bits` bits of `bytes` (most significant first), as if put one by one:
+    // the bit stream of a chunk encoded apart joins the stream here.
+    void append(const unsigned char* bytes, std::uint64_t bits);
     // Pads the last byte with zero bits and writes everything out.
     void flush();
+    // Bits put so far.
+    std::uint64_t bit_count() const { return (written_ + used_) * 8 + static_cast<std::uint64_t>(count_); }
     // Bytes produced so far (after flush(): the packed size).
     std::uint64_t bytes() const { return written_ + used_ + static_cast<std::uint64_t>((count_ + 7) / 8); }
 

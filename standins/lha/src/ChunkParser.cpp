@@ -10,11 +10,12 @@ namespace lha::detail {
 
 namespace {
 
-constexpr std::int32_t kSegment = 262144;  // positions parsed with one set of statistics
+// Positions parsed with one set of statistics. The match lists, costs and symbols of a segment
+// are held at once, per thread: at 256 Ki two threads took 10 MiB more, for 0.01 to 0.08% less.
+constexpr std::int32_t kSegment = 131072;
 constexpr std::uint32_t kInfinity = 0xFFFFFFFFu;
 constexpr std::uint16_t kContinuation = 0x8000;  // Match::length flag: the tail of a long match
 constexpr std::uint16_t kLengthMask = 0x1FF;
-constexpr std::size_t kSlack = 16;  // the finder reads 8 bytes at a time
 constexpr int kLengthsWeighed = 9;  // per match in the minimum-cost pass
 
 }  // namespace
@@ -25,48 +26,44 @@ ChunkParser::ChunkParser(MethodParams params, EncoderOptions options)
       window_(std::int32_t{1} << params.dict_bits),
       finder_(params.dict_bits, options.depth, options.nice_length) {}
 
-unsigned char* ChunkParser::buffer(std::size_t bytes) {
-    if (buf_.size() < bytes + kSlack) buf_.resize(bytes + kSlack);
-    return buf_.data();
-}
-
-void ChunkParser::parse(std::int32_t history, std::int32_t end) {
-    symbols_.clear();
-    segment_ends_.clear();
-    finder_.start(end);
+void ChunkParser::start(const unsigned char* buf, std::int32_t history, std::int32_t end) {
+    buf_ = buf;
     data_end_ = end;
-    std::memset(buf_.data() + end, 0, kSlack);
-    const unsigned char* b = buf_.data();
+    pos_ = history;
+    finder_.start(end);
     // Earlier input goes into the tree first, so that matches may reach back into it.
     for (std::int32_t i = std::max<std::int32_t>(0, history - window_ + 1); i < history; ++i)
         if (end - i >= kMinMatch)
-            finder_.skip(b, i, static_cast<int>(std::min<std::int32_t>(end - i, kMaxMatch)), Match{0, 0});
+            finder_.skip(buf, i, static_cast<int>(std::min<std::int32_t>(end - i, kMaxMatch)), Match{0, 0});
     skip_to_ = 0;
-    for (std::int32_t pos = history; pos < end;) {
-        const std::int32_t seg_end = std::min(pos + kSegment, end);
-        gather(pos, seg_end);
-        const std::size_t s0 = symbols_.size();
-        parse_lazy(pos, seg_end);
-        std::vector<std::pair<std::int32_t, std::int32_t>> ranges{{pos, seg_end}};
-        std::vector<std::pair<std::size_t, std::size_t>> stats{{s0, symbols_.size()}};
-        for (int pass = 0; pass < options_.passes; ++pass) {
-            // Each range is parsed with costs from its own symbols of the previous pass; the ranges
-            // are the blocks those symbols would be cut into.
-            split_ranges(s0, pos, ranges, stats);
-            std::vector<Costs> range_costs(ranges.size());
-            for (std::size_t r = 0; r < ranges.size(); ++r)
-                costs_from_symbols(stats[r].first, stats[r].second, range_costs[r]);
-            symbols_.resize(s0);
-            stats.clear();
-            for (std::size_t r = 0; r < ranges.size(); ++r) {
-                const std::size_t before = symbols_.size();
-                parse_optimal(ranges[r].first, ranges[r].second, range_costs[r]);
-                stats.emplace_back(before, symbols_.size());
-            }
+}
+
+bool ChunkParser::next() {
+    symbols_.clear();
+    if (pos_ >= data_end_) return false;
+    const std::int32_t pos = pos_;
+    const std::int32_t seg_end = std::min(pos + kSegment, data_end_);
+    gather(pos, seg_end);
+    parse_lazy(pos, seg_end);
+    std::vector<std::pair<std::int32_t, std::int32_t>> ranges{{pos, seg_end}};
+    std::vector<std::pair<std::size_t, std::size_t>> stats{{0, symbols_.size()}};
+    for (int pass = 0; pass < options_.passes; ++pass) {
+        // Each range is parsed with costs from its own symbols of the previous pass; the ranges
+        // are the blocks those symbols would be cut into.
+        split_ranges(0, pos, ranges, stats);
+        std::vector<Costs> range_costs(ranges.size());
+        for (std::size_t r = 0; r < ranges.size(); ++r)
+            costs_from_symbols(stats[r].first, stats[r].second, range_costs[r]);
+        symbols_.clear();
+        stats.clear();
+        for (std::size_t r = 0; r < ranges.size(); ++r) {
+            const std::size_t before = symbols_.size();
+            parse_optimal(ranges[r].first, ranges[r].second, range_costs[r]);
+            stats.emplace_back(before, symbols_.size());
         }
-        segment_ends_.push_back(symbols_.size());
-        pos = seg_end;
     }
+    pos_ = seg_end;
+    return true;
 }
 
 void ChunkParser::gather(std::int32_t begin, std::int32_t end) {
@@ -76,7 +73,7 @@ void ChunkParser::gather(std::int32_t begin, std::int32_t end) {
     if (matches_.size() < span * 2 + 300) matches_.resize(span * 2 + 300);
     first_.resize(span + 1);
     std::uint32_t n = 0;
-    const unsigned char* b = buf_.data();
+    const unsigned char* b = buf_;
     // The longest match of the previous position, one shorter, holds here too.
     Match known{0, 0};
     for (std::int32_t i = begin; i < end; ++i) {
@@ -112,7 +109,7 @@ void ChunkParser::gather(std::int32_t begin, std::int32_t end) {
 }
 
 void ChunkParser::parse_lazy(std::int32_t begin, std::int32_t end) {
-    const unsigned char* b = buf_.data();
+    const unsigned char* b = buf_;
     auto longest = [&](std::int32_t i, int& len, unsigned& off) {
         std::uint32_t f = first_[static_cast<std::size_t>(i - begin)],
                       l = first_[static_cast<std::size_t>(i - begin) + 1];
@@ -151,7 +148,7 @@ void ChunkParser::parse_optimal(std::int32_t begin, std::int32_t end, const Cost
     if (cost_.size() < n + 1) cost_.resize(n + 1);
     if (choice_.size() < n + 1) choice_.resize(n + 1);
     cost_[n] = 0;
-    const unsigned char* b = buf_.data() + begin;
+    const unsigned char* b = buf_ + begin;
     const std::uint32_t* len_cost = costs.c + 256 - kMinMatch;
     for (std::size_t i = n; i-- > 0;) {
         std::uint32_t best = cost_[i + 1] + costs.c[b[i]];

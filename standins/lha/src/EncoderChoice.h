@@ -16,7 +16,7 @@ inline int dict_bits(Method m) {
 inline LzhEncoder& encoder_for(std::unique_ptr<LzhEncoder> (&slots)[4], Method m, const WriterOptions& o) {
     auto& enc = slots[static_cast<int>(m)];
     if (!enc) {
-        EncoderOptions eo = EncoderOptions::for_method(MethodParams{dict_bits(m)});
+        EncoderOptions eo;
         if (o.search_depth > 0) eo.depth = std::min(o.search_depth, 256);
         if (o.nice_length > 0) eo.nice_length = std::clamp(o.nice_length, 3, 256);
         if (o.passes >= 0) eo.passes = std::min(o.passes, 8);

@@ -167,28 +167,33 @@ TEST(Writer, RejectsWhatTheLevelCannotHold) {
 
 namespace {
 
-TEST(Writer, TwoParsingThreadsGiveTheSameArchiveAndStopCleanlyOnCancel) {
+// One entry of `data` packed on `threads` threads (0: the library's choice).
+Bytes pack_one(const Bytes& data, lha::Method m, int threads) {
+    lha::MemorySink sink;
+    lha::WriterOptions o;
+    o.threads = threads;
+    lha::Writer w(sink, o);
+    lha::MemorySource src(data.data(), data.size());
+    w.add_file(named("big.txt"), src, m);
+    w.finish();
+    return sink.data();
+}
+
+TEST(Writer, ThreadsGiveTheSameArchiveAndStopCleanlyOnCancel) {
+    // Four chunks and a bit: more chunks than threads, a seam inside the noise, a short last one.
     Bytes data = text_like(4 << 20, 77);
     Bytes noise = random_bytes(300000, 78);
-    data.insert(data.begin() + (3 << 20), noise.begin(), noise.end());
-    Bytes out[2];
-    for (int threads : {1, 2}) {
-        lha::MemorySink sink;
-        lha::WriterOptions o;
-        o.threads = threads;
-        lha::Writer w(sink, o);
-        lha::MemorySource src(data.data(), data.size());
-        w.add_file(named("big.txt"), src, lha::Method::Lh6);
-        w.finish();
-        out[threads - 1] = sink.data();
+    data.insert(data.begin() + (3 << 20) - 1000, noise.begin(), noise.end());
+    for (lha::Method m : {lha::Method::Lh5, lha::Method::Lh7}) {
+        const Bytes one = pack_one(data, m, 1);
+        for (int threads : {2, 3, 8}) EXPECT_TRUE(pack_one(data, m, threads) == one) << threads << " threads";
+        const auto got = extract_all(one);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_TRUE(got[0].data == data);
     }
-    EXPECT_TRUE(out[0] == out[1]);
-    const auto got = extract_all(out[1]);
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_TRUE(got[0].data == data);
 
-    // A cancel while reading ahead, when the second thread is parsing the chunk before: the
-    // error comes out, nothing is left running.
+    // A cancel while reading ahead, when the threads are encoding the chunks before: the error
+    // comes out, nothing is left running.
     lha::MemorySink sink;
     lha::WriterOptions o;
     o.threads = 2;
@@ -204,6 +209,23 @@ TEST(Writer, TwoParsingThreadsGiveTheSameArchiveAndStopCleanlyOnCancel) {
         EXPECT_EQ(e.code(), lha::ErrorCode::Cancelled);
     }
     EXPECT_EQ(reports, 40);
+}
+
+TEST(Writer, MatchesReachAcrossChunkSeams) {
+    // A random block repeated, its period inside the window: after the first block everything
+    // is matches, the starts of later chunks too, when each chunk sees the input before it.
+    // A chunk without that history would begin with a whole block of literals.
+    const std::size_t block = 6000, chunks = 3;
+    const Bytes unit = random_bytes(block, 5);
+    Bytes data;
+    while (data.size() < chunks * (1 << 20)) data.insert(data.end(), unit.begin(), unit.end());
+    const Bytes first(data.begin(), data.begin() + (1 << 20));
+    const std::size_t one_chunk = pack_one(first, lha::Method::Lh5, 1).size();
+    const Bytes all = pack_one(data, lha::Method::Lh5, 2);
+    EXPECT_LT(all.size(), one_chunk * chunks - block) << "each later chunk began with literals";
+    const auto got = extract_all(all);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_TRUE(got[0].data == data);
 }
 
 }  // namespace

@@ -225,9 +225,9 @@ int ArchiveUpdater::Run() {
             StartPackingAhead(items, byName, reader ? &*reader : nullptr);
         lha::WriterOptions wopts;
         wopts.header_level = cmd_.switches.headerLevel;
-        // Beside the workers a large file is parsed on one thread: the cores are busy anyway, and
-        // a second parser of its own would take the process past 64 MiB.
-        if (ahead_) wopts.threads = 1;
+        // A large file is packed on every core, beside the workers too: they only run ahead by
+        // kBudget, so while the writer packs it they soon wait.
+        wopts.threads = threads_;
         lha::Writer writer(sink, wopts);
         lha::Entry e;
         while (reader && reader->next(e)) {

@@ -32,8 +32,8 @@ struct PackItem;
 
 class ArchiveUpdater {
   public:
-    // threads: files packed at once (0: one per core; 1: every file on the caller's thread). The
-    // archive is the same byte for byte whatever the number.
+    // threads: files packed at once, and the threads packing a large file (0: one per core; 1:
+    // everything on the caller's thread). The archive is the same byte for byte whatever the number.
     ArchiveUpdater(HWND window, const Command& cmd, OutputReport& report, int threads = 0);
     ~ArchiveUpdater();
     int Run();

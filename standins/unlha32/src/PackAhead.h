@@ -4,8 +4,9 @@
 // would pack it, so the archive is the same whatever the number of threads.
 //
 // Workers only take files up to kLargeFile: a larger one is left to the writer, which streams it
-// while the workers go on with the files after it. A file a worker cannot open or read whole is left to the
-// writer too, which opens it again and reports what goes wrong at its place in the order.
+// on threads of the codec's own while the workers go on with the files after it. A file a worker cannot open
+// or read whole is left to the writer too, which opens it again and reports what goes wrong at its place in
+// the order.
 #pragma once
 
 #include <lha/lha.h>

@@ -11,8 +11,10 @@
 // - Sizes and offsets are 64-bit. Entries larger than 4 GiB get the 64-bit size extension.
 // - Every failure is an lha::Error carrying an ErrorCode; nothing else is thrown by the library
 //   except std::bad_alloc and whatever a caller's source, sink or callback throws.
-// - Packing an input over 1 MiB may parse on a second thread; sources, sinks and callbacks are
-//   only ever called on the caller's thread. Memory stays below about 40 MiB whatever the size.
+// - An input over 1 MiB is packed on threads of the library's own (WriterOptions::threads, by
+//   default one per core), to the same bytes whatever their number; sources, sinks and
+//   callbacks are only ever called on the caller's thread. Memory grows with the threads (about
+//   10 MiB each), not with the size.
 //   A Packer packs data apart from any archive, so that a caller can pack several files at once
 //   on threads of its own (one Packer each) and add the results in order.
 // - The library only writes through the sink it is given. On any error or cancel the output of
@@ -268,7 +270,7 @@ struct WriterOptions {
     int search_depth = 0;  // binary-tree walk bound per position
     int nice_length = 0;   // matches this long are taken without looking inside them
     int passes = -1;       // minimum-cost parsing passes (0: lazy matching only)
-    int threads = 0;       // parsing threads for inputs over 1 MiB (1 or 2)
+    int threads = 0;       // threads encoding an input over 1 MiB (0: one per core, at most 8)
 };
 
 // What the caller knows about a new entry.
