@@ -11,6 +11,7 @@ if ! runs_32bit_programs; then
   # The i686 release cannot start here; the same release built for x86_64 shows the same run.
   echo "== this machine runs no 32-bit programs: the release is built and run for x86_64 instead =="
   arch=x86_64
+  wine_64bit_only "$top/build/wine64-only"
 fi
 out=$top/build/dist; [ $arch = i686 ] || out=$top/build/dist-$arch
 zip=$(PELMIRA_PACKAGE_ARCH=$arch bash "$top/scripts/package.sh" --out "$out" | tail -1)

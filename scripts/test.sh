@@ -28,6 +28,7 @@ if ! runs_32bit_programs; then
   echo "######## this machine runs no 32-bit programs (wine32 cannot start): the i686 build was"
   echo "######## built warning-free above, its tests are NOT run here; the x86_64 tests run."
   arches="x86_64"
+  wine_64bit_only "$top/build/wine64-only"
   # The release zip is still packaged twice and checked (all but the run of its ostrun.exe).
   echo "== the release zip (i686) =="
   rc=0; bash "$top/tests/scripts/package_test.sh" "$top/build/i686" || rc=$?
