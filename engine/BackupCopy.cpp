@@ -101,7 +101,10 @@ TCopyResult TCopier::Copy(const std::wstring& source, const std::wstring& target
     if (timestamp) {
         WIN32_FILE_ATTRIBUTE_DATA t;
         oldCopy = Query(to, t) ? 1 : 0;
-        if (oldCopy && !(t.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        // An empty copy of a file that is not empty is what a process ended between making a new
+        // copy and marking it leaves: never taken for as new as its source.
+        const bool unfinished = SizeOf(t) == 0 && SizeOf(s) > 0;
+        if (oldCopy && !(t.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !unfinished &&
             !IsNewer(s.ftLastWriteTime, t.ftLastWriteTime))
             return {TCopyOutcome::coKept};
     }

@@ -32,7 +32,10 @@ inline constexpr const wchar_t* kCopyTempSuffix = L".~pelmira-copy";
 //   is complete, so that the system removes it when the process ends first;
 // - an old copy there: the new one is written under a temporary name beside it (kCopyTempSuffix),
 //   marked likewise, and renamed over the old one once complete.
-// The copy keeps the source's last-write time and attributes. A source with named streams, on a
+// Between making a new copy and marking it there is a moment in which an ended process leaves an
+// empty file under the final name: an empty copy of a source that is not empty is therefore
+// always made again, whatever its time. The copy keeps the source's last-write time and
+// attributes. A source with named streams, on a
 // volume that has them (both sides), is copied with its streams by the system's copy into the
 // temporary name instead.
 class TCopier {
