@@ -56,27 +56,26 @@ TFileIdentity IdentityOf(const std::wstring& fullPath) {
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!h) return id;
-    BY_HANDLE_FILE_INFORMATION info;
+    BY_HANDLE_FILE_INFORMATION info{};
     if (::GetFileInformationByHandle(h.get(), &info)) {
         id.Volume = info.dwVolumeSerialNumber;
         id.Index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
         id.Known = true;
     }
-    // A file system without file indexes (some network ones): the final path tells instead.
-    if (id.Index == 0) {
-        wchar_t buffer[1024];
-        const DWORD n = ::GetFinalPathNameByHandleW(h.get(), buffer, 1024, FILE_NAME_NORMALIZED);
-        if (n > 0 && n < 1024) {
-            id.Final = Folded(std::wstring(buffer, n));
-            id.Known = true;
-        }
+    // Asked always: a file system may give no file index (some network ones), and Wine gives a
+    // volume serial that depends on the drive letter the path came through.
+    wchar_t buffer[1024];
+    const DWORD n = ::GetFinalPathNameByHandleW(h.get(), buffer, 1024, FILE_NAME_NORMALIZED);
+    if (n > 0 && n < 1024) {
+        id.Final = Folded(std::wstring(buffer, n));
+        id.Known = true;
     }
     return id;
 }
 
 bool SameFile(const TFileIdentity& a, const TFileIdentity& b) {
     if (!a.Known || !b.Known) return false;
-    if (a.Index != 0 && b.Index != 0) return a.Volume == b.Volume && a.Index == b.Index;
+    if (a.Index != 0 && a.Volume == b.Volume && a.Index == b.Index) return true;
     return !a.Final.empty() && a.Final == b.Final;
 }
 

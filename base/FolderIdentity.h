@@ -12,7 +12,7 @@ namespace ostra {
 struct TFileIdentity {
     uint32_t Volume = 0;  // volume serial number
     uint64_t Index = 0;   // file index on that volume (0: the file system gives none)
-    std::wstring Final;   // final path (lower case) of the opened file, asked only when Index is 0
+    std::wstring Final;   // final path of the opened file as the system resolves it, in lower case
     bool Known = false;   // false when the path could not be opened
 };
 
@@ -22,8 +22,8 @@ TFileIdentity IdentityOf(const std::string& path);
 // The same for a full wide path, taken exactly as it stands (any length, any name).
 TFileIdentity IdentityOf(const std::wstring& fullPath);
 
-// True when both are known and name one file: the same volume and index, or, where a file system
-// gives no index, the same final path.
+// True when both are known and name one file: the same volume and index (where the file system
+// gives an index), or the same final path.
 bool SameFile(const TFileIdentity& a, const TFileIdentity& b);
 
 // True when path is folder itself or lies below it. The text rule comes first (letter case

@@ -2,6 +2,7 @@
 
 #include "FileStamp.h"
 #include "WideText.h"
+#include "WinHandles.h"
 #include "ostra_consts.h"
 
 namespace ostra {
@@ -9,6 +10,10 @@ namespace ostra {
 namespace {
 
 constexpr DWORD kKeepsOut = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+// Attributes a new file can be given when it is made; read-only comes last, once it is complete.
+constexpr DWORD kMadeWith = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr size_t kBufferSize = 256 * 1024;
 
 uint64_t SizeOf(const WIN32_FILE_ATTRIBUTE_DATA& d) {
     return (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
@@ -16,6 +21,10 @@ uint64_t SizeOf(const WIN32_FILE_ATTRIBUTE_DATA& d) {
 
 bool Query(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& d) {
     return ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d) != 0;
+}
+
+bool IsNotFound(DWORD e) {
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
 }
 
 // Removes a file, read-only or not.
@@ -29,73 +38,199 @@ TCopyResult Failed(DWORD error) {
     return {TCopyOutcome::coFailed, FailReasonOf(error), error};
 }
 
-// Copies to the temporary name. A part left there by a run ended during this copy carries its
-// source's attributes and may refuse to be replaced: it goes first, then the copy is tried again.
-bool CopyToTemp(const std::wstring& source, const std::wstring& temp, DWORD& error) {
-    if (::CopyFileW(source.c_str(), temp.c_str(), FALSE)) return true;
-    error = ::GetLastError();
-    if (error != ERROR_ACCESS_DENIED || ::GetFileAttributesW(temp.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return false;
-    RemoveFile(temp);
-    if (::CopyFileW(source.c_str(), temp.c_str(), FALSE)) return true;
-    error = ::GetLastError();
-    return false;
+// While marked, the system removes the file when its last handle closes, whichever way: an error,
+// or the end of the process.
+bool MarkForDeletion(HANDLE h, bool mark) {
+    FILE_DISPOSITION_INFO d{static_cast<BOOLEAN>(mark)};
+    return ::SetFileInformationByHandle(h, FileDispositionInfo, &d, sizeof d) != 0;
 }
 
-// Renames the complete copy over the old one. Windows refuses to replace a read-only file (and
-// the copy of a read-only source is one): its attributes are cleared for the rename, and put back
-// when the rename fails all the same.
-bool Replace(const std::wstring& temp, const std::wstring& target, DWORD& error) {
-    if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+// Renames the open file over target.
+bool RenameOver(HANDLE h, const std::wstring& target) {
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    target.copy(info->FileName, target.size());
+    return ::SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
+}
+
+// Windows refuses to replace a read-only file (and the copy of a read-only source is one): its
+// attributes are cleared for the rename, and put back when the rename fails all the same.
+template <typename TRename>
+bool Replace(const std::wstring& target, DWORD& error, TRename rename) {
+    if (rename()) return true;
     error = ::GetLastError();
     const DWORD a = ::GetFileAttributesW(target.c_str());
     if (error != ERROR_ACCESS_DENIED || a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY) ||
         !(a & kKeepsOut) || !::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL))
         return false;
-    if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (rename()) return true;
     error = ::GetLastError();
     ::SetFileAttributesW(target.c_str(), a);
     return false;
 }
 
+// Makes path for the copy. A part left under the temporary name by a run ended half-way may
+// carry its source's attributes and refuse to be replaced: it goes first, then it is tried again.
+HANDLE MakeFile(const std::wstring& path, DWORD disposition, DWORD attributes) {
+    const DWORD access = GENERIC_WRITE | DELETE;
+    HANDLE h = ::CreateFileW(path.c_str(), access, 0, nullptr, disposition, attributes, nullptr);
+    if (h != INVALID_HANDLE_VALUE || disposition != CREATE_ALWAYS || ::GetLastError() != ERROR_ACCESS_DENIED)
+        return h;
+    RemoveFile(path);
+    return ::CreateFileW(path.c_str(), access, 0, nullptr, disposition, attributes, nullptr);
+}
+
 }  // namespace
 
-TCopyResult CopyToBase(const std::wstring& source, const std::wstring& target, bool timestamp,
-                       const WIN32_FILE_ATTRIBUTE_DATA* known) {
+TCopyResult TCopier::Copy(const std::wstring& source, const std::wstring& target, bool timestamp,
+                          const WIN32_FILE_ATTRIBUTE_DATA* known) {
     const std::wstring from = LongPathForm(source), to = LongPathForm(target);
     WIN32_FILE_ATTRIBUTE_DATA s;
     if (known) {
         s = *known;
     } else if (!Query(from, s)) {
         const DWORD e = ::GetLastError();
-        if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return {TCopyOutcome::coMissing};
-        return Failed(e);
+        return IsNotFound(e) ? TCopyResult{TCopyOutcome::coMissing} : Failed(e);
     }
     if (s.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {TCopyOutcome::coMissing};
+    // Whether an old copy is there: asked for the time-stamp rule, else found out by the making.
+    int oldCopy = -1;
     if (timestamp) {
         WIN32_FILE_ATTRIBUTE_DATA t;
-        if (Query(to, t) && !(t.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        oldCopy = Query(to, t) ? 1 : 0;
+        // An empty copy of a file that is not empty is what a process ended between making a new
+        // copy and marking it leaves: never taken for as new as its source.
+        const bool unfinished = SizeOf(t) == 0 && SizeOf(s) > 0;
+        if (oldCopy && !(t.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !unfinished &&
             !IsNewer(s.ftLastWriteTime, t.ftLastWriteTime))
             return {TCopyOutcome::coKept};
     }
+    if (MayHaveStreams(from, to)) return CopyWithStreams(from, to);
+
+    FileHandle in(::CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in) {
+        const DWORD e = ::GetLastError();
+        return IsNotFound(e) ? TCopyResult{TCopyOutcome::coMissing} : Failed(e);
+    }
+    const DWORD attributes =
+        (s.dwFileAttributes & kMadeWith) ? (s.dwFileAttributes & kMadeWith) : FILE_ATTRIBUTE_NORMAL;
+    const std::wstring temp = to + kCopyTempSuffix;
+    // No copy there yet: the new one is made under its final name. An old one stays until the
+    // new one, made beside it, is complete.
+    FileHandle out;
+    if (oldCopy != 1) {
+        out.reset(MakeFile(to, CREATE_NEW, attributes));
+        if (!out && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS)
+            return Failed(::GetLastError());
+    }
+    const bool beside = !out;
+    if (beside) {
+        out.reset(MakeFile(temp, CREATE_ALWAYS, attributes));
+        if (!out) return Failed(::GetLastError());
+    }
+    if (!MarkForDeletion(out.get(), true)) {
+        const DWORD e = ::GetLastError();
+        out.reset();
+        RemoveFile(beside ? temp : to);
+        return Failed(e);
+    }
+    if (Buffer_.empty()) Buffer_.resize(kBufferSize);
+    uint64_t copied = 0;
+    for (;;) {
+        DWORD got = 0, put = 0;
+        if (!::ReadFile(in.get(), Buffer_.data(), static_cast<DWORD>(Buffer_.size()), &got, nullptr))
+            return Failed(::GetLastError());
+        if (got == 0) break;
+        if (!::WriteFile(out.get(), Buffer_.data(), got, &put, nullptr)) return Failed(::GetLastError());
+        if (put != got) return Failed(ERROR_DISK_FULL);
+        copied += got;
+    }
+    // Complete means as long as the source is now: one written to meanwhile may have given a
+    // mixture of old and new, which is no copy of either.
+    LARGE_INTEGER now{};
+    if (!::GetFileSizeEx(in.get(), &now) || static_cast<uint64_t>(now.QuadPart) != copied)
+        return {TCopyOutcome::coFailed, TFailReason::frIncomplete, 0};
+    // The source's time as it is now (the listing's may be older), set before the copy counts as
+    // complete: a copy is never taken for newer than it is.
+    FILETIME written = s.ftLastWriteTime;
+    ::GetFileTime(in.get(), nullptr, nullptr, &written);
+    FILE_BASIC_INFO basic{};
+    basic.LastWriteTime.LowPart = written.dwLowDateTime;
+    basic.LastWriteTime.HighPart = static_cast<LONG>(written.dwHighDateTime);
+    basic.FileAttributes = attributes;
+    DWORD error = 0;
+    if (!::SetFileInformationByHandle(out.get(), FileBasicInfo, &basic, sizeof basic) ||
+        !MarkForDeletion(out.get(), false))
+        return Failed(::GetLastError());
+    if (beside && !Replace(to, error, [&] { return RenameOver(out.get(), to); })) {
+        MarkForDeletion(out.get(), true);
+        return Failed(error);
+    }
+    if (s.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+        basic.LastWriteTime.QuadPart = 0;  // as it is
+        basic.FileAttributes = attributes | FILE_ATTRIBUTE_READONLY;
+        ::SetFileInformationByHandle(out.get(), FileBasicInfo, &basic, sizeof basic);
+    }
+    return {TCopyOutcome::coCopied};
+}
+
+bool TCopier::StreamsOn(const std::wstring& path) {
+    // "\\?\C:\..." is asked as "C:\"; "\\?\UNC\server\share\..." as that share.
+    std::wstring key = path.substr(0, 6);
+    if (path.compare(4, 4, L"UNC\\") == 0) {
+        const size_t server = path.find(L'\\', 8);
+        const size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+        key = path.substr(0, share);
+    }
+    for (const auto& [known, answer] : Drives_)
+        if (known == key) return answer;
+    const bool answer = Volumes_.Supported(ReadableAnsi(path.substr(4)));
+    Drives_.emplace_back(key, answer);
+    return answer;
+}
+
+bool TCopier::MayHaveStreams(const std::wstring& from, const std::wstring& to) {
+    // The volumes are asked once each; the file only where both sides have streams.
+    if (!StreamsOn(from) || !StreamsOn(to)) return false;
+    WIN32_FIND_STREAM_DATA stream;
+    FindHandle find(::FindFirstStreamW(from.c_str(), FindStreamInfoStandard, &stream, 0));
+    if (!find) return false;
+    do {
+        if (std::wstring(stream.cStreamName) != L"::$DATA") return true;
+    } while (::FindNextStreamW(find.get(), &stream));
+    return false;
+}
+
+TCopyResult CopyWithStreams(const std::wstring& from, const std::wstring& to) {
     const std::wstring temp = to + kCopyTempSuffix;
     DWORD error = 0;
-    if (!CopyToTemp(from, temp, error)) {
+    bool copied = ::CopyFileW(from.c_str(), temp.c_str(), FALSE) != 0;
+    if (!copied) {
+        error = ::GetLastError();
+        // A part left there by a run ended half-way, read-only like its source: it goes first.
+        if (error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(temp.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            RemoveFile(temp);
+            copied = ::CopyFileW(from.c_str(), temp.c_str(), FALSE) != 0;
+            if (!copied) error = ::GetLastError();
+        }
+    }
+    if (!copied) {
         RemoveFile(temp);
-        // Gone since it was listed, or since the check above: nothing to back up.
-        if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
-            ::GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES)
+        if (IsNotFound(error) && ::GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES)
             return {TCopyOutcome::coMissing};
         return Failed(error);
     }
-    // Complete means as long as the source is now: a source written to during the copy may have
-    // given a mixture of old and new, which is no copy of either.
     WIN32_FILE_ATTRIBUTE_DATA now, copy;
     if (!Query(from, now) || !Query(temp, copy) || SizeOf(copy) != SizeOf(now)) {
         RemoveFile(temp);
         return {TCopyOutcome::coFailed, TFailReason::frIncomplete, 0};
     }
-    if (!Replace(temp, to, error)) {
+    if (!Replace(to, error,
+                 [&] { return ::MoveFileExW(temp.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0; })) {
         RemoveFile(temp);
         return Failed(error);
     }

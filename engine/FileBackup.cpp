@@ -18,6 +18,7 @@ TStepReport BackupFiles(const std::string& destination, const TStrings& entries,
     if (::GetFileAttributesW(LongPathForm(destWide).c_str()) == INVALID_FILE_ATTRIBUTES)
         ::CreateDirectoryW(LongPathForm(destWide).c_str(), nullptr);
     log.Add(kLogFileHeader);
+    TCopier copier;
     bool stop = false;
     for (const std::string& entry : entries) {
         if (checkStop) {
@@ -53,7 +54,7 @@ TStepReport BackupFiles(const std::string& destination, const TStrings& entries,
             ++report.Missing;  // a folder is no file to back up
             continue;
         }
-        const TCopyResult r = CopyToBase(from, destWide + AnsiToWide(name), timestamp, &info);
+        const TCopyResult r = copier.Copy(from, destWide + AnsiToWide(name), timestamp, &info);
         log.Add(CopyLogLine(name, r));
         CountCopy(report, source, r);
     }

@@ -45,6 +45,7 @@ TStepReport BackupFolders(const std::string& baseFolder, const TStrings& entries
     std::wstring baseWide = FullWidePath(base);
     if (!baseWide.empty() && baseWide.back() != L'\\') baseWide += L'\\';
     log.Add(kLogFolderHeader);
+    TCopier copier;
     bool stop = false;
     TFolderWalk walk;
     std::vector<TFoundFile> collected;
@@ -97,7 +98,7 @@ TStepReport BackupFolders(const std::string& baseFolder, const TStrings& entries
                 MakeFolders(holder);
                 madeHolder = holder;
             }
-            const TCopyResult r = CopyToBase(root + f.Relative, target, timestamp, &f.Info);
+            const TCopyResult r = copier.Copy(root + f.Relative, target, timestamp, &f.Info);
             log.Add(CopyLogLine(f.Name, r));
             CountCopy(report, r.Outcome == TCopyOutcome::coFailed ? ReadableAnsi(root + f.Relative) : f.Name,
                       r);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "BackupCopy.h"
 #include "FileStamp.h"
 #include "StepReport.h"
 #include "TestSupport.h"
@@ -74,6 +75,22 @@ TEST_F(FileBackupTest, TimestampOptionCopiesOnlyNewerSources) {
     ASSERT_TRUE(SetLocalWriteTime(memo, 2001, 1, 1, 0, 0, 0));
     BackupFiles(Dest(), {memo}, nullptr, false, nullptr);
     EXPECT_EQ(ReadFileBytes(Dest() + "\\memo.txt"), "v0");
+}
+
+TEST_F(FileBackupTest, AnEmptyCopyOfAFileThatIsNotEmptyIsMadeAgainWhateverItsTime) {
+    std::string memo = Src("memo.txt", "memo");
+    ASSERT_TRUE(SetLocalWriteTime(memo, 2020, 5, 1, 12, 0, 0));
+    ASSERT_TRUE(CreateDirectoryA(Dest().c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(Dest() + "\\memo.txt", ""));  // made later than its source
+    BackupFiles(Dest(), {memo}, &log, true, nullptr);
+    EXPECT_EQ(log[1], "  memo.txt  →バックアップ");
+    EXPECT_EQ(ReadFileBytes(Dest() + "\\memo.txt"), "memo");
+    // An empty source has an empty copy that is as new as it.
+    std::string empty = Src("empty.txt", "");
+    BackupFiles(Dest(), {empty}, nullptr, true, nullptr);
+    log.clear();
+    BackupFiles(Dest(), {empty}, &log, true, nullptr);
+    EXPECT_EQ(log[1], "  empty.txt  →そのまま");
 }
 
 TEST_F(FileBackupTest, TimesWithinTwoSecondsCountAsEqual) {
@@ -282,14 +299,47 @@ TEST_F(FileBackupTest, ACopyCutShortByAFullDiskNeverTakesTheFinalName) {
     const std::string big = Src("big.bin", std::string(3 << 20, 'b'));
     const std::string fresh = Src("fresh.bin", std::string(3 << 20, 'f'));
 
-    const TStepReport report = BackupFiles(dest, {big, fresh}, &log, true, nullptr);
-    EXPECT_EQ(log,
-              (TStrings{"[ファイルのバックアップ]", "  big.bin  →コピー失敗（ディスクの空きが足りません）",
-                        "  fresh.bin  →コピー失敗（ディスクの空きが足りません）", ""}));
-    ASSERT_EQ(report.Failed.size(), 2u);
-    EXPECT_EQ(report.Failed[1].Reason, TFailReason::frDiskFull);
-    EXPECT_EQ(ReadFileBytes(dest + "\\big.bin"), "old copy");
-    EXPECT_EQ(WriteTime(dest + "\\big.bin"), oldTime);
-    EXPECT_FALSE(Exists(dest + "\\fresh.bin"));
+    // With the time-stamp option the old copy is known to be there; without it, found there.
+    for (const bool timestamp : {true, false}) {
+        log.clear();
+        const TStepReport report = BackupFiles(dest, {big, fresh}, &log, timestamp, nullptr);
+        EXPECT_EQ(
+            log, (TStrings{"[ファイルのバックアップ]", "  big.bin  →コピー失敗（ディスクの空きが足りません）",
+                           "  fresh.bin  →コピー失敗（ディスクの空きが足りません）", ""}));
+        ASSERT_EQ(report.Failed.size(), 2u);
+        EXPECT_EQ(report.Failed[1].Reason, TFailReason::frDiskFull);
+        EXPECT_EQ(ReadFileBytes(dest + "\\big.bin"), "old copy") << timestamp;
+        EXPECT_EQ(WriteTime(dest + "\\big.bin"), oldTime);
+        EXPECT_FALSE(Exists(dest + "\\fresh.bin"));
+    }
     EXPECT_EQ(testing_support::TreeOf(dest + "\\"), (testing_support::TTree{"big.bin=old copy"}));
+}
+
+// The route of sources with named streams (Wine has no volume with them, so it is called here).
+TEST_F(FileBackupTest, TheStreamRouteReplacesAnOldCopyOnlyWhenWhole) {
+    using testing_support::LongWide;
+    const std::string src = Src("s.txt", "new"), old = dir / "base\\s.txt";
+    ASSERT_TRUE(WriteFileBytes(old, "old"));
+    ASSERT_TRUE(SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE held = CreateFileA(src.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const TCopyResult refused = CopyWithStreams(LongWide(src), LongWide(old));
+    CloseHandle(held);
+    EXPECT_EQ(refused.Outcome, TCopyOutcome::coFailed);
+    EXPECT_EQ(refused.Reason, TFailReason::frInUse);
+    EXPECT_EQ(ReadFileBytes(old), "old");
+    EXPECT_EQ(CopyWithStreams(LongWide(src), LongWide(old)).Outcome, TCopyOutcome::coCopied);
+    SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadFileBytes(old), "new");
+    EXPECT_FALSE(Exists(old + ".~pelmira-copy"));
+
+    // A copier told that every volume has streams asks the file, and copies it all the same.
+    TCopier copier([](const std::string&, DWORD& flags) {
+        flags = arc::kNamedStreamsFlag;
+        return true;
+    });
+    ASSERT_TRUE(WriteFileBytes(src, "newer"));
+    EXPECT_EQ(copier.Copy(testing_support::Wide(src), testing_support::Wide(old), false).Outcome,
+              TCopyOutcome::coCopied);
+    EXPECT_EQ(ReadFileBytes(old), "newer");
 }

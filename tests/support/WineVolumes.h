@@ -27,7 +27,8 @@ inline std::string UnixPathOf(const std::string& path) {
     return result;
 }
 
-// Volume serial and file index of an existing file or folder (0 when it cannot be opened).
+// The file index of an existing file or folder (0 when it cannot be opened). Wine's volume serial
+// depends on the drive letter a path came through, so it is left out.
 inline uint64_t FileIdOf(const std::string& path) {
     HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -35,9 +36,7 @@ inline uint64_t FileIdOf(const std::string& path) {
     BY_HANDLE_FILE_INFORMATION info{};
     const bool ok = ::GetFileInformationByHandle(h, &info) != 0;
     ::CloseHandle(h);
-    return ok ? ((uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow) ^
-                    (uint64_t(info.dwVolumeSerialNumber) << 40)
-              : 0;
+    return ok ? (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow : 0;
 }
 
 // A new drive letter whose root is folder (an existing folder, with a trailing backslash).
@@ -57,7 +56,7 @@ class SecondDriveLetter {
             if (!StartUnixProgram("/bin/ln -s " + unix + " " + Link_, "C:\\") ||
                 !WaitForAttributes(Root_, true))
                 continue;
-            Made_ = FileIdOf(Root_) == id;
+            Made_ = id != 0 && FileIdOf(Root_) == id;
         }
     }
     ~SecondDriveLetter() {
