@@ -7,7 +7,7 @@ namespace ostra {
 namespace {
 
 constexpr ULONGLONG kUpdateInterval = 50;
-constexpr int kWidth = 380, kHeight = 150;
+constexpr int kWidth = 360, kHeight = 150;  // within the main window at its smallest
 
 }  // namespace
 

@@ -254,7 +254,7 @@ TEST_F(ArchivePageTest, ARestoreShowsItsProgressAndACancelLeavesNoFolder) {
     EXPECT_TRUE(::IsWindowEnabled(form->Handle()));
     EXPECT_EQ(::FindWindowA("TRestoreProgress", nullptr), nullptr);
     ASSERT_EQ(ok.Boxes().size(), 1u);
-    EXPECT_EQ(ok.Boxes()[0].text, "展開を中止しました（途中まで展開したファイルは残していません）");
+    EXPECT_EQ(ok.Boxes()[0].text, "展開を中止しました。\r\n途中まで展開したファイルは残していません");
     EXPECT_FALSE(ok.Boxes()[0].hasStopIcon);
     const std::string name = form->ListView.Caption(0);
     EXPECT_FALSE(Exists(dir / name.substr(0, name.size() - 4)));
