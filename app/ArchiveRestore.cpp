@@ -90,8 +90,10 @@ TRestoreResult RestoreArchive(HWND owner, const std::string& archivePath, const 
     int result = 0;
     try {
         if (progress) progress(0, total, std::string(), cancel);
-        if (cancel) result = kCancelledByUser;
-        else result = archive.Extract(owner, nullptr, AddBackslash(target), arc::TFileList{});
+        if (cancel)
+            result = kCancelledByUser;
+        else
+            result = archive.Extract(owner, nullptr, AddBackslash(target), arc::TFileList{});
     } catch (...) {
         RemoveFolderTree(target);  // ours, made above: what was begun in it goes too
         throw;
@@ -121,12 +123,14 @@ TRestoreResult RestoreArchive(HWND owner, const std::string& archivePath, const 
 }
 
 std::string PartialRestoreMessage(const std::string& archivePath, const TRestoreResult& r) {
-    std::string text = "書庫\"" + archivePath + "\"の一部を展開できませんでした\r\n展開できなかったファイル（" +
+    std::string text = "書庫\"" + archivePath +
+                       "\"の一部を展開できませんでした\r\n展開できなかったファイル（" +
                        std::to_string(r.NotWritten.size()) + " 個）:";
     for (size_t i = 0; i < r.NotWritten.size() && i < kNamesShown; ++i) text += "\r\n  " + r.NotWritten[i];
     if (r.NotWritten.size() > kNamesShown)
         text += "\r\n  ほか " + std::to_string(r.NotWritten.size() - kNamesShown) + " 個";
-    return text + "\r\n\r\n\"" + r.Folder + "\"に " + std::to_string(r.Written) + " 個のファイルを展開しました";
+    return text + "\r\n\r\n\"" + r.Folder + "\"に " + std::to_string(r.Written) +
+           " 個のファイルを展開しました";
 }
 
 }  // namespace ostra

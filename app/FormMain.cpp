@@ -698,7 +698,7 @@ void TFormMain::mExtractClick() {
             ShowInfoBox(Handle(), "\"" + r.Folder + "\"に展開しました");
             break;
         case TRestoreResult::rsCancelled:
-            ShowInfoBox(Handle(), "展開を中止しました（途中まで展開したファイルは残していません）");
+            ShowInfoBox(Handle(), "展開を中止しました。\r\n途中まで展開したファイルは残していません");
             break;
         case TRestoreResult::rsPartial:
             ShowErrorBox(Handle(), PartialRestoreMessage(path, r));

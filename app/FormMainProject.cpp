@@ -48,7 +48,8 @@ void TFormMain::AddProjectMenuItem(const std::string& name) {
 }
 
 void TFormMain::mProjectMakeClick() {
-    if (ProjectForm() || running_) return;  // the dialog holds the configuration being saved; a run reads the lists
+    if (ProjectForm() || running_)
+        return;  // the dialog holds the configuration being saved; a run reads the lists
     ::SetWindowTextA(Handle(), kNewProjectCaption);
     ListFiles.Clear();
     FolderEntries.Clear();

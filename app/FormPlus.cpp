@@ -65,22 +65,22 @@ void TFormPlus::FormResize() {
 
 void TMemoLog::AddLine(const std::string& line) {
     pending_.append(line).append("\r\n");
-    if (nextAtOnce_ || ::GetTickCount64() - lastShown_ >= interval_) Flush();
+    if (nextAtOnce_ || clock_() - lastShown_ >= interval_) Flush();
 }
 
 void TMemoLog::FlushDue() {
-    if (!pending_.empty() && ::GetTickCount64() - lastShown_ >= interval_) Flush();
+    if (!pending_.empty() && clock_() - lastShown_ >= interval_) Flush();
 }
 
 void TMemoLog::Flush() {
     nextAtOnce_ = false;
     if (pending_.empty()) return;
-    const ULONGLONG start = ::GetTickCount64();
+    const ULONGLONG start = clock_();
     memo_.AppendText(pending_);
     pending_.clear();
     // Painted now: the step that follows may leave no time to.
     ::UpdateWindow(memo_.Handle());
-    lastShown_ = ::GetTickCount64();
+    lastShown_ = clock_();
     interval_ = std::max(kMinInterval, kCostFactor * (lastShown_ - start));
 }
 

@@ -58,7 +58,9 @@ class TFormPlus : public widgets::TWindow {
 // long pack starts after its "アーカイブファイルの作成開始..." is on the screen).
 class TMemoLog : public TLogSink {
   public:
-    explicit TMemoLog(widgets::TMemo& memo) : memo_(memo) {}
+    // clock: milliseconds since some start (the system's tick count; tests give their own).
+    explicit TMemoLog(widgets::TMemo& memo, std::function<ULONGLONG()> clock = &::GetTickCount64)
+        : memo_(memo), clock_(std::move(clock)) {}
     void AddLine(const std::string& line) override;
     // Shows the lines gathered when it is time to (called between the items of a step).
     void FlushDue();
@@ -74,6 +76,7 @@ class TMemoLog : public TLogSink {
 
   private:
     widgets::TMemo& memo_;
+    std::function<ULONGLONG()> clock_;
     std::string pending_;
     ULONGLONG lastShown_ = 0;
     ULONGLONG interval_ = kMinInterval;

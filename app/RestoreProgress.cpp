@@ -7,7 +7,7 @@ namespace ostra {
 namespace {
 
 constexpr ULONGLONG kUpdateInterval = 50;
-constexpr int kWidth = 380, kHeight = 150;
+constexpr int kWidth = 360, kHeight = 150;  // within the main window at its smallest
 
 }  // namespace
 
@@ -17,7 +17,8 @@ TRestoreProgress::TRestoreProgress(HWND owner, HFONT font, const std::string& ar
     ::GetWindowRect(owner, &o);
     const int x = o.left + ((o.right - o.left) - kWidth) / 2, y = o.top + ((o.bottom - o.top) - kHeight) / 2;
     if (!CreateHandle("TRestoreProgress", WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-                      WS_POPUP | WS_CAPTION | WS_SYSMENU, kRestoreProgressCaption, x, y, kWidth, kHeight, owner))
+                      WS_POPUP | WS_CAPTION | WS_SYSMENU, kRestoreProgressCaption, x, y, kWidth, kHeight,
+                      owner))
         return;
     RECT c{};
     ::GetClientRect(Handle(), &c);
@@ -32,8 +33,9 @@ TRestoreProgress::TRestoreProgress(HWND owner, HFONT font, const std::string& ar
     cancel_.Create(Handle(), "キャンセル", BS_DEFPUSHBUTTON);
     cancel_.SetBounds(c.right - 12 - 90, 84, 90, 26);
     cancel_.OnClick = [this] { cancelled_ = true; };
-    for (widgets::TControl* control : {static_cast<widgets::TControl*>(&archiveLabel_), static_cast<widgets::TControl*>(&entryLabel_),
-                                       static_cast<widgets::TControl*>(&cancel_)})
+    for (widgets::TControl* control :
+         {static_cast<widgets::TControl*>(&archiveLabel_), static_cast<widgets::TControl*>(&entryLabel_),
+          static_cast<widgets::TControl*>(&cancel_)})
         control->SetFont(font);
     OnCommand(IDCANCEL, [this] { cancelled_ = true; });  // Esc
     On(WM_CLOSE, [this](WPARAM, LPARAM) -> LRESULT {

@@ -35,7 +35,8 @@ TStrings RunNotices(const TRunResult& r, const std::string& archiveFolder) {
             break;
         case TRunResult::asArchiveFolderInBase:
             notices.emplace_back(
-                "圧縮先フォルダが基準フォルダの中にあるため、書庫は作成しませんでした（コピーは済んでいます）");
+                "圧縮先フォルダが基準フォルダの中にあるため、書庫は作成しませんでした（コピーは済んでいます"
+                "）");
             break;
         case TRunResult::asRan:
             if (r.Archive.Outcome == TArchiveResult::arFailed)
@@ -47,7 +48,8 @@ TStrings RunNotices(const TRunResult& r, const std::string& archiveFolder) {
     switch (r.Emptying) {
         case TRunResult::emNoArchive:
             if (r.Archive.Outcome != TArchiveResult::arNothingToPack)
-                notices.emplace_back("書庫が作成されなかったため、基準フォルダ内のファイルは削除しませんでした");
+                notices.emplace_back(
+                    "書庫が作成されなかったため、基準フォルダ内のファイルは削除しませんでした");
             break;
         case TRunResult::emUnsafe:
             notices.emplace_back(

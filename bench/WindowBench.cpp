@@ -12,7 +12,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -96,7 +95,8 @@ int List(const std::string& archive) {
     form.Show(SW_SHOWNOACTIVATE);
     Settle();
     const std::string name = archive.substr(archive.find_last_of('\\') + 1);
-    for (int i = 0; i < form.ListView.Count(); ++i) form.ListView.SetSelected(i, form.ListView.Caption(i) == name);
+    for (int i = 0; i < form.ListView.Count(); ++i)
+        form.ListView.SetSelected(i, form.ListView.Caption(i) == name);
     // The entries read through the archive component alone, the rest is the list's.
     t = Now();
     const size_t read = ostra::ArchiveEntryRows(form.Handle(), archive).size();
@@ -165,62 +165,6 @@ int Run(const std::string& prog, bool open) {
     return boxes.Boxes().empty() ? 0 : 7;
 }
 
-// EXPERIMENT (not kept): the cost of a memo's parts of appending lines.
-int MemoExperiment(int lines) {
-    const std::string prog = TempProgramFolder();
-    ostra::TFormMain form(prog);
-    if (!form.Create()) return 5;
-    form.Show(SW_SHOWNOACTIVATE);
-    form.tbDetailClick();
-    Settle();
-    widgets::TMemo& memo = form.DetailForm()->Edit;
-    HWND h = memo.Handle();
-    const std::string line = "Z:\\work\\wt\\window\\build\\window-bench-run\\tree\\d01\\s02\\f01234.txt  →バックアップ";
-    auto run = [&](const char* what, auto step) {
-        memo.Clear();
-        Settle();
-        double t = Now();
-        for (int i = 0; i < lines; ++i) step(i);
-        ::UpdateWindow(h);
-        Settle();
-        Report(what, Now() - t);
-    };
-    run("addline+update", [&](int) { memo.AddLine(line); ::UpdateWindow(h); });
-    run("addline", [&](int) { memo.AddLine(line); });
-    run("textlength", [&](int) { ::GetWindowTextLengthA(h); });
-    run("setsel-max+replace", [&](int) {
-        ::SendMessageA(h, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
-        const std::string t = line + "\r\n";
-        ::SendMessageA(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(t.c_str()));
-    });
-    run("setsel-max+replace+scroll", [&](int) {
-        ::SendMessageA(h, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
-        const std::string t = line + "\r\n";
-        ::SendMessageA(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(t.c_str()));
-        ::SendMessageA(h, EM_SCROLLCARET, 0, 0);
-    });
-    run("noredraw-replace", [&](int) {
-        ::SendMessageA(h, WM_SETREDRAW, FALSE, 0);
-        ::SendMessageA(h, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
-        const std::string t = line + "\r\n";
-        ::SendMessageA(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(t.c_str()));
-        ::SendMessageA(h, WM_SETREDRAW, TRUE, 0);
-    });
-    run("batch100+scroll+update", [&](int i) {
-        static std::string pending;
-        pending += line + "\r\n";
-        if (i % 100 == 99 || i == lines - 1) {
-            ::SendMessageA(h, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
-            ::SendMessageA(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pending.c_str()));
-            ::SendMessageA(h, EM_SCROLLCARET, 0, 0);
-            ::UpdateWindow(h);
-            pending.clear();
-        }
-    });
-    ::DestroyWindow(form.Handle());
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -228,13 +172,14 @@ int main(int argc, char** argv) {
     ostra::TApplication application;
     try {
         if (argc == 3 && std::strcmp(argv[1], "list") == 0) return List(argv[2]);
-        if (argc == 3 && std::strcmp(argv[1], "memo") == 0) return MemoExperiment(std::atoi(argv[2]));
         if (argc == 4 && std::strcmp(argv[1], "restore") == 0) return Restore(argv[2], argv[3]);
-        if (argc == 4 && std::strcmp(argv[1], "run") == 0) return Run(argv[2], std::strcmp(argv[3], "open") == 0);
+        if (argc == 4 && std::strcmp(argv[1], "run") == 0)
+            return Run(argv[2], std::strcmp(argv[3], "open") == 0);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "window-bench: %s\n", e.what());
         return 2;
     }
-    std::fprintf(stderr, "usage: window-bench list ARCHIVE | restore ARCHIVE DIR | run PROGDIR open|closed\n");
+    std::fprintf(stderr,
+                 "usage: window-bench list ARCHIVE | restore ARCHIVE DIR | run PROGDIR open|closed\n");
     return 1;
 }

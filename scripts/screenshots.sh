@@ -13,14 +13,23 @@
 #                            Ctrl+B, the values of a registry key, the entries of an archive
 #   ostra-project-dialog.png the project dialog over the main window, two projects listed, a name typed
 #   ostra-project-menu.png   the project menu after that name was saved: its items below the separator
+#   ostra-restore-progress.png  "展開..." restoring a large archive: the progress window over the
+#                            main window, with the entry being written, the bar and the cancel button
+#   ostra-restore-cancelled.png the notice after that restore was cancelled
 # Each screen is shown on the test X display (:99 unless PELMIRA_DISPLAY says) inside a Wine desktop of its own (so that Wine draws
 # the window frames), photographed, then closed. Nothing waits for a person: every wait is bounded.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$top/build/screens}
 bash "$top/scripts/setup.sh" >/dev/null
-bash "$top/scripts/build.sh" i686 --target ostrun ostra unlha32 unlha-run >/dev/null
-build=$top/build/i686
+# The shipping build; where the kernel runs no 32-bit programs, the x86_64 one.
+arch=${SCREENSHOTS_ARCH:-i686}
+if [ "$arch" = i686 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "note: this machine runs no 32-bit programs; the x86_64 build is photographed"
+  arch=x86_64
+fi
+bash "$top/scripts/build.sh" "$arch" --target ostrun ostra unlha32 unlha-run >/dev/null
+build=$top/build/$arch
 . "$top/scripts/display.sh"
 display_start
 export DISPLAY=:$PELMIRA_DISPLAY WINEPREFIX=$build/wineprefix-display LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all
@@ -226,4 +235,47 @@ xdotool key Escape
 sleep 0.3
 xdotool key Escape || true
 close_ostra project
+
+# A restore of a large archive (thousands of files: each costs Wine a few calls to its server):
+# its progress window, then the notice of its cancel button.
+python3 - "$work/big" <<'PY'
+import os, random, sys
+root = sys.argv[1]
+rnd = random.Random(3)
+words = [("w%d" % i).encode() for i in range(2000)]
+for i in range(2000):
+    d = os.path.join(root, "d%02d" % (i % 6))
+    os.makedirs(d, exist_ok=True)
+    data = b" ".join(rnd.choice(words) for _ in range(2000))
+    open(os.path.join(d, "f%04d.txt" % i), "wb").write(data)
+PY
+wine "$work/unlha-run.exe" "a -n1 -r2 -x1 -jm2 $(win "$work/oarc/0000_big.lzh") $(win "$work/big/") d00 d01 d02 d03 d04 d05" \
+  >/dev/null 2>&1
+example_config 4
+wine explorer /desktop=restore,400x420 "$prog/ostra.exe" >/dev/null 2>&1 &
+find_window "Pelmira : 0.0.9.5" 30 >/dev/null
+desk=$(find_window "restore - Wine desktop" 10)
+sleep 1
+xdotool mousemove --window "$desk" $ARCHIVE_ROW click 1  # the first row: 0000_big.lzh
+sleep 0.5
+xdotool key shift+F10
+sleep 0.8
+xdotool key --delay 200 Down Down Down Down Down  # "展開..."
+sleep 0.5
+xdotool key Return
+sleep 2.5  # the folder dialog, and its tree opened at the initial folder
+xdotool key Return  # the dialog starts at the archive's folder: restored beside it
+find_window "展開しています" 30 >/dev/null
+sleep 0.4
+import -window "$desk" "$out/ostra-restore-progress.png"
+echo "  $out/ostra-restore-progress.png"
+progress=$(xdotool search --onlyvisible --name "^展開しています\$" 2>/dev/null | head -1 || true)
+[ -n "$progress" ] && xdotool key --window "$progress" Return  # its cancel button has the focus
+find_window "Pelmira" 20 >/dev/null || true
+sleep 1
+import -window "$desk" "$out/ostra-restore-cancelled.png"
+echo "  $out/ostra-restore-cancelled.png"
+xdotool key Return || true
+sleep 0.5
+close_ostra restore
 wait

@@ -79,8 +79,9 @@ int TVirtualListView::FindRow(const std::string& text, int start) const {
         const int row = (start + k) % n;
         const std::string& caption = TextOf(row, 0);
         if (caption.size() >= text.size() &&
-            ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.c_str(), static_cast<int>(text.size()),
-                             text.c_str(), static_cast<int>(text.size())) == CSTR_EQUAL)
+            ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.c_str(),
+                             static_cast<int>(text.size()), text.c_str(),
+                             static_cast<int>(text.size())) == CSTR_EQUAL)
             return row;
     }
     return -1;
@@ -91,7 +92,8 @@ bool TVirtualListView::HandleNotify(NMHDR* nm, LRESULT& result) {
         case LVN_GETDISPINFOA: {
             auto* d = reinterpret_cast<NMLVDISPINFOA*>(nm);
             if ((d->item.mask & LVIF_TEXT) && d->item.pszText && d->item.cchTextMax > 0)
-                ::lstrcpynA(d->item.pszText, TextOf(d->item.iItem, d->item.iSubItem).c_str(), d->item.cchTextMax);
+                ::lstrcpynA(d->item.pszText, TextOf(d->item.iItem, d->item.iSubItem).c_str(),
+                            d->item.cchTextMax);
             result = 0;
             return true;
         }

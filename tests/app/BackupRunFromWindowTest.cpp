@@ -59,8 +59,8 @@ TEST_F(WindowRunTest, ARunWritesTheLogOfTheStepsInOrderAndLocksTheListsMeanwhile
             !::IsWindowEnabled(form->ListFiles.Handle()) && !::IsWindowEnabled(form->ListFol.Handle());
         Command(*form, cmAddFile);
         testing_support::DropFiles(form->Handle(), {src + "\\f.txt"});
-        Command(*form, cmProjectMake);  // would empty the lists
-        Command(*form, cmReadini);      // would read them anew
+        Command(*form, cmProjectMake);                     // would empty the lists
+        Command(*form, cmReadini);                         // would read them anew
         Command(*form, cmBackup);                          // refused with a notice
         ::SendMessageA(detail->Handle(), WM_CLOSE, 0, 0);  // refused: the window is the log
         ClickToolButton(*form, tbDetailId);                // likewise

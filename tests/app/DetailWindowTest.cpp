@@ -6,6 +6,8 @@
 #include "ArchiveStep.h"
 #include "DetailContent.h"
 #include "FormMainFixture.h"
+#include "FormPlus.h"
+#include "TestHostWindow.h"
 #include "SettingsFile.h"
 
 using namespace ostra;
@@ -205,6 +207,42 @@ TEST_F(DetailRegistryTest, ValuesListInNameOrderWithTheDefaultFirst) {
                                           {"bin", " - binary data - "},
                                           {"path", "\"%TEMP%\""},
                                           {"長い日本語の名前", "\"値\""}}));
+}
+
+TEST(MemoLog, LinesComingFastAreShownTogetherAndTheFirstOfAStepOrAfterAPauseAtOnce) {
+    ASSERT_TRUE(testing_support::HasTestDisplay());
+    testing_support::TestHostWindow host;
+    ASSERT_TRUE(host.Create());
+    widgets::TMemo memo;
+    ASSERT_TRUE(memo.Create(host.Handle(), true));
+    ULONGLONG now = 1000;
+    TMemoLog log(memo, [&] { return now; });
+    log.AddLine("バックアップファイル一覧");  // the first line: at once
+    EXPECT_EQ(memo.Lines(), TStrings{"バックアップファイル一覧"});
+    now += 10;
+    log.AddLine("a");
+    now += 10;
+    log.AddLine("b");
+    log.FlushDue();
+    EXPECT_EQ(memo.Lines().size(), 1u);  // gathered
+    now += TMemoLog::kMinInterval;
+    log.FlushDue();  // between two items, once it is time
+    EXPECT_EQ(memo.Lines(), (TStrings{"バックアップファイル一覧", "a", "b"}));
+    // A step begins: its first line is shown at once, the next ones are gathered again.
+    now += 10;
+    log.ShowNextLineAtOnce();
+    log.AddLine("アーカイブファイルの作成開始...");
+    now += 10;
+    log.AddLine("c");
+    EXPECT_EQ(memo.Lines().back(), "アーカイブファイルの作成開始...");
+    // After a quiet spell a line is shown at once, with what was gathered before it.
+    now += 5000;
+    log.AddLine("d");
+    log.AddLine("e");
+    EXPECT_EQ(memo.Lines().back(), "d");
+    log.Flush();
+    EXPECT_EQ(memo.Lines(), (TStrings{"バックアップファイル一覧", "a", "b", "アーカイブファイルの作成開始...",
+                                      "c", "d", "e"}));
 }
 
 TEST_F(FormMainTest, AnArchiveRowShowsItsEntriesAndADamagedArchiveNone) {

@@ -168,7 +168,8 @@ TEST_F(FormMainTest, AFolderJustAddedIsSelectedSoThatATitleTypedNextIsItsOwn) {
     DropFiles(form->Handle(), {b});
     EXPECT_EQ(form->ListFol.SelectedRows(), std::vector<int>{2});
     EXPECT_EQ(form->EditTitle.Text(), "b");
-    EXPECT_EQ(form->FolderEntries.Lines(), (TStrings{"C:\\old,old,*.txt,1", a + ",Mine,*.*,0", b + ",b,*.*,0"}));
+    EXPECT_EQ(form->FolderEntries.Lines(),
+              (TStrings{"C:\\old,old,*.txt,1", a + ",Mine,*.*,0", b + ",b,*.*,0"}));
 }
 
 TEST_F(FormMainTest, TitlesThatARunWouldSkipAreRefusedWhenEntered) {
@@ -186,7 +187,8 @@ TEST_F(FormMainTest, TitlesThatARunWouldSkipAreRefusedWhenEntered) {
     ASSERT_EQ(ok.Boxes().size(), 6u);
     for (const auto& box : ok.Boxes()) {
         EXPECT_FALSE(box.hasStopIcon);
-        EXPECT_EQ(box.text.rfind("タイトルに「\\」「/」「:」を含む名前や「.」だけの名前は使えません", 0), 0u) << box.text;
+        EXPECT_EQ(box.text.rfind("タイトルに「\\」「/」「:」を含む名前や「.」だけの名前は使えません", 0), 0u)
+            << box.text;
     }
     EXPECT_EQ(form->FolderEntries.Lines(), TStrings{"C:\\mail,ソ表,*.*,0"});
 }

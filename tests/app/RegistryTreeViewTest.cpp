@@ -37,7 +37,7 @@ class RegistryTreeViewTest : public ::testing::Test {
         RegSetValueExA(k, "bin", 0, REG_BINARY, reinterpret_cast<const BYTE*>("\1\2"), 2);
         // A name of double-byte characters, longer in Shift-JIS bytes than in UTF-16 characters.
         RegSetValueExA(k, kLongName, 0, REG_SZ, reinterpret_cast<const BYTE*>("値"), 3);
-        for (const char* sub : {"beta", "Alpha", "Gamma\\deeper", "a_b", "aB", kLongName}) {
+        for (const char* sub : {"beta", "Alpha", "Gamma\\deeper", "9a", "_x", kLongName}) {
             HKEY s = nullptr;
             RegCreateKeyExA(k, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &s, nullptr);
             RegCloseKey(s);
@@ -118,9 +118,9 @@ TEST_F(RegistryTreeViewTest, SubkeysLoadSortedOneLevelAheadAndOnlyOnce) {
     TTreeNode test = TestNode();
     ASSERT_NE(test, nullptr);
     EXPECT_EQ(tree.KeyNameOf(test), "\\" + kTestKeyPath);
-    // In the list's order, letter case ignored: neither the registry's own order nor a
-    // case-sensitive one.
-    const std::vector<std::string> sorted = {"a_b", "aB", "Alpha", "beta", "Gamma", kLongName};
+    // In the list's order, letter case ignored (signs before digits before letters): neither the
+    // registry's own order (by character codes, "9a" before "_x") nor a case-sensitive one.
+    const std::vector<std::string> sorted = {"_x", "9a", "Alpha", "beta", "Gamma", kLongName};
     EXPECT_EQ(ChildTexts(test), sorted);
     tree.Expand(test);
     EXPECT_EQ(ChildTexts(Child(test, "Gamma")), (std::vector<std::string>{"deeper"}));

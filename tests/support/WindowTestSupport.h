@@ -78,8 +78,9 @@ struct ShownBox {
 inline constexpr int kEnterKey = 0;
 
 // Presses `button` in every dialog window (class #32770) that this process shows, from a thread
-// of its own, and keeps what each showed; kEnterKey presses Enter in it instead. Gives up after timeoutMs. A dialog that sets itself up
-// after it shows (a browse dialog selects its folder) is pressed once `ready` says so, or after 5 s.
+// of its own, and keeps what each showed; kEnterKey presses Enter in it instead. Gives up after timeoutMs. A
+// dialog that sets itself up after it shows (a browse dialog selects its folder) is pressed once `ready` says
+// so, or after 5 s.
 class BoxWatchdog {
   public:
     using TReady = std::function<bool(HWND)>;

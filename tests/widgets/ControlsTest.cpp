@@ -223,7 +223,8 @@ TEST_F(ControlsTest, AVirtualListViewShowsTheRowsItKeepsAndFindsTypedNames) {
     list.AddColumn("名前", 150);
     list.AddColumn("データ", 150);
     std::vector<TVirtualListView::TRow> rows;
-    for (int i = 0; i < 3000; ++i) rows.push_back({"ファイル" + std::to_string(i) + ".txt", std::to_string(i) + " byte"});
+    for (int i = 0; i < 3000; ++i)
+        rows.push_back({"ファイル" + std::to_string(i) + ".txt", std::to_string(i) + " byte"});
     list.SetRows(rows);
     EXPECT_EQ(ListView_GetItemCount(list.Handle()), 3000);
     // Asked of the control, in both character sets: it asks the wrapper for the row's texts.

@@ -46,8 +46,9 @@ TEST(SelfExtractorTest, AnOutputThatIsTheArchiveIsRefusedAndTheArchiveKept) {
     TTar32 tar;
     std::string cmdLine, output;
     // The stub is found; the output it would write is the archive itself.
-    EXPECT_EQ("自己解凍書庫の出力先 " + temp.Path() + "t.EXE は元の書庫ファイルと同じです。",
-              ArchiverMessage([&] { tar.MakeSfx(nullptr, archive, TArchiverOptions(), "", cmdLine, output); }));
+    EXPECT_EQ(
+        "自己解凍書庫の出力先 " + temp.Path() + "t.EXE は元の書庫ファイルと同じです。",
+        ArchiverMessage([&] { tar.MakeSfx(nullptr, archive, TArchiverOptions(), "", cmdLine, output); }));
     EXPECT_EQ("archive", ReadFileBytes(archive));
     TTar32::FreeDLL();
     ::SetDllDirectoryA(nullptr);
