@@ -191,17 +191,36 @@ TEST_F(WindowRunTest, TheBaseFolderIsEmptiedAfterTheArchiveOnlyWhenNothingButCop
 }
 
 TEST_F(WindowRunTest, AnArchiveFolderOnlyTheRunFindsInsideTheBaseIsToldInABoxAndTheLog) {
+    // The window's own check passes; while the copies are made, the archive folder becomes a link
+    // to the base folder, which only the run's archive step can find.
     auto form = StartWithLists();
-    // "base\." names the base folder; the archive folder inside it is found only by the run.
+    form->CheckArchive.SetChecked(true);
+    // Another spelling of the base folder ("base\.") is found before the run: a stop box, no copy.
     ASSERT_TRUE(CreateDirectoryA((base + "\\arc").c_str(), nullptr));
     form->EditBaseDir.SetText(base + "\\.");
     form->EditArcDir.SetText(base + "\\arc");
-    form->CheckArchive.SetChecked(true);
+    {
+        BoxWatchdog refused(IDOK);
+        Command(*form, cmBackup);
+        refused.Stop();
+        ASSERT_EQ(refused.Boxes().size(), 1u);
+        EXPECT_TRUE(refused.Boxes()[0].hasStopIcon);
+        EXPECT_FALSE(Exists(base + "\\backup"));
+    }
+    form->EditBaseDir.SetText(base);
+    form->EditArcDir.SetText(arc);
     TFormPlus* detail = OpenDetail(*form);
     ASSERT_NE(detail, nullptr);
+    std::unique_ptr<testing_support::UnixFolderLink> link;
+    form->OnStopCheck = [&] {
+        if (link) return;
+        ::RemoveDirectoryA(arc.c_str());
+        link = std::make_unique<testing_support::UnixFolderLink>(dir.Path(), "arc", "base");
+    };
     BoxWatchdog ok(IDOK);
     Command(*form, cmBackup);
     ok.Stop();
+    ASSERT_TRUE(link && link->Made());
     const std::string notice =
         "圧縮先フォルダが基準フォルダの中にあるため、書庫は作成しませんでした（コピーは済んでいます）";
     ASSERT_EQ(ok.Boxes().size(), 1u);
