@@ -15,6 +15,7 @@
 #include "DetailContent.h"
 #include "FileSystem.h"
 #include "FolderDialog.h"
+#include "LastRunNotice.h"
 #include "MessageBoxes.h"
 #include "RestoreProgress.h"
 #include "SettingsFile.h"
@@ -212,6 +213,10 @@ void TFormMain::BindEvents() {
         if (QuitOnDestroy) ::PostQuitMessage(0);
         return 0;
     });
+    On(kLastRunNoticeMessage, [this](WPARAM, LPARAM) -> LRESULT {
+        ShowLastRunNotice();
+        return 0;
+    });
     On(WM_DROPFILES, [this](WPARAM wp, LPARAM) -> LRESULT {
         WMDropFiles(reinterpret_cast<HDROP>(wp));
         return 0;
@@ -312,6 +317,14 @@ void TFormMain::Show(int cmdShow) {
 void TFormMain::FormShow() {
     SetWindowTextA(Handle(), kMainCaption);
     if (DetailVisible) OpenDetail();
+    // The notice of the last unattended run comes once the window is on the screen, from the
+    // message loop, so that it is seen over the window it belongs to.
+    ::PostMessageA(Handle(), kLastRunNoticeMessage, 0, 0);
+}
+
+void TFormMain::ShowLastRunNotice() {
+    const std::string notice = TakeLastRunNotice(AppDir, AnotherRunUnderWay());
+    if (!notice.empty()) ShowInfoBox(Handle(), notice);
 }
 
 void TFormMain::FormResize() {
@@ -805,6 +818,11 @@ void TFormMain::DetailFollowPage(bool pageChanged) {
             detail_->ShowList();
             if (pageChanged) detail_->ListRegItem.Clear();
             detail_->ListRegItem.SetColumnCaption(1, kDetailSizeColumn);
+            break;
+        case TabOption:
+            // The settings page has no item to show: the last unattended run's record.
+            detail_->ShowEdit();
+            detail_->Edit.SetLines(LastRunDetailLines(RunRecordPath(AppDir)));
             break;
         default:
             detail_->ShowEdit();

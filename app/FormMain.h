@@ -28,6 +28,8 @@ namespace ostra {
 
 inline constexpr const char* kMainCaption = "Pelmira : 0.0.9.5";
 inline constexpr const char* kHelpFile = "Pelmira.chm";
+// Posted by FormShow: the notice of the last unattended run.
+inline constexpr UINT kLastRunNoticeMessage = WM_APP + 0x40;
 
 class TFormMain : public widgets::TWindow, public TMainControls {
   public:
@@ -39,6 +41,9 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     bool Create();
     // Shows the window the first time (FormShow).
     void Show(int cmdShow = SW_SHOWNORMAL);
+    // The notice of an unattended run that did not end cleanly, once (LastRunNotice); FormShow
+    // posts it, so that it comes after the window is shown.
+    void ShowLastRunNotice();
     HACCEL Accelerators() const { return menu_.Accelerators(); }
     // The program ends when this window is gone (not so in tests, which have no message loop).
     bool QuitOnDestroy = false;

@@ -16,6 +16,8 @@
 #   ostra-restore-progress.png  "展開..." restoring a large archive: the progress window over the
 #                            main window, with the entry being written, the bar and the cancel button
 #   ostra-restore-cancelled.png the notice after that restore was cancelled
+#   ostra-lastrun-notice.png the notice at start of an unattended run that did not finish cleanly
+#   ostra-detail-lastrun.png the detail window on the settings tab: that run's record from ostrun.log
 # Each screen is shown on the test X display (:99 unless PELMIRA_DISPLAY says) inside a Wine desktop of its own (so that Wine draws
 # the window frames), photographed, then closed. Nothing waits for a person: every wait is bounded.
 set -euo pipefail
@@ -207,6 +209,28 @@ for shot in run registry archive; do
   echo "  $out/ostra-detail-$shot.png"
   close_ostra detail$shot
 done
+# An unattended run that did not finish cleanly (its archive folder is missing, so no archive was
+# made): the next start of ostra tells of it once, over the main window, with the detail window
+# open on the settings tab; then the detail window with that run's record.
+nprog=$work/notice
+mkdir -p "$nprog" "$work/nbase"
+cp "$build/bin/ostra.exe" "$build/bin/ostrun.exe" "$build/bin/UNLHA32.DLL" "$nprog/"
+for f in "$top/examples/config/"*.ini; do
+  sed -e "s|@DATA@|$(zpath "$work/odata")|g" -e "s|@BASE@|$(zpath "$work/nbase")|g" \
+      -e "s|@ARC@|$(zpath "$work/no-such-folder")|g" "$f" | sed 's/$/\r/' | iconv -f UTF-8 -t CP932 > "$nprog/$(basename "$f")"
+done
+wine "$nprog/ostrun.exe" >/dev/null 2>&1 || true
+printf 'Index=3\r\n[Key]\r\nVisible=1\r\nWidth=420\r\nHeight=380\r\n' >> "$nprog/ostra.ini"
+wine explorer /desktop=notice,820x440 "$nprog/ostra.exe" >/dev/null 2>&1 &
+find_window "詳細情報" 30 >/dev/null
+box=$(find_window "Pelmira" 30)
+sleep 0.5
+shoot notice ostra-lastrun-notice.png
+xdotool key --window "$box" Return || true
+sleep 1
+shoot notice ostra-detail-lastrun.png
+close_ostra notice
+
 # Projects: two saved already; Ctrl+S opens the dialog, a name is typed and saved, then
 # the project menu shows the three.
 example_config 0
