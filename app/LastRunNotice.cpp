@@ -32,7 +32,7 @@ std::string Quoted(const std::string& text, size_t limit = kNoticeQuoteLimit) {
 }
 
 std::string CountLine(const char* what, const TRecordCounts& c) {
-    return std::string(what) + " " + std::to_string(c.Done) + " 件（失敗 " + std::to_string(c.Failed) +
+    return std::string(what) + ": " + std::to_string(c.Done) + " 件（失敗 " + std::to_string(c.Failed) +
            " 件）";
 }
 
@@ -99,9 +99,11 @@ TStrings LastRunDetailLines(const std::string& recordPath) {
         lines.push_back("終了の記録がありません（実行中か、途中で強制終了・異常終了しました）");
         return lines;
     }
-    lines.push_back(TimeText(r.End) + " 終了、終了コード " + std::to_string(r.ExitStatus) + "：" + r.Outcome);
-    lines.push_back(CountLine("ファイル", r.Files) + "、" + CountLine("フォルダ", r.Folders) + "、" +
-                    CountLine("レジストリ", r.Registry));
+    lines.push_back("終了: " + TimeText(r.End) + "、終了コード " + std::to_string(r.ExitStatus));
+    lines.push_back("結果: " + r.Outcome);
+    lines.push_back(CountLine("ファイル登録", r.Files));
+    lines.push_back(CountLine("フォルダ登録", r.Folders));
+    lines.push_back(CountLine("レジストリ登録", r.Registry));
     lines.push_back("書庫: " + (r.Archive.empty() ? std::string("（作成していません）") : r.Archive));
     lines.push_back("---------");
     lines.insert(lines.end(), r.Lines.begin(), r.Lines.end());

@@ -140,8 +140,9 @@ TEST(LastRunNotice, TheDetailTextHoldsTheRunsLinesAndFailuresOrSaysThereIsNone) 
     const TStrings lines = LastRunDetailLines(path);
     auto has = [&](const std::string& s) { return std::find(lines.begin(), lines.end(), s) != lines.end(); };
     EXPECT_TRUE(has("最後の自動バックアップ（ostrun）: 2024/05/01 03:00:00 開始"));
-    EXPECT_TRUE(has(
-        "2024/05/01 03:07:00 終了、終了コード 2：書庫は作成していません / コピーできなかったファイル 2 件"));
+    EXPECT_TRUE(has("終了: 2024/05/01 03:07:00、終了コード 2"));
+    EXPECT_TRUE(has("結果: 書庫は作成していません / コピーできなかったファイル 2 件"));
+    EXPECT_TRUE(has("ファイル登録: 12 件（失敗 1 件）"));
     EXPECT_TRUE(has("  memo.txt  →バックアップ"));
     EXPECT_TRUE(has("失敗: C:\\Data\\big.pst: 使用中"));
 
