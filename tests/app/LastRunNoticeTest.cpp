@@ -169,7 +169,11 @@ TEST_F(LastRunNoticeTest, AFailedRunIsToldOnceAfterTheWindowIsShownAndANewerOneA
     EXPECT_EQ(TSettingsFile(prog + "ostra.ini").ReadString("LastRun", "Shown", ""),
               "2024/05/02 03:00:00 pid=50");
 
-    // The next start says nothing, also after the window's own closing write.
+    // The next start says nothing, also after the window's own closing write, in project mode
+    // (a new project) and out of it.
+    form->mProjectMakeClick();
+    Restart();
+    EXPECT_TRUE(StartAndCollect().empty());
     Restart();
     EXPECT_TRUE(StartAndCollect().empty());
     // A newer failed run is told again.
