@@ -35,6 +35,11 @@ class TVirtualListView : public TControl {
     std::string SubItem(int row, int column) const;
     void Clear();
 
+    int SelectedCount() const;
+    void SetSelected(int row, bool selected);
+    // The selected rows in row order.
+    std::vector<int> SelectedRows() const;
+
     bool HandleNotify(NMHDR* nm, LRESULT& result) override;
 
   private:
