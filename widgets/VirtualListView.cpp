@@ -90,6 +90,15 @@ std::vector<int> TVirtualListView::SelectedRows() const {
     return rows;
 }
 
+POINT TVirtualListView::KeyboardMenuPoint() const {
+    int row = ListView_GetNextItem(Handle(), -1, LVNI_FOCUSED);
+    if (row < 0 || !ListView_GetItemState(Handle(), row, LVIS_SELECTED))
+        row = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED);
+    RECT r{};
+    if (row < 0 || !ListView_GetItemRect(Handle(), row, &r, LVIR_LABEL)) return TControl::KeyboardMenuPoint();
+    return {r.left + 8, r.bottom};
+}
+
 int TVirtualListView::FindRow(const std::string& text, int start) const {
     const int n = Count();
     for (int k = 0; k < n; ++k) {

@@ -42,6 +42,11 @@ class TVirtualListView : public TControl {
 
     bool HandleNotify(NMHDR* nm, LRESULT& result) override;
 
+  protected:
+    // The menu key opens the menu below the focused row when it is selected, else the first
+    // selected row.
+    POINT KeyboardMenuPoint() const override;
+
   private:
     const std::string& TextOf(int row, int column) const;
     // The row, from start on (wrapping round), whose caption begins with text; -1 without one.
