@@ -40,6 +40,8 @@ class RestoreChosenTest : public FormMainTest {
         auto form = Start();
         form->BrowseFolder = [this](HWND, const std::string&, const std::string& initial) {
             startedAt.push_back(initial);
+            // Its menu starts a restore too: disabled while one is asked for and runs.
+            detailEnabledMeanwhile = detailEnabledMeanwhile || ::IsWindowEnabled(detail->Handle());
             return std::optional(to);
         };
         EXPECT_TRUE(CreateDirectoryA(to.c_str(), nullptr));
@@ -86,6 +88,7 @@ class RestoreChosenTest : public FormMainTest {
     std::string arc = dir / "arc", to = dir / "to";
     std::vector<std::string> startedAt;
     TFormPlus* detail = nullptr;
+    bool detailEnabledMeanwhile = false;
     std::unique_ptr<testing_support::MenuWatchdog> menu;
 };
 
@@ -119,6 +122,8 @@ TEST_F(RestoreChosenTest, TwoChosenEntriesOfThreeThousandAreAllTheNewFolderHolds
     EXPECT_EQ(TreeOf(restored + "\\"),
               (TTree{"d17\\", "d17\\f1742.txt=file 1742", "書類 2\\", "書類 2\\ソ表.txt=ソ表の中身"}));
     EXPECT_EQ(startedAt, TStrings{arc + "\\"});
+    EXPECT_FALSE(detailEnabledMeanwhile);
+    EXPECT_TRUE(::IsWindowEnabled(detail->Handle()));
     // The library is given the two names and reports those two alone.
     std::vector<std::pair<int, int>> steps;
     ASSERT_TRUE(CreateDirectoryA((dir / "again").c_str(), nullptr));
