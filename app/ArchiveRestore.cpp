@@ -39,12 +39,46 @@ TStrings ArchiveEntryNames(const std::string& archivePath) {
     return names;
 }
 
-// A folder entry ends in a separator.
+// A folder entry ends in a separator (a trail byte 0x5C, as in "ソ", is none).
 bool IsFolderEntry(const std::string& name) {
-    return name.empty() || name.back() == '\\' || name.back() == '/';
+    return name.empty() || EndsWithBackslash(name) || name.back() == '/';
+}
+
+// A name the library can be given as itself: one with a quote would end its item on the command
+// line, one with a wildcard would select other entries too. Such a name is no file name Windows
+// can hold either, so it is never written; the restore reports it as not written.
+bool CanBeNamed(const std::string& name) {
+    for (size_t i = 0; i < name.size(); i = NextChar(name, i)) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (IsLeadByte(name, i)) continue;
+        if (c < 0x20 || std::strchr("\"*?<>|", c)) return false;
+    }
+    return true;
 }
 
 }  // namespace
+
+TStrings ChosenEntries(const TStrings& entries, const TStrings& chosen, const std::string& streamSeparator) {
+    std::set<std::string> exact;
+    TStrings prefixes;  // folders: everything beneath; files: their streams
+    for (const std::string& c : chosen) {
+        const std::string key = NameKey(c);
+        exact.insert(key);
+        if (IsFolderEntry(c))
+            prefixes.push_back(AddBackslash(key));
+        else if (!streamSeparator.empty())
+            prefixes.push_back(key + AnsiLowerCase(streamSeparator));
+    }
+    TStrings meant;
+    for (const std::string& e : entries) {
+        const std::string key = NameKey(e);
+        bool hit = exact.count(key) != 0;
+        for (size_t i = 0; !hit && i < prefixes.size(); ++i)
+            hit = key.compare(0, prefixes[i].size(), prefixes[i]) == 0;
+        if (hit) meant.push_back(e);
+    }
+    return meant;
+}
 
 std::string RestoreFolderFor(const std::string& archivePath, const std::string& parent) {
     std::string name = ExtractFileName(archivePath);
@@ -54,7 +88,7 @@ std::string RestoreFolderFor(const std::string& archivePath, const std::string& 
 }
 
 TRestoreResult RestoreArchive(HWND owner, const std::string& archivePath, const std::string& parent,
-                              const TRestoreProgressEvent& progress) {
+                              const TRestoreProgressEvent& progress, const std::optional<TStrings>& chosen) {
     if (!FileExists(archivePath)) throw std::runtime_error("書庫\"" + archivePath + "\"が存在しません");
     TRestoreResult restored;
     restored.Folder = RestoreFolderFor(archivePath, parent);
@@ -68,7 +102,25 @@ TRestoreResult RestoreArchive(HWND owner, const std::string& archivePath, const 
     o.n = 1;  // the progress is the caller's (the library reports each entry)
     o.jse = 1;
     o.jso = 1;
-    const TStrings entries = ArchiveEntryNames(archivePath);
+    TStrings entries = ArchiveEntryNames(archivePath);
+    // Chosen entries are named to the library, which then reads and writes those alone. An empty
+    // list names every entry: a choice that comes to nothing must never get here.
+    arc::TFileList names;
+    bool someNotNamed = false;
+    if (chosen) {
+        if (chosen->empty()) throw std::runtime_error("展開するファイルが選択されていません");
+        entries = ChosenEntries(entries, *chosen, o.StreamSeparator);
+        if (entries.empty())
+            throw std::runtime_error("選択したファイルは書庫\"" + archivePath + "\"にありません");
+        TStrings given;
+        for (const std::string& e : entries)
+            if (CanBeNamed(e)) given.push_back(e);
+        if (given.empty())
+            throw std::runtime_error("選択したファイルは名前に使えない文字を含むため、書庫\"" + archivePath +
+                                     "\"から展開できません");
+        someNotNamed = given.size() < entries.size();
+        names = arc::TFileList{given};
+    }
     const int total = static_cast<int>(entries.size());
     int done = 0;
     bool cancel = false;
@@ -93,12 +145,12 @@ TRestoreResult RestoreArchive(HWND owner, const std::string& archivePath, const 
         if (cancel)
             result = kCancelledByUser;
         else
-            result = archive.Extract(owner, nullptr, AddBackslash(target), arc::TFileList{});
+            result = archive.Extract(owner, nullptr, AddBackslash(target), names);
     } catch (...) {
         RemoveFolderTree(target);  // ours, made above: what was begun in it goes too
         throw;
     }
-    if (result == 0) return restored;
+    if (result == 0 && !someNotNamed) return restored;
     if (cancel || result == kCancelledByUser) {
         RemoveFolderTree(target);
         restored.Outcome = TRestoreResult::rsCancelled;
@@ -112,8 +164,8 @@ TRestoreResult RestoreArchive(HWND owner, const std::string& archivePath, const 
     for (const std::string& f : files) placed.insert(NameKey(f.substr(root.size())));
     if (placed.empty()) {
         RemoveFolderTree(target);
-        throw std::runtime_error("書庫\"" + archivePath + "\"を展開できませんでした（エラー " +
-                                 std::to_string(result) + "）");
+        throw std::runtime_error("書庫\"" + archivePath + "\"を展開できませんでした" +
+                                 (result ? "（エラー " + std::to_string(result) + "）" : std::string()));
     }
     restored.Outcome = TRestoreResult::rsPartial;
     restored.Written = placed.size();

@@ -250,6 +250,7 @@ void TFormMain::BindEvents() {
         {cmDeleteFile, &TFormMain::mDeleteFileClick},
         {cmRefresh, &TFormMain::mRefreshClick},
         {cmExtract, &TFormMain::mExtractClick},
+        {cmExtractChosen, &TFormMain::DetailExtractChosenClick},
     };
     for (const auto& [id, handler] : commands) OnCommand(id, [this, h = handler] { (this->*h)(); });
 
@@ -698,14 +699,37 @@ void TFormMain::mDeleteFileClick() {
 
 void TFormMain::mExtractClick() {
     const std::string path = archives_.SingleSelectedPath();
-    if (path.empty()) return;
+    if (!path.empty()) RestoreAsked(path, std::nullopt);
+}
+
+void TFormMain::DetailExtractChosenClick() {
+    if (!DetailOpen() || running_ || detail_->EntriesArchive.empty()) return;
+    const TStrings chosen = detail_->SelectedNames();
+    if (!chosen.empty()) RestoreAsked(detail_->EntriesArchive, chosen);
+}
+
+void TFormMain::RestoreAsked(const std::string& path, const std::optional<TStrings>& chosen) {
+    if (restoring_) return;
+    // The folder dialog and the progress window disable this window only; the detail window,
+    // whose menu starts a restore too, is disabled with it.
+    restoring_ = true;
+    HWND detail = DetailOpen() && ::IsWindowEnabled(detail_->Handle()) ? detail_->Handle() : nullptr;
+    if (detail) ::EnableWindow(detail, FALSE);
+    struct Done {
+        TFormMain& form;
+        HWND detail;
+        ~Done() {
+            form.restoring_ = false;
+            if (detail && ::IsWindow(detail)) ::EnableWindow(detail, TRUE);
+        }
+    } done{*this, detail};
     // Where the last restore went, else the archive's own folder: never the computer's root,
     // where an Enter at once would unpack onto the desktop.
     const std::string start = lastRestoreParent_.empty() ? ExtractFilePath(path) : lastRestoreParent_;
     const auto parent = BrowseFolder(Handle(), "展開先フォルダの指定", start);
     if (!parent) return;
     lastRestoreParent_ = *parent;
-    const TRestoreResult r = RestoreWithProgress(path, *parent);
+    const TRestoreResult r = RestoreWithProgress(path, *parent, chosen);
     switch (r.Outcome) {
         case TRestoreResult::rsDone:
             ShowInfoBox(Handle(), "\"" + r.Folder + "\"に展開しました");
@@ -719,17 +743,20 @@ void TFormMain::mExtractClick() {
     }
 }
 
-TRestoreResult TFormMain::RestoreWithProgress(const std::string& archivePath, const std::string& parent) {
+TRestoreResult TFormMain::RestoreWithProgress(const std::string& archivePath, const std::string& parent,
+                                              const std::optional<TStrings>& chosen) {
     // The progress window shows from the start and is gone before any box.
     std::unique_ptr<TRestoreProgress> progress;
-    return RestoreArchive(Handle(), archivePath, parent,
-                          [&](int done, int total, const std::string& entry, bool& cancel) {
-                              if (!progress)
-                                  progress = std::make_unique<TRestoreProgress>(
-                                      Handle(), font_.get(), ExtractFileName(archivePath), total);
-                              if (done > 0) progress->Step(entry);
-                              cancel = progress->Cancelled();
-                          });
+    return RestoreArchive(
+        Handle(), archivePath, parent,
+        [&](int done, int total, const std::string& entry, bool& cancel) {
+            if (!progress)
+                progress = std::make_unique<TRestoreProgress>(Handle(), font_.get(),
+                                                              ExtractFileName(archivePath), total);
+            if (done > 0) progress->Step(entry);
+            cancel = progress->Cancelled();
+        },
+        chosen);
 }
 
 void TFormMain::ListViewClick() {
@@ -806,6 +833,7 @@ void TFormMain::DetailFormClose() {
 }
 
 void TFormMain::DetailFollowPage(bool pageChanged) {
+    if (pageChanged) detail_->EntriesArchive.clear();
     switch (Pages.ActivePageIndex()) {
         case TabReg:
             detail_->ShowList();
@@ -863,6 +891,7 @@ void FillRows(widgets::TVirtualListView& list, const TDetailRows& rows) {
 
 void TFormMain::DetailShowRegistryValues(TTreeNode node) {
     if (!DetailOpen() || running_) return;
+    detail_->EntriesArchive.clear();
     widgets::TVirtualListView& list = detail_->ListRegItem;
     detail_->ShowList();
     list.SetColumnCaption(1, kDetailDataColumn);
@@ -875,10 +904,12 @@ void TFormMain::DetailShowArchiveEntries() {
     widgets::TVirtualListView& list = detail_->ListRegItem;
     detail_->ShowList();
     list.Clear();
+    detail_->EntriesArchive.clear();
     list.SetColumnCaption(1, kDetailSizeColumn);
     const std::string path = archives_.SingleSelectedPath();
     if (path.empty() || !FileExists(path)) return;
     FillRows(list, ArchiveEntryRows(Handle(), path));
+    detail_->EntriesArchive = path;
 }
 
 // ---- Backup run ----

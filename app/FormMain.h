@@ -134,8 +134,13 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     void mRefreshClick() { RefreshArchiveList(); }
     // "展開...": the selected archive into a new folder named after it, below a chosen folder.
     void mExtractClick();
-    // The restore itself, with its progress window and cancel button over this window.
-    TRestoreResult RestoreWithProgress(const std::string& archivePath, const std::string& parent);
+    // "選択したファイルを展開..." of the detail window's entry list: the selected entries of the
+    // archive it shows, as "展開..." restores the whole archive.
+    void DetailExtractChosenClick();
+    // The restore itself, with its progress window and cancel button over this window: the whole
+    // archive, or the chosen entries (see RestoreArchive).
+    TRestoreResult RestoreWithProgress(const std::string& archivePath, const std::string& parent,
+                                       const std::optional<TStrings>& chosen = std::nullopt);
     void ListViewClick();
     void ListViewDblClick();
     void EditArchiverEllipsisClick();
@@ -207,6 +212,8 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     // Selects one folder row alone and shows its settings in the group.
     void SelectFolderRow(int row);
     void FolderEditKeyPress(const widgets::TEdit& edit, char& key);
+    // Asks for the parent folder, restores into a new folder below it and tells how it went.
+    void RestoreAsked(const std::string& archivePath, const std::optional<TStrings>& chosen);
 
     TMainMenu menu_;
     widgets::FontHandle font_;
@@ -227,6 +234,8 @@ class TFormMain : public widgets::TWindow, public TMainControls {
     bool projectMenuFilled_ = false;
     // The folder the last restore went into, where the next one starts.
     std::string lastRestoreParent_;
+    // A restore is under way (its folder dialog or its progress): no other starts meanwhile.
+    bool restoring_ = false;
 };
 
 }  // namespace ostra

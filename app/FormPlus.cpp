@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "MainMenu.h"
+
 namespace ostra {
 
 bool TFormPlus::Create(HWND owner, HFONT font, int left, int top, const TDetailGeometry& g) {
@@ -24,9 +26,29 @@ bool TFormPlus::Create(HWND owner, HFONT font, int left, int top, const TDetailG
         Close();
         return 0;
     });
+    entriesMenu_.reset(::CreatePopupMenu());
+    ::AppendMenuA(entriesMenu_.get(), MF_STRING, cmExtractChosen, kExtractChosenCaption);
+    ListRegItem.OnContextMenu = [this](POINT at) { ShowEntriesMenu(at); };
     FormResize();
     ShowEdit();
     return true;
+}
+
+TStrings TFormPlus::SelectedNames() const {
+    TStrings names;
+    for (int row : ListRegItem.SelectedRows()) names.push_back(ListRegItem.Caption(row));
+    return names;
+}
+
+void TFormPlus::ShowEntriesMenu(POINT at) {
+    if (EntriesArchive.empty()) return;
+    ::EnableMenuItem(entriesMenu_.get(), cmExtractChosen,
+                     MF_BYCOMMAND | (ListRegItem.SelectedCount() > 0 ? MF_ENABLED : MF_GRAYED));
+    const UINT id = static_cast<UINT>(
+        ::TrackPopupMenu(entriesMenu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                         at.x, at.y, 0, Handle(), nullptr));
+    // The owner restores: it has the folder dialog, the progress window and the last folder used.
+    if (id) ::SendMessageA(::GetWindow(Handle(), GW_OWNER), WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
 void TFormPlus::Show() {

@@ -9,10 +9,12 @@
 #include <functional>
 #include <string>
 
-#include "VirtualListView.h"
+#include "GdiHandles.h"
 #include "LogAndStop.h"
 #include "MainSettings.h"
 #include "Memo.h"
+#include "StringLists.h"
+#include "VirtualListView.h"
 #include "Window.h"
 
 namespace ostra {
@@ -20,6 +22,7 @@ namespace ostra {
 inline constexpr const char* kDetailCaption = "詳細情報";
 inline constexpr const char* kDetailDataColumn = "データ";
 inline constexpr const char* kDetailSizeColumn = "格納サイズ";
+inline constexpr const char* kExtractChosenCaption = "選択したファイルを展開...";
 
 class TFormPlus : public widgets::TWindow {
   public:
@@ -40,6 +43,13 @@ class TFormPlus : public widgets::TWindow {
     void ShowEdit();
     void ShowList();
 
+    // The archive whose entries the list shows, empty while it shows anything else. Only then
+    // does a right click on the list offer kExtractChosenCaption (grayed with no row selected),
+    // which the owner window is sent as the command cmExtractChosen.
+    std::string EntriesArchive;
+    // The names of the selected rows, in row order.
+    TStrings SelectedNames() const;
+
     // Size and column widths as they are now, as [Key] stores them.
     TDetailGeometry Geometry() const;
 
@@ -49,6 +59,8 @@ class TFormPlus : public widgets::TWindow {
 
   private:
     void FormResize();
+    void ShowEntriesMenu(POINT at);
+    widgets::MenuHandle entriesMenu_;
 };
 
 // The run's log in the detail window's text box. Each change of the text box costs as much as

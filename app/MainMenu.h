@@ -38,6 +38,8 @@ enum TMainCommand : UINT {
     cmDeleteFile,
     cmRefresh,
     cmExtract,
+    // Detail window: its list of an archive's entries
+    cmExtractChosen = 250,
     // Toolbar buttons
     tbBackupId = 300,
     tbCloseId,

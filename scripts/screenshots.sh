@@ -11,6 +11,8 @@
 #   ostra-detail-run.png, ostra-detail-registry.png, ostra-detail-archive.png
 #                            the detail window beside the main window: the log of a run started with
 #                            Ctrl+B, the values of a registry key, the entries of an archive
+#   ostra-detail-archive-menu.png  two of those entries selected and the list's pop-up menu open
+#                            ("選択したファイルを展開...")
 #   ostra-project-dialog.png the project dialog over the main window, two projects listed, a name typed
 #   ostra-project-menu.png   the project menu after that name was saved: its items below the separator
 #   ostra-restore-progress.png  "展開..." restoring a large archive: the progress window over the
@@ -29,6 +31,8 @@ arch=${SCREENSHOTS_ARCH:-i686}
 if [ "$arch" = i686 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   echo "note: this machine runs no 32-bit programs; the x86_64 build is photographed"
   arch=x86_64
+  . "$top/scripts/machine.sh"
+  wine_64bit_only "$top/build/wine64-only"  # `wine` would start the 32-bit loader all the same
 fi
 bash "$top/scripts/build.sh" "$arch" --target ostrun ostra unlha32 unlha-run >/dev/null
 build=$top/build/$arch
@@ -127,6 +131,9 @@ close_ostra() {
 # and of the archive list.
 FOLDER_ROW="60 110"
 ARCHIVE_ROW="60 125"
+# Rows of the detail window's list, in its own coordinates (frame, header, rows of 17 pixels).
+ENTRY_ROW1="60 52"
+ENTRY_ROW3="60 86"
 index=0
 for tab in files folders registry settings archives; do
   example_config $index
@@ -207,6 +214,26 @@ for shot in run registry archive; do
   esac
   import -window "$desk" "$out/ostra-detail-$shot.png"
   echo "  $out/ostra-detail-$shot.png"
+  if [ $shot = archive ]; then
+    # The first entry clicked, the third Ctrl+clicked, then the list's menu from the keyboard
+    # (again when a try opened nothing, as for the archive tab's menu).
+    detail=$(find_window "詳細情報" 10)
+    xdotool mousemove --window "$detail" $ENTRY_ROW1 click 1
+    sleep 0.3
+    xdotool keydown ctrl mousemove --window "$detail" $ENTRY_ROW3 click 1 keyup ctrl
+    sleep 0.5
+    import -window "$desk" "$work/entries.png"
+    for _ in 1 2 3 4 5; do
+      xdotool key shift+F10
+      sleep 0.8
+      import -window "$desk" "$out/ostra-detail-archive-menu.png"
+      [ "$(compare -metric AE "$work/entries.png" "$out/ostra-detail-archive-menu.png" null: 2>&1 || true)" != 0 ] && break
+      xdotool key --window "$desk" Escape || true
+      sleep 0.5
+    done
+    echo "  $out/ostra-detail-archive-menu.png"
+    xdotool key --window "$desk" Escape || true
+  fi
   close_ostra detail$shot
 done
 # An unattended run that did not finish cleanly (its archive folder is missing, so no archive was

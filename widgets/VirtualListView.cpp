@@ -9,6 +9,7 @@ bool TVirtualListView::Create(HWND parent, bool multiSelect) {
                   (multiSelect ? 0 : LVS_SINGLESEL);
     if (!CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", style, parent)) return false;
     ListView_SetExtendedListViewStyle(Handle(), LVS_EX_FULLROWSELECT);
+    HookKeys();  // its pop-up menu and keys
     return true;
 }
 
@@ -71,6 +72,31 @@ std::string TVirtualListView::SubItem(int row, int column) const {
 void TVirtualListView::Clear() {
     rows_.clear();
     ListView_DeleteAllItems(Handle());
+}
+
+int TVirtualListView::SelectedCount() const {
+    return static_cast<int>(ListView_GetSelectedCount(Handle()));
+}
+
+void TVirtualListView::SetSelected(int row, bool selected) {
+    ListView_SetItemState(Handle(), row, selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+}
+
+std::vector<int> TVirtualListView::SelectedRows() const {
+    std::vector<int> rows;
+    for (int i = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(Handle(), i, LVNI_SELECTED))
+        rows.push_back(i);
+    return rows;
+}
+
+POINT TVirtualListView::KeyboardMenuPoint() const {
+    int row = ListView_GetNextItem(Handle(), -1, LVNI_FOCUSED);
+    if (row < 0 || !ListView_GetItemState(Handle(), row, LVIS_SELECTED))
+        row = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED);
+    RECT r{};
+    if (row < 0 || !ListView_GetItemRect(Handle(), row, &r, LVIR_LABEL)) return TControl::KeyboardMenuPoint();
+    return {r.left + 8, r.bottom};
 }
 
 int TVirtualListView::FindRow(const std::string& text, int start) const {

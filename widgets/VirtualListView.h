@@ -35,7 +35,17 @@ class TVirtualListView : public TControl {
     std::string SubItem(int row, int column) const;
     void Clear();
 
+    int SelectedCount() const;
+    void SetSelected(int row, bool selected);
+    // The selected rows in row order.
+    std::vector<int> SelectedRows() const;
+
     bool HandleNotify(NMHDR* nm, LRESULT& result) override;
+
+  protected:
+    // The menu key opens the menu below the focused row when it is selected, else the first
+    // selected row.
+    POINT KeyboardMenuPoint() const override;
 
   private:
     const std::string& TextOf(int row, int column) const;

@@ -233,6 +233,11 @@ class MenuWatchdog {
         Stop();
         return items_;
     }
+    // Per item of Items(): whether it was grayed (or disabled).
+    std::vector<bool> Grayed() {
+        Stop();
+        return grayed_;
+    }
 
   private:
     struct Search {
@@ -272,6 +277,8 @@ class MenuWatchdog {
                 char text[256] = {};
                 ::GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
                 items_.push_back(text);
+                grayed_.push_back((::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) &
+                                   (MF_GRAYED | MF_DISABLED)) != 0);
             }
             if (item_ < 0) {
                 Key(s.found, VK_ESCAPE);
@@ -287,6 +294,7 @@ class MenuWatchdog {
     HDESK desktop_;
     std::atomic<bool> done_{false};
     std::vector<std::string> items_;
+    std::vector<bool> grayed_;
     std::thread thread_;
 };
 
