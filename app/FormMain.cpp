@@ -180,6 +180,7 @@ void TFormMain::ApplyRunOptions(const TRunOptions& o) {
     chkDelConfirm.SetChecked(o.DelConfirm);
     chkDelUseRecycleBin.SetChecked(o.DelUseRecycleBin);
     chkDelShowDialog.SetChecked(o.DelShowDialog);
+    EditKeepArchives.SetValue(o.KeepArchives);
     CheckDeleteFilesClick();
 }
 
@@ -387,6 +388,7 @@ TRunOptions TFormMain::CurrentRunOptions() const {
     o.DelConfirm = chkDelConfirm.Checked();
     o.DelShowDialog = chkDelShowDialog.Checked();
     o.DelUseRecycleBin = chkDelUseRecycleBin.Checked();
+    o.KeepArchives = EditKeepArchives.Value();
     return o;
 }
 

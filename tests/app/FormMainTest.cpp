@@ -135,6 +135,18 @@ TEST_F(FormMainTest, TheRegistryTreeTakesHalfOfTheHeightBeyond400) {
     EXPECT_EQ(form->RegView.Height(), 120);
 }
 
+TEST_F(FormMainTest, TheNumberOfArchivesToKeepIsShownStepsWithTheArrowKeysAndIsWrittenBack) {
+    ASSERT_TRUE(WriteFileBytes(prog + "ostra.ini", "[Option]\r\nKeepArchives=5\r\n"));
+    auto form = Start();
+    EXPECT_EQ(form->EditKeepArchives.Text(), "5");
+    form->EditKeepArchives.SetFocus();
+    SendMessageA(form->EditKeepArchives.Handle(), WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(form->EditKeepArchives.Text(), "6");
+    EXPECT_EQ(form->CurrentRunOptions().KeepArchives, 6);
+    ASSERT_TRUE(Close(*form));
+    EXPECT_EQ(TSettingsFile(prog + "ostra.ini").ReadInteger("Option", "KeepArchives", -1), 6);
+}
+
 TEST_F(FormMainTest, ClosingInProjectModeWritesOnlyTheWindowState) {
     const std::string ini = "[Option]\r\nBaseDir=C:\\keep\\\r\nArchive=1\r\nlha=1\r\nDblClick=0\r\n";
     ASSERT_TRUE(WriteFileBytes(prog + "ostra.ini", ini));
