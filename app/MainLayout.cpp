@@ -82,7 +82,7 @@ void BuildSettingsPage(TMainControls& c, HFONT font) {
     c.RadioArchive.Create(p, "lzh圧縮形式", {"lh5", "lh6", "lh7"}, 3);
     c.RadioArcName.Create(p, "名前の付け方", {"簡易", "詳細"}, 2);
     c.CheckArcProgress.Create(p, "圧縮の進捗ダイアログ表示");
-    c.lblKeepArchives.Create(p, "保存する書庫の数", SS_RIGHT);
+    c.lblKeepArchives.Create(p, "残す書庫の数", SS_RIGHT);
     c.EditKeepArchives.Create(p, 0, ostra::kMaxKeepArchives);
     c.CheckDeleteFiles.Create(p, "アーカイブ作成後、基準フォルダ内ファイルをすべて削除", true);
     c.grpDelete.Create(p, "");
@@ -150,9 +150,9 @@ void BuildSettingsPage(TMainControls& c, HFONT font) {
     l.Add(c.RadioArchive, 12, 142, 164, 38);
     l.Add(c.RadioArcName, 182, 142, right - 182, 38, akTopWide);
     // The progress box and, at the right of the same row, the number of archives to keep.
-    const int spin = 52, keepLabel = 100;
-    l.Add(c.CheckArcProgress, 12, 183, right - spin - keepLabel - 16, 18, akTopWide);
-    l.Add(c.lblKeepArchives, right - spin - keepLabel - 4, 186, keepLabel, 16, akTop | akRight);
+    const int spin = 50, keepLabel = 84, keepLeft = right - spin - 2 - keepLabel;
+    l.Add(c.CheckArcProgress, 12, 183, keepLeft - 4 - 12, 18, akTopWide);
+    l.Add(c.lblKeepArchives, keepLeft, 186, keepLabel, 16, akTop | akRight);
     l.Add(c.EditKeepArchives, right - spin, 182, spin, 20, akTop | akRight);
     l.Add(c.CheckDeleteFiles, 12, 201, right - 12, 30, akTopWide);
     l.Add(c.grpDelete, 28, 229, right - 28, 48, akTopWide);
