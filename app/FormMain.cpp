@@ -1006,6 +1006,8 @@ void TFormMain::mBackupClick() {
         SetRunning(false);
         return;
     }
+    // Old archives go after the list was filled at the end of the archive step.
+    if (!error && !result.ArchivesRemoved.empty()) RefreshArchiveList();
     const TStrings notices = error ? TStrings() : RunNotices(result, arcDir);
     if (sink)
         for (const std::string& line : notices) sink->AddLine(line);
