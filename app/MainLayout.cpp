@@ -117,10 +117,10 @@ void BuildSettingsPage(TMainControls& c, HFONT font) {
          "えません\r\n"
          "圧縮のキャンセルを可能にしたい方はチェックして下さい|");
     const char* keepHint =
-        "圧縮ファイル保存先フォルダに残す書庫の数です（今回作成した書庫を含みます）\r\n"
-        "書庫の作成と読み戻しがすべて成功したとき、これを超える古い書庫を削除します\r\n\r\n"
+        "圧縮ファイル保存先に残す書庫の数です\r\n（今回作成した書庫も数えます）\r\n\r\n"
+        "バックアップがすべて成功し、書庫を読み戻せたとき、\r\nこれを超える古い書庫を削除します\r\n\r\n"
         "  ・0 のときは、すべての書庫を残します\r\n"
-        "  ・「ごみ箱を利用」がオンのときは、ごみ箱へ移します|";
+        "  ・「ごみ箱を利用」のときは、ごみ箱へ移します|";
     Hint(c, c.lblKeepArchives.Handle(), keepHint);
     Hint(c, c.EditKeepArchives.Handle(), keepHint);
     Hint(c, c.EditKeepArchives.UpDownHandle(), keepHint);
