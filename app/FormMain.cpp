@@ -181,6 +181,7 @@ void TFormMain::ApplyRunOptions(const TRunOptions& o) {
     chkDelConfirm.SetChecked(o.DelConfirm);
     chkDelUseRecycleBin.SetChecked(o.DelUseRecycleBin);
     chkDelShowDialog.SetChecked(o.DelShowDialog);
+    EditKeepArchives.SetValue(o.KeepArchives);
     CheckDeleteFilesClick();
 }
 
@@ -401,6 +402,7 @@ TRunOptions TFormMain::CurrentRunOptions() const {
     o.DelConfirm = chkDelConfirm.Checked();
     o.DelShowDialog = chkDelShowDialog.Checked();
     o.DelUseRecycleBin = chkDelUseRecycleBin.Checked();
+    o.KeepArchives = EditKeepArchives.Value();
     return o;
 }
 
@@ -1053,6 +1055,8 @@ void TFormMain::mBackupClick() {
         SetRunning(false);
         return;
     }
+    // Old archives go after the list was filled at the end of the archive step.
+    if (!error && !result.ArchivesRemoved.empty()) RefreshArchiveList();
     const TStrings notices = error ? TStrings() : RunNotices(result, arcDir);
     if (sink)
         for (const std::string& line : notices) sink->AddLine(line);

@@ -1,5 +1,7 @@
 #include "MainLayout.h"
 
+#include "ArchivePruning.h"
+
 namespace ostra {
 
 using namespace widgets;
@@ -80,6 +82,8 @@ void BuildSettingsPage(TMainControls& c, HFONT font) {
     c.RadioArchive.Create(p, "lzh圧縮形式", {"lh5", "lh6", "lh7"}, 3);
     c.RadioArcName.Create(p, "名前の付け方", {"簡易", "詳細"}, 2);
     c.CheckArcProgress.Create(p, "圧縮の進捗ダイアログ表示");
+    c.lblKeepArchives.Create(p, "残す書庫の数", SS_RIGHT);
+    c.EditKeepArchives.Create(p, 0, ostra::kMaxKeepArchives);
     c.CheckDeleteFiles.Create(p, "アーカイブ作成後、基準フォルダ内ファイルをすべて削除", true);
     c.grpDelete.Create(p, "");
     c.chkDelConfirm.Create(p, "削除前に確認");
@@ -90,8 +94,8 @@ void BuildSettingsPage(TMainControls& c, HFONT font) {
     for (TControl* ctl : std::initializer_list<TControl*>{
              &c.grpBaseDir, &c.lblBaseDir, &c.EditBaseDir, &c.lblArcDir, &c.EditArcDir, &c.grpBackup,
              &c.CheckTimestamp, &c.grpArchive, &c.CheckArchive, &c.RadioArchive, &c.RadioArcName,
-             &c.CheckArcProgress, &c.CheckDeleteFiles, &c.grpDelete, &c.chkDelConfirm, &c.chkDelUseRecycleBin,
-             &c.chkDelShowDialog})
+             &c.CheckArcProgress, &c.lblKeepArchives, &c.EditKeepArchives, &c.CheckDeleteFiles, &c.grpDelete,
+             &c.chkDelConfirm, &c.chkDelUseRecycleBin, &c.chkDelShowDialog})
         ctl->SetFont(font);
 
     Hint(c, c.EditBaseDir.ButtonHandle(), "基準（バックアップ先）フォルダの指定");
@@ -112,6 +116,14 @@ void BuildSettingsPage(TMainControls& c, HFONT font) {
          "圧縮処理時、処理の進捗ダイアログを表示します\r\n\r\n圧縮処理のキャンセルは進捗ダイアログ上でしか行"
          "えません\r\n"
          "圧縮のキャンセルを可能にしたい方はチェックして下さい|");
+    const char* keepHint =
+        "圧縮ファイル保存先に残す書庫の数です\r\n（今回作成した書庫も数えます）\r\n\r\n"
+        "バックアップがすべて成功し、書庫を読み戻せたとき、\r\nこれを超える古い書庫を削除します\r\n\r\n"
+        "  ・0 のときは、すべての書庫を残します\r\n"
+        "  ・「ごみ箱を利用」のときは、ごみ箱へ移します|";
+    Hint(c, c.lblKeepArchives.Handle(), keepHint);
+    Hint(c, c.EditKeepArchives.Handle(), keepHint);
+    Hint(c, c.EditKeepArchives.UpDownHandle(), keepHint);
     Hint(c, c.CheckDeleteFiles.Handle(),
          "アーカイブ作成後、基準フォルダ内のファイルを全て削除します\r\n\r\n"
          "ファイルの削除が伴いますので、内容を理解した上で設定してください|");
@@ -137,7 +149,11 @@ void BuildSettingsPage(TMainControls& c, HFONT font) {
     l.Add(c.CheckArchive, 12, 123, right - 12, 18, akTopWide);
     l.Add(c.RadioArchive, 12, 142, 164, 38);
     l.Add(c.RadioArcName, 182, 142, right - 182, 38, akTopWide);
-    l.Add(c.CheckArcProgress, 12, 183, right - 12, 18, akTopWide);
+    // The progress box and, at the right of the same row, the number of archives to keep.
+    const int spin = 50, keepLabel = 84, keepLeft = right - spin - 2 - keepLabel;
+    l.Add(c.CheckArcProgress, 12, 183, keepLeft - 4 - 12, 18, akTopWide);
+    l.Add(c.lblKeepArchives, keepLeft, 186, keepLabel, 16, akTop | akRight);
+    l.Add(c.EditKeepArchives, right - spin, 182, spin, 20, akTop | akRight);
     l.Add(c.CheckDeleteFiles, 12, 201, right - 12, 30, akTopWide);
     l.Add(c.grpDelete, 28, 229, right - 28, 48, akTopWide);
     l.Add(c.chkDelConfirm, 36, 239, 120, 18);

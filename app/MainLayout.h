@@ -13,6 +13,7 @@
 #include "PageControl.h"
 #include "RadioGroup.h"
 #include "RegistryTreeView.h"
+#include "SpinEdit.h"
 #include "StdControls.h"
 #include "ToolBar.h"
 
@@ -44,6 +45,9 @@ struct TMainControls {
     widgets::TCheckBox CheckTimestamp, CheckArchive, CheckArcProgress, CheckDeleteFiles;
     widgets::TRadioGroup RadioArchive, RadioArcName;
     widgets::TCheckBox chkDelConfirm, chkDelUseRecycleBin, chkDelShowDialog;
+    // How many archives to keep ([Option] KeepArchives).
+    widgets::TLabel lblKeepArchives;
+    widgets::TSpinEdit EditKeepArchives;
     // Archive page
     widgets::TListView ListView;
     widgets::TRadioGroup RadioArcCtrl;

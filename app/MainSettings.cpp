@@ -31,6 +31,7 @@ TMainSettings LoadMainSettings(const TSettingsFile& ini) {
     o.DelConfirm = ini.ReadBool(opt, "DelConfirm", true);
     o.DelUseRecycleBin = ini.ReadBool(opt, "DelUseRecycleBin", true);
     o.DelShowDialog = ini.ReadBool(opt, "DelShowDialog", true);
+    o.KeepArchives = KeepArchivesOf(ini.ReadInteger(opt, "KeepArchives", 0));
     w.Index = ini.ReadInteger(opt, "Index", 3);
     w.DetailVisible = ini.ReadBool(kSectionKey, "Visible", false);
     return s;
@@ -88,6 +89,9 @@ void WriteIni(const std::string& appDir, const TWindowState& w, const TDetailGeo
     ini.WriteBool(opt, "DelConfirm", o.DelConfirm);
     ini.WriteBool(opt, "DelShowDialog", o.DelShowDialog);
     ini.WriteBool(opt, "DelUseRecycleBin", o.DelUseRecycleBin);
+    // A file that never had the key is written as before while nothing is pruned.
+    if (o.KeepArchives != 0 || !ini.ReadString(opt, "KeepArchives", "").empty())
+        ini.WriteInteger(opt, "KeepArchives", o.KeepArchives);
 }
 
 }  // namespace

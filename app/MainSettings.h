@@ -43,7 +43,8 @@ struct TMainLists {
     TStrings Registry;
 };
 
-// [Option] Top to Index and [Key] Visible, in the order the window reads them at start.
+// [Option] Top to Index (KeepArchives before Index) and [Key] Visible, in the order the window
+// reads them at start.
 TMainSettings LoadMainSettings(const TSettingsFile& ini);
 // [Key] Width, Height, Name, Data, read whenever the detail window opens.
 TDetailGeometry LoadDetailGeometry(const TSettingsFile& ini);
@@ -54,7 +55,8 @@ void SaveDetailGeometry(TSettingsFile& ini, const TDetailGeometry& geometry);
 void LoadMainLists(const std::string& appDir, TMainLists& lists);
 
 // The closing write, in its order: window state and [Key] Visible, DblClick, Archiver; the detail
-// window's geometry when it is open; outside project mode the eleven options and the three lists.
+// window's geometry when it is open; outside project mode the eleven options, KeepArchives (only
+// when it is not 0 or the file has it already) and the three lists.
 // A failed write of ostra.ini stops the writes to it, but each list is still written under its
 // own guard, so that list edits are not lost with it. Returns the errors (empty when all was written).
 std::vector<std::string> SaveMainSettings(const std::string& appDir, const TWindowState& window,

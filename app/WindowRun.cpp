@@ -63,6 +63,11 @@ TStrings RunNotices(const TRunResult& r, const std::string& archiveFolder) {
         default:
             break;
     }
+    if (r.Pruning == TRunResult::prArchiveUnsound)
+        notices.emplace_back("作成した書庫を読み戻せなかったため、古い書庫は削除しませんでした");
+    if (!r.ArchivesNotRemoved.empty())
+        notices.push_back("古い書庫 " + std::to_string(r.ArchivesNotRemoved.size()) +
+                          " 個を削除できませんでした");
     return notices;
 }
 

@@ -41,8 +41,8 @@ bool AnotherRunUnderWay();
 
 // What a finished run has to tell beyond the lines of its steps, one line each: the archive that
 // was asked for and not made, and why (archiveFolder: the folder as the settings name it), and
-// the base folder that was to be emptied and was not (the copies stay). Empty when all went as
-// asked.
+// the base folder that was to be emptied and was not (the copies stay), old archives that were to
+// be removed and stayed. Empty when all went as asked.
 TStrings RunNotices(const TRunResult& result, const std::string& archiveFolder);
 
 }  // namespace ostra

@@ -1,6 +1,7 @@
 #include "BackupRun.h"
 
 #include "ArchiveFolders.h"
+#include "ArchivePruning.h"
 #include "FileBackup.h"
 #include "FileSystem.h"
 #include "FolderIdentity.h"
@@ -43,6 +44,59 @@ bool FolderIsEmpty(const std::string& folder) {
         if (!(n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0)))) return false;
     } while (::FindNextFileW(find.get(), &fd));
     return true;
+}
+
+// The emptying of the base folder, once the archive is made: only when nothing of the copies
+// would be lost with it.
+template <class TReadsBack>
+void EmptyBaseFolder(const TRunInput& in, TRunResult& r, TReadsBack& archiveReadsBack) {
+    const TRunOptions& o = in.Options;
+    const std::string& base = r.BaseFolder;
+    if (r.Archive.Outcome != TArchiveResult::arCreated) {
+        r.Emptying = TRunResult::emNoArchive;
+        return;
+    }
+    static const TStrings kNone;
+    if (!MayEmptyBaseFolder(base, in.AppDir, r.ArchiveFolder, in.Files ? *in.Files : kNone,
+                            in.Folders ? *in.Folders : kNone)) {
+        r.Emptying = TRunResult::emUnsafe;
+        return;
+    }
+    // Files the archive could not take have their only backup in the base folder.
+    if (!r.Archive.LeftOut.empty()) {
+        r.Emptying = TRunResult::emArchiveIncomplete;
+        return;
+    }
+    // The copies are the only other backup of this run: they go only once the archive reads back.
+    if (!archiveReadsBack()) {
+        r.Outcome = TRunResult::roArchiveFailed;
+        r.Emptying = TRunResult::emArchiveUnsound;
+        return;
+    }
+    DeleteBaseFolder(base, in.Owner, o.DelConfirm, o.DelShowDialog, o.DelUseRecycleBin, in.ShowErrors);
+    r.Emptying = FolderIsEmpty(base) ? TRunResult::emDone : TRunResult::emLeftSome;
+}
+
+// The removal of old archives comes last: only after a run that did all it was asked (emptying
+// included), was not stopped, and made an archive that reads back whole.
+template <class TReadsBack>
+void PruneAfterRun(const TRunInput& in, TRunResult& r, TReadsBack& archiveReadsBack) {
+    const int keep = KeepArchivesOf(in.Options.KeepArchives);
+    if (keep <= 0) return;
+    if (r.Archive.Outcome != TArchiveResult::arCreated || r.Stopped || !WhatWasLeftOut(r).empty()) {
+        r.Pruning = TRunResult::prRunIncomplete;
+        return;
+    }
+    if (!archiveReadsBack()) {
+        r.Outcome = TRunResult::roArchiveFailed;
+        r.Pruning = TRunResult::prArchiveUnsound;
+        return;
+    }
+    r.Pruning = TRunResult::prDone;
+    TPruneResult p = PruneOldArchives(r.ArchiveFolder, keep, ExtractFileName(r.Archive.ArchivePath),
+                                      in.Options.DelUseRecycleBin, in.Log);
+    r.ArchivesRemoved = std::move(p.Removed);
+    r.ArchivesNotRemoved = std::move(p.NotRemoved);
 }
 
 }  // namespace
@@ -88,17 +142,24 @@ TRunResult RunBackup(const TRunInput& in) {
     }
     r.Outcome = TRunResult::roDone;
 
+    // A stop asked for cuts the copies short: the run is then no sound one to prune after.
+    TCheckStopEvent checkStop;
+    if (in.CheckStop)
+        checkStop = [&in, &r](bool& stop) {
+            in.CheckStop(stop);
+            if (stop) r.Stopped = true;
+        };
     if (in.Files)
         r.FileStep = BackupFiles(base + SubfolderName(in.FileDir, kDefaultFileDir), *in.Files, in.Log,
-                                 o.Timestamp, in.CheckStop);
+                                 o.Timestamp, checkStop);
     // With the archive option on, the archive folder holds this run's archives: a registered folder
     // around it would pack each archive into the next.
     if (in.Folders)
-        r.FolderStep = BackupFolders(base, *in.Folders, in.Log, o.Timestamp, in.CheckStop,
+        r.FolderStep = BackupFolders(base, *in.Folders, in.Log, o.Timestamp, checkStop,
                                      o.Archive ? arcDir : std::string());
     if (in.Keys)
         r.RegistryStep =
-            BackupRegistry(base + SubfolderName(in.RegDir, kDefaultRegDir), *in.Keys, in.Log, in.CheckStop);
+            BackupRegistry(base + SubfolderName(in.RegDir, kDefaultRegDir), *in.Keys, in.Log, checkStop);
     Tell(in, TRunStage::rsCopiesDone);
 
     if (!o.Archive) return r;
@@ -117,30 +178,15 @@ TRunResult RunBackup(const TRunInput& in) {
     Tell(in, TRunStage::rsArchiveDone);
     if (r.Archive.Outcome == TArchiveResult::arFailed) r.Outcome = TRunResult::roArchiveFailed;
 
-    if (!o.DeleteFiles) return r;
-    if (r.Archive.Outcome != TArchiveResult::arCreated) {
-        r.Emptying = TRunResult::emNoArchive;
-        return r;
-    }
-    static const TStrings kNone;
-    if (!MayEmptyBaseFolder(base, in.AppDir, arcDir, in.Files ? *in.Files : kNone,
-                            in.Folders ? *in.Folders : kNone)) {
-        r.Emptying = TRunResult::emUnsafe;
-        return r;
-    }
-    // Files the archive could not take have their only backup in the base folder.
-    if (!r.Archive.LeftOut.empty()) {
-        r.Emptying = TRunResult::emArchiveIncomplete;
-        return r;
-    }
-    // The copies are the only other backup of this run: they go only once the archive reads back.
-    if (!ArchiveReadsBack(r.Archive.ArchivePath)) {
-        r.Outcome = TRunResult::roArchiveFailed;
-        r.Emptying = TRunResult::emArchiveUnsound;
-        return r;
-    }
-    DeleteBaseFolder(base, in.Owner, o.DelConfirm, o.DelShowDialog, o.DelUseRecycleBin, in.ShowErrors);
-    r.Emptying = FolderIsEmpty(base) ? TRunResult::emDone : TRunResult::emLeftSome;
+    // The new archive is read back whole at most once, by whichever of the two steps after it
+    // needs it first.
+    std::optional<bool> readsBack;
+    auto archiveReadsBack = [&]() {
+        if (!readsBack) readsBack = ArchiveReadsBack(r.Archive.ArchivePath);
+        return *readsBack;
+    };
+    if (o.DeleteFiles) EmptyBaseFolder(in, r, archiveReadsBack);
+    PruneAfterRun(in, r, archiveReadsBack);
     return r;
 }
 
@@ -196,6 +242,10 @@ TStrings WhatWasLeftOut(const TRunResult& r) {
         default:  // emNoArchive follows a failed archive (said above) or a base folder with no file
             break;
     }
+    if (r.Pruning == TRunResult::prArchiveUnsound)
+        out.push_back("作成した書庫を読み戻せなかったため、古い書庫を削除しませんでした");
+    if (!r.ArchivesNotRemoved.empty())
+        out.push_back("古い書庫 " + count(r.ArchivesNotRemoved.size()) + " 個を削除できませんでした");
     return out;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ArchiveStep.h"
 #include "LogAndStop.h"
@@ -86,6 +87,19 @@ struct TRunResult {
     // BaseDir held some text: an empty one asks for nothing, any other names a folder the run
     // was to use.
     bool BaseDirGiven = false;
+    // The stop callback asked for a stop during the copies.
+    bool Stopped = false;
+    enum TPruning {
+        prNotAsked,        // KeepArchives is 0, or the archive step did not run
+        prRunIncomplete,   // no archive was made, or a step failed, left something out or was
+                           // stopped: no archive was removed
+        prArchiveUnsound,  // the new archive does not read back whole: none removed, the run failed
+        prDone             // the archives beyond the newest KeepArchives were handed to removal
+    };
+    TPruning Pruning = prNotAsked;
+    // File names of the old archives removed after the run, oldest first, and those that stayed.
+    TStrings ArchivesRemoved;
+    std::vector<TFailedItem> ArchivesNotRemoved;
 };
 
 // What a run left out of what it was asked to do, one phrase each (empty: everything was done):
@@ -96,8 +110,12 @@ TStrings WhatWasLeftOut(const TRunResult& result);
 
 // Runs the steps. Before the base folder is emptied, the new archive is read back whole through
 // the library (every entry decoded, its CRC checked): an archive that cannot be read back is no
-// backup, and the copies stay. The marker is held from the start of the steps until the run returns or an
-// error of a step passes through (the caller's error box then shows after the run is over).
+// backup, and the copies stay. With KeepArchives above 0, after a run that did all it was asked
+// and whose archive reads back (read once, shared with the emptying), the archive folder keeps the
+// newest KeepArchives archives, the new one counted, and the older ones are removed
+// (PruneOldArchives, through the recycle bin when DelUseRecycleBin is on). The marker is held from the start
+// of the steps until the run returns or an error of a step passes through (the caller's error box then shows
+// after the run is over).
 TRunResult RunBackup(const TRunInput& input);
 
 // The folder as a run uses it: full, in its long form, with a backslash; empty when the text is

@@ -1,8 +1,10 @@
-// The eleven run settings of section Option, as ostra.ini and a project settings file hold them.
+// The run settings of section Option: the eleven that ostra.ini and a project settings file hold,
+// and KeepArchives, which ostra.ini alone holds (a project's file keeps its twelve lines).
 #pragma once
 
 #include <string>
 
+#include "ArchivePruning.h"
 #include "ostra_consts.h"
 
 namespace ostra {
@@ -21,9 +23,13 @@ struct TRunOptions {
     bool DelConfirm = true;
     bool DelShowDialog = true;
     bool DelUseRecycleBin = true;
+    // How many archives the archive folder keeps after a sound run, the new one counted; 0 keeps
+    // all (the default: a configuration without the key runs as it always did).
+    int KeepArchives = 0;
 };
 
-// Reads the eleven keys with their defaults (BaseDir to DelUseRecycleBin) from anything that reads
+// Reads the eleven keys with their defaults (BaseDir to DelUseRecycleBin) and KeepArchives (a
+// negative value or text reads as 0, one above kMaxKeepArchives as that) from anything that reads
 // profile values by section and key (ReadString, ReadInteger, ReadBool): the profile file, or a
 // project's settings text read as text.
 template <class TIni>
@@ -41,6 +47,7 @@ TRunOptions ReadRunOptionsOf(const TIni& ini) {
     o.DelConfirm = ini.ReadBool(s, "DelConfirm", true);
     o.DelShowDialog = ini.ReadBool(s, "DelShowDialog", true);
     o.DelUseRecycleBin = ini.ReadBool(s, "DelUseRecycleBin", true);
+    o.KeepArchives = KeepArchivesOf(ini.ReadInteger(s, "KeepArchives", 0));
     return o;
 }
 TRunOptions ReadRunOptions(const TSettingsFile& ini);

@@ -30,6 +30,11 @@ inline constexpr const char* kLogCopyFailed = "  →コピー失敗";
 inline constexpr const char* kLogNotPacked = "  →書庫に入れられません";
 // After the name of a temporary file an ended pack left in the archive folder.
 inline constexpr const char* kLogLeftoverRemoved = "  →中断された圧縮の作業ファイルを削除しました";
+// After the name of an archive beyond the number to keep, removed after the run (for good, or
+// to the recycle bin), or left where it was.
+inline constexpr const char* kLogOldArchiveRemoved = "  →古い書庫を削除しました";
+inline constexpr const char* kLogOldArchiveRecycled = "  →古い書庫をごみ箱に移しました";
+inline constexpr const char* kLogOldArchiveNotRemoved = "  →古い書庫を削除できません";
 // A file listed, then gone before its copy: nothing to back up.
 inline constexpr const char* kLogVanished = "  →見つかりません";
 inline constexpr const char* kLogFolderBusy = "バックアップ中...";

@@ -6,6 +6,7 @@
 #                            ostra's main window on each of its five tabs, at its smallest size, with
 #                            the example configuration (examples/) and one archive made by ostrun
 #   ostra-settings-hint.png  the settings tab with the hint of a check box shown
+#   ostra-settings-keep-hint.png  the same with the hint of the number of archives to keep
 #   ostra-folders-selected.png  the folder tab with a folder clicked: its settings in the group below
 #   ostra-archives-menu.png  the archive tab with a row selected and its pop-up menu open below it
 #   ostra-detail-run.png, ostra-detail-registry.png, ostra-detail-archive.png
@@ -113,6 +114,8 @@ example_config() {  # writes the example configuration with the page index $1
         -e "s|@ARC@|$(zpath "$work/oarc")|g" "$f" | sed 's/$/\r/' | iconv -f UTF-8 -t CP932 > "$prog/$(basename "$f")"
   done
   printf 'Index=%s\r\n' "$1" >> "$prog/ostra.ini"
+  # The settings tab shows a number of archives to keep.
+  if [ "$1" = 3 ]; then printf 'KeepArchives=3\r\n' >> "$prog/ostra.ini"; fi
 }
 example_config 3
 wine "$prog/ostrun.exe" >/dev/null 2>&1 || true
@@ -173,6 +176,11 @@ for tab in files folders registry settings archives; do
     sleep 1
     import -window "$desk" "$out/ostra-settings-hint.png"
     echo "  $out/ostra-settings-hint.png"
+    # The hint of the number of archives to keep, at the right of the same row.
+    xdotool mousemove --window "$desk" 330 290 sleep 0.3 mousemove --window "$desk" 331 291
+    sleep 1
+    import -window "$desk" "$out/ostra-settings-keep-hint.png"
+    echo "  $out/ostra-settings-keep-hint.png"
   fi
   close_ostra ostra$index
   index=$((index + 1))

@@ -190,6 +190,19 @@ TEST_F(WindowRunTest, TheBaseFolderIsEmptiedAfterTheArchiveOnlyWhenNothingButCop
     EXPECT_GE(form->ListView.Count(), 1);
 }
 
+TEST_F(WindowRunTest, OldArchivesBeyondTheNumberToKeepGoAndTheArchiveListShowsWhatIsLeft) {
+    ASSERT_TRUE(WriteFileBytes(arc + "\\2000_0101_0000.lzh", "old"));
+    auto form = StartWithLists();
+    form->CheckArchive.SetChecked(true);
+    form->chkDelUseRecycleBin.SetChecked(false);
+    form->EditKeepArchives.SetValue(1);
+    Command(*form, cmBackup);
+    EXPECT_FALSE(Exists(arc + "\\2000_0101_0000.lzh"));
+    // The list was filled when the archive was made, and again once the old one had gone.
+    ASSERT_EQ(form->ListView.Count(), 1);
+    EXPECT_NE(form->ListView.Caption(0), "2000_0101_0000.lzh");
+}
+
 TEST_F(WindowRunTest, AnArchiveFolderOnlyTheRunFindsInsideTheBaseIsToldInABoxAndTheLog) {
     // The window's own check passes; while the copies are made, the archive folder becomes a link
     // to the base folder, which only the run's archive step can find.

@@ -135,6 +135,45 @@ TEST_F(FormMainTest, TheRegistryTreeTakesHalfOfTheHeightBeyond400) {
     EXPECT_EQ(form->RegView.Height(), 120);
 }
 
+// The width of a control's caption in its own font.
+int CaptionWidth(const widgets::TControl& c) {
+    HDC dc = GetDC(c.Handle());
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c.Handle(), WM_GETFONT, 0, 0)));
+    const std::string text = c.Text();
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(c.Handle(), dc);
+    return size.cx;
+}
+
+TEST_F(FormMainTest, TheNumberOfArchivesToKeepIsShownStepsWithTheArrowKeysAndIsWrittenBack) {
+    ASSERT_TRUE(WriteFileBytes(prog + "ostra.ini", "[Option]\r\nKeepArchives=5\r\n"));
+    auto form = Start();
+    EXPECT_EQ(form->EditKeepArchives.Text(), "5");
+    // At the smallest size the row holds the check box, the label and the spin edit side by side,
+    // each caption whole, inside the archive group.
+    const RECT check = form->CheckArcProgress.Bounds(), label = form->lblKeepArchives.Bounds(),
+               spin = form->EditKeepArchives.Bounds(), group = form->grpArchive.Bounds();
+    RECT arrows;
+    GetWindowRect(form->EditKeepArchives.UpDownHandle(), &arrows);
+    MapWindowPoints(nullptr, GetParent(form->EditKeepArchives.Handle()), reinterpret_cast<POINT*>(&arrows),
+                    2);
+    EXPECT_LE(CaptionWidth(form->CheckArcProgress) + 20, check.right - check.left);
+    EXPECT_LE(check.right, label.left);
+    EXPECT_LE(CaptionWidth(form->lblKeepArchives), label.right - label.left);
+    EXPECT_LE(label.right, spin.left);
+    EXPECT_LE(spin.right, arrows.left);
+    EXPECT_LT(arrows.right, group.right);
+    EXPECT_GE(spin.right - spin.left, 30) << "room for four digits";
+    form->EditKeepArchives.SetFocus();
+    SendMessageA(form->EditKeepArchives.Handle(), WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(form->EditKeepArchives.Text(), "6");
+    EXPECT_EQ(form->CurrentRunOptions().KeepArchives, 6);
+    ASSERT_TRUE(Close(*form));
+    EXPECT_EQ(TSettingsFile(prog + "ostra.ini").ReadInteger("Option", "KeepArchives", -1), 6);
+}
+
 TEST_F(FormMainTest, ClosingInProjectModeWritesOnlyTheWindowState) {
     const std::string ini = "[Option]\r\nBaseDir=C:\\keep\\\r\nArchive=1\r\nlha=1\r\nDblClick=0\r\n";
     ASSERT_TRUE(WriteFileBytes(prog + "ostra.ini", ini));

@@ -41,6 +41,22 @@ TEST(MainSettings, AFirstWriteListsTheKeysInTheirOrderAndWritesTheThreeLists) {
     EXPECT_TRUE(back.Options.Archive);
 }
 
+TEST(MainSettings, KeepArchivesIsWrittenOnceSetAndFromThenOnAlsoAsZero) {
+    TempDir dir;
+    TRunOptions o = SomeOptions();
+    o.KeepArchives = 3;
+    EXPECT_TRUE(SaveMainSettings(dir.Path(), TWindowState{}, nullptr, false, o, {}).empty());
+    std::vector<std::string> keys = app_test::FirstCloseKeys();
+    keys.insert(keys.end() - 1, "Option.KeepArchives");
+    EXPECT_EQ(IniKeys(dir / "ostra.ini"), keys);
+    EXPECT_EQ(LoadMainSettings(TSettingsFile(dir / "ostra.ini")).Options.KeepArchives, 3);
+    o.KeepArchives = 0;
+    EXPECT_TRUE(SaveMainSettings(dir.Path(), TWindowState{}, nullptr, false, o, {}).empty());
+    EXPECT_EQ(TSettingsFile(dir / "ostra.ini").ReadString("Option", "KeepArchives", ""), "0");
+    ASSERT_TRUE(WriteFileBytes(dir / "ostra.ini", "[Option]\r\nKeepArchives=-2\r\n"));
+    EXPECT_EQ(LoadMainSettings(TSettingsFile(dir / "ostra.ini")).Options.KeepArchives, 0);
+}
+
 TEST(MainSettings, TheOpenDetailWindowAddsItsGeometryAfterTheWindowState) {
     TempDir dir;
     TDetailGeometry g{300, 250, 100, 90};

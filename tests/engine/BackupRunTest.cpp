@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "TestSupport.h"
@@ -11,6 +12,7 @@
 
 using namespace ostra;
 using testing_support::MakeTree;
+using testing_support::NamesOf;
 using testing_support::TempDir;
 using testing_support::TreeOf;
 using testing_support::TTree;
@@ -278,6 +280,12 @@ TEST(WhatWasLeftOut, EveryKindOfShortfallIsNamedAndNothingElse) {
         EXPECT_EQ(WhatWasLeftOut(r).size(), 1u) << e;
     }
     r.Emptying = TRunResult::emDone;
+    r.Pruning = TRunResult::prArchiveUnsound;
+    EXPECT_EQ(WhatWasLeftOut(r).size(), 1u);
+    r.Pruning = TRunResult::prDone;
+    r.ArchivesNotRemoved.push_back({"2005_0302_0905.lzh", TFailReason::frInUse});
+    EXPECT_EQ(WhatWasLeftOut(r), TStrings{"古い書庫 1 個を削除できませんでした"});
+    r.ArchivesNotRemoved.clear();
     r.RegistryStep.Fail("HKEY_CURRENT_USER\\Gone", TFailReason::frNotExported);
     EXPECT_EQ(WhatWasLeftOut(r), TStrings{"レジストリキー 1 個を書き出せませんでした"});
 }
@@ -296,4 +304,141 @@ TEST_F(BackupRunTest, ABaseFolderThatCouldNotBeEmptiedIsSaid) {
     EXPECT_EQ(r.Emptying, TRunResult::emLeftSome);
     EXPECT_EQ(WhatWasLeftOut(r), TStrings{"基準フォルダを空にしきれませんでした"});
     EXPECT_EQ(TreeOf(dir / "base\\"), TTree{"open.txt=open"});
+}
+
+namespace {
+
+// Five earlier archives of both name forms, with file times in the opposite order of the dates in
+// their names, beside files and a folder that are no archives of this program.
+const TTree kArchiveFolder = {
+    "2024_1231_2359.lzh=1",       "2025_0101_0000.lzh=2",           "2025年02月01日00時00分.lzh=3",
+    "2025_0301_0000.lzh=4",       "2025年04月01日00時00分.lzh=5",   "notes.txt=notes",
+    "2024_0101_0000.lzh.bak=bak", "2024_0230_0000.lzh=no such day", "2023_0101_0000.lzh\\inside.txt=in"};
+
+class PruningRunTest : public BackupRunTest {
+  protected:
+    void SetUp() override {
+        BackupRunTest::SetUp();
+        ASSERT_TRUE(MakeTree(arc, kArchiveFolder));
+        for (int i = 0; i < 5; ++i)
+            ASSERT_TRUE(testing_support::SetLocalWriteTime(
+                arc + kArchiveFolder[i].substr(0, kArchiveFolder[i].find('=')), 2026 - i, 1, 1, 0, 0, 0));
+        in.Options.Archive = true;
+        in.Options.KeepArchives = 3;
+        in.Options.DelUseRecycleBin = false;
+        in.Clock = [] {
+            SYSTEMTIME t{};
+            t.wYear = 2025;
+            t.wMonth = 6;
+            t.wDay = 1;
+            t.wHour = 12;
+            return t;
+        };
+        in.Log = &log;
+    }
+    // Nothing removed: the folder as it was, beside whatever holds the new archive's name.
+    void ExpectNothingRemoved(const TRunResult& r) {
+        EXPECT_TRUE(r.ArchivesRemoved.empty());
+        TTree names = NamesOf(arc);
+        names.erase(
+            std::remove_if(names.begin(), names.end(),
+                           [](const std::string& n) { return n.rfind("2025_0601_1200.lzh", 0) == 0; }),
+            names.end());
+        EXPECT_EQ(names.size(), kArchiveFolder.size()) << testing::PrintToString(names);
+        for (const std::string& line : log) EXPECT_EQ(line.find("古い書庫"), std::string::npos) << line;
+    }
+    std::string arc = dir / "arc\\";
+    TStrings log;
+};
+
+}  // namespace
+
+TEST_F(PruningRunTest, TheNewestArchivesByTheDatesInTheirNamesStayAndNothingElseIsTouched) {
+    const TRunResult r = RunBackup(in);
+    EXPECT_EQ(r.Outcome, TRunResult::roDone);
+    EXPECT_EQ(r.Pruning, TRunResult::prDone);
+    // The new archive counts as one of the three.
+    const TStrings removed = {"2024_1231_2359.lzh", "2025_0101_0000.lzh", "2025年02月01日00時00分.lzh"};
+    EXPECT_EQ(r.ArchivesRemoved, removed);
+    EXPECT_EQ(NamesOf(arc),
+              (TTree{"2023_0101_0000.lzh\\", "2024_0101_0000.lzh.bak", "2024_0230_0000.lzh",
+                     "2025_0301_0000.lzh", "2025_0601_1200.lzh", "2025年04月01日00時00分.lzh", "notes.txt"}));
+    EXPECT_EQ(TreeOf(arc + "2023_0101_0000.lzh\\"), TTree{"inside.txt=in"});
+    // Each removal is in the log, after the archive's line.
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(TStrings(log.end() - 3, log.end()),
+              (TStrings{"  2024_1231_2359.lzh  →古い書庫を削除しました",
+                        "  2025_0101_0000.lzh  →古い書庫を削除しました",
+                        "  2025年02月01日00時00分.lzh  →古い書庫を削除しました"}));
+    EXPECT_TRUE(WhatWasLeftOut(r).empty());
+
+    // A clock set back names the new archive older than the rest: it stays all the same, with
+    // the two newest others.
+    in.Clock = [] {
+        SYSTEMTIME t{};
+        t.wYear = 2020;
+        t.wMonth = 1;
+        t.wDay = 1;
+        return t;
+    };
+    const TRunResult back = RunBackup(in);
+    EXPECT_EQ(back.ArchivesRemoved, TStrings{"2025_0301_0000.lzh"});
+    EXPECT_TRUE(testing_support::Exists(arc + "2020_0101_0000.lzh"));
+    EXPECT_TRUE(testing_support::Exists(arc + "2025_0601_1200.lzh"));
+}
+
+TEST_F(PruningRunTest, NothingIsRemovedWhenKeepArchivesIsZeroOrAnyStepFell) {
+    in.Options.KeepArchives = 0;
+    TRunResult r = RunBackup(in);
+    EXPECT_EQ(r.Pruning, TRunResult::prNotAsked);
+    ExpectNothingRemoved(r);
+    ASSERT_TRUE(DeleteFileA((arc + "2025_0601_1200.lzh").c_str()));
+    in.Options.KeepArchives = 1;
+
+    // A copy that failed.
+    HANDLE held =
+        CreateFileA((dir / "data\\docs\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    r = RunBackup(in);
+    CloseHandle(held);
+    EXPECT_EQ(r.Archive.Outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.Pruning, TRunResult::prRunIncomplete);
+    ExpectNothingRemoved(r);
+    ASSERT_TRUE(DeleteFileA((arc + "2025_0601_1200.lzh").c_str()));
+
+    // A run stopped during its copies, though its archive was made.
+    in.CheckStop = [](bool& stop) { stop = true; };
+    r = RunBackup(in);
+    in.CheckStop = nullptr;
+    EXPECT_TRUE(r.Stopped);
+    EXPECT_EQ(r.Archive.Outcome, TArchiveResult::arCreated);
+    ExpectNothingRemoved(r);
+    ASSERT_TRUE(DeleteFileA((arc + "2025_0601_1200.lzh").c_str()));
+
+    // An archive that could not be made: a folder holds its name.
+    ASSERT_TRUE(CreateDirectoryA((arc + "2025_0601_1200.lzh").c_str(), nullptr));
+    r = RunBackup(in);
+    EXPECT_EQ(r.Archive.Outcome, TArchiveResult::arFailed);
+    EXPECT_EQ(r.Pruning, TRunResult::prRunIncomplete);
+    ExpectNothingRemoved(r);
+    ASSERT_TRUE(RemoveDirectoryA((arc + "2025_0601_1200.lzh").c_str()));
+
+    // An archive that was made but does not read back: the run failed.
+    std::string noise(20000, '\0');
+    for (size_t i = 0, x = 777; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+    ASSERT_TRUE(testing_support::WriteFileBytes(dir / "data\\docs\\noise.bin", noise));
+    in.OnStage = [&](TRunStage s) {
+        if (s != TRunStage::rsArchiveDone) return;
+        std::string bytes = testing_support::ReadFileBytes(arc + "2025_0601_1200.lzh");
+        bytes[bytes.size() / 2] ^= 0x40;
+        ASSERT_TRUE(testing_support::WriteFileBytes(arc + "2025_0601_1200.lzh", bytes));
+    };
+    r = RunBackup(in);
+    EXPECT_EQ(r.Archive.Outcome, TArchiveResult::arCreated);
+    EXPECT_EQ(r.Pruning, TRunResult::prArchiveUnsound);
+    EXPECT_EQ(r.Outcome, TRunResult::roArchiveFailed);
+    EXPECT_EQ(WhatWasLeftOut(r),
+              TStrings{"作成した書庫を読み戻せなかったため、古い書庫を削除しませんでした"});
+    ExpectNothingRemoved(r);
 }

@@ -115,6 +115,7 @@ TEST(RunOptions, DefaultsAndProjectSettingsText) {
     o.Lha = 2;
     o.ArcName = 1;
     o.DelConfirm = false;
+    o.KeepArchives = 4;  // ostra.ini's alone: the project file keeps its twelve lines
     const std::string expected =
         "[Option]\r\nBaseDir=C:\\ソフト\\\r\nArcDir=D:\\Arc\r\nTimestamp=1\r\nArchive=0\r\nLha=2\r\nArcName="
         "1\r\n"
@@ -131,4 +132,15 @@ TEST(RunOptions, DefaultsAndProjectSettingsText) {
     EXPECT_EQ(r.Lha, 2);
     EXPECT_EQ(r.ArcName, 1);
     EXPECT_FALSE(r.DelConfirm);
+    EXPECT_EQ(r.KeepArchives, 0);
+}
+
+TEST(RunOptions, KeepArchivesReadsAsANumberOfArchivesOrZero) {
+    TempDir dir;
+    EXPECT_EQ(ReadRunOptions(TSettingsFile(dir / "missing.ini")).KeepArchives, 0);
+    for (const auto& [text, value] : std::vector<std::pair<std::string, int>>{
+             {"5", 5}, {"-3", 0}, {"abc", 0}, {"", 0}, {"123456", kMaxKeepArchives}}) {
+        ASSERT_TRUE(WriteFileBytes(dir / "ostra.ini", "[Option]\r\nKeepArchives=" + text + "\r\n"));
+        EXPECT_EQ(ReadRunOptions(TSettingsFile(dir / "ostra.ini")).KeepArchives, value) << text;
+    }
 }

@@ -84,6 +84,10 @@ TEST_F(OstrunTest, SecondRunnerWhileOneIsRunningTouchesNothingAndSaysSo) {
 
 TEST_F(OstrunTest, AFileLeftOutEndsWithStatusTwoAndTheRecordSaysWhich) {
     WithArchiverLibrary();
+    // One archive to keep: an earlier one goes only after the run that does it all.
+    ASSERT_TRUE(WriteFileBytes(prog + "ostra.ini",
+                               testing_support::ReadFileBytes(prog + "ostra.ini") + "KeepArchives=1\r\n"));
+    ASSERT_TRUE(WriteFileBytes(dir / "arc\\2000_0101_0000.lzh", "old"));
     HANDLE held =
         CreateFileA((dir / "memo.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -109,6 +113,8 @@ TEST_F(OstrunTest, AFileLeftOutEndsWithStatusTwoAndTheRecordSaysWhich) {
     EXPECT_EQ(record.Files.Done, 1u);
     EXPECT_FALSE(record.Archive.empty());
     EXPECT_EQ(record.Outcome, "すべて完了しました");
+    EXPECT_FALSE(Exists(dir / "arc\\2000_0101_0000.lzh"));
+    EXPECT_EQ(record.Lines.back(), "  2000_0101_0000.lzh  →古い書庫を削除しました");
 }
 
 // Ended by force while a large file is being copied (as a shutdown or a task manager ends it), the

@@ -62,4 +62,20 @@ inline TTree TreeOf(const std::string& root) {
     return tree;
 }
 
+// The names directly in folder (a folder's with a trailing backslash), sorted.
+inline TTree NamesOf(const std::string& folder) {
+    TTree names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA((folder + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        names.push_back(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? name + "\\" : name);
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 }  // namespace testing_support

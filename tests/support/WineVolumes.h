@@ -27,6 +27,27 @@ inline std::string UnixPathOf(const std::string& path) {
     return result;
 }
 
+// The desktop's trash under Wine, where the shell's delete with FOF_ALLOWUNDO moves what it
+// removes: its "files" folder as a Windows path with a backslash; empty when it cannot be told.
+inline std::string WineTrashFiles() {
+    char buf[MAX_PATH];
+    std::string data;
+    const DWORD n = ::GetEnvironmentVariableA("XDG_DATA_HOME", buf, sizeof buf);
+    if (n > 0 && n < sizeof buf && buf[0] == '/') {
+        data = "Z:" + std::string(buf);
+        for (char& c : data)
+            if (c == '/') c = '\\';
+    } else {
+        // Wine passes the Unix home folder on as "\??\Z:\home\name".
+        const DWORD h = ::GetEnvironmentVariableA("WINEHOMEDIR", buf, sizeof buf);
+        if (h == 0 || h >= sizeof buf) return std::string();
+        data = buf;
+        if (data.compare(0, 4, "\\??\\") == 0) data.erase(0, 4);
+        data += "\\.local\\share";
+    }
+    return data + "\\Trash\\files\\";
+}
+
 // The file index of an existing file or folder (0 when it cannot be opened). Wine's volume serial
 // depends on the drive letter a path came through, so it is left out.
 inline uint64_t FileIdOf(const std::string& path) {
