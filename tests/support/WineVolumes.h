@@ -60,6 +60,20 @@ inline uint64_t FileIdOf(const std::string& path) {
     return ok ? (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow : 0;
 }
 
+// The final path of an existing file or folder, without its "\\?\" prefix; empty when it cannot
+// be opened.
+inline std::string FinalPathOf(const std::string& path) {
+    HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::string();
+    char buffer[MAX_PATH * 2] = {};
+    const DWORD n = ::GetFinalPathNameByHandleA(h, buffer, sizeof buffer, FILE_NAME_NORMALIZED);
+    ::CloseHandle(h);
+    std::string result = n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+    if (result.starts_with("\\\\?\\")) result.erase(0, 4);
+    return result;
+}
+
 // A new drive letter whose root is folder (an existing folder, with a trailing backslash).
 class SecondDriveLetter {
   public:
@@ -79,6 +93,12 @@ class SecondDriveLetter {
                 continue;
             Made_ = id != 0 && FileIdOf(Root_) == id;
         }
+        // Wine's way back from a Unix path to a drive letter learns of new letters only about a
+        // second later: until then a final path may come through either letter, and a test that
+        // compares two of them would see the switch midway.
+        const DWORD until = ::GetTickCount() + 3000;
+        while (Made_ && !FinalPathOf(Root_).starts_with(Root_.substr(0, 2)) && ::GetTickCount() < until)
+            ::Sleep(50);
     }
     ~SecondDriveLetter() {
         if (Made_ && StartUnixProgram("/bin/rm -f " + Link_, "C:\\")) WaitForAttributes(Root_, false);
