@@ -20,13 +20,7 @@ using testing_support::WriteFileBytes;
 namespace {
 
 SYSTEMTIME At(int day, int hour, int minute) {
-    SYSTEMTIME t{};
-    t.wYear = 2024;
-    t.wMonth = 5;
-    t.wDay = static_cast<WORD>(day);
-    t.wHour = static_cast<WORD>(hour);
-    t.wMinute = static_cast<WORD>(minute);
-    return t;
+    return testing_support::TimeOf(2024, 5, day, hour, minute);
 }
 
 // A run that ended with exitStatus (0 clean, 2 something left out, 1 an error), as ostrun records it.

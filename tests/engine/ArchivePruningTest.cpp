@@ -16,12 +16,7 @@ using testing_support::TempDir;
 using testing_support::TTree;
 
 TEST(ArchivePruning, OnlyTheTwoArchiveNameFormsWithARealDateCount) {
-    SYSTEMTIME t{};
-    t.wYear = 2024;
-    t.wMonth = 2;
-    t.wDay = 29;
-    t.wHour = 23;
-    t.wMinute = 59;
+    const SYSTEMTIME t = testing_support::TimeOf(2024, 2, 29, 23, 59);
     // Both forms the archive step writes, read back to the same date.
     EXPECT_EQ(ArchiveNameDate(ArchiveName(t, false)), 202402292359);
     EXPECT_EQ(ArchiveNameDate(ArchiveName(t, true)), 202402292359);

@@ -13,14 +13,7 @@ using testing_support::WriteFileBytes;
 namespace {
 
 SYSTEMTIME At(int hour, int minute, int second) {
-    SYSTEMTIME t{};
-    t.wYear = 2005;
-    t.wMonth = 3;
-    t.wDay = 2;
-    t.wHour = static_cast<WORD>(hour);
-    t.wMinute = static_cast<WORD>(minute);
-    t.wSecond = static_cast<WORD>(second);
-    return t;
+    return testing_support::TimeOf(2005, 3, 2, hour, minute, second);
 }
 
 // A run that copied two files, failed one folder file and made an archive.

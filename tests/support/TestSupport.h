@@ -144,9 +144,9 @@ inline bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Sets the last-write time from a local calendar time.
-inline bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,
-                              int second, int ms = 0) {
+// A calendar time, as the tests write them.
+inline SYSTEMTIME TimeOf(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                         int ms = 0) {
     SYSTEMTIME st{};
     st.wYear = static_cast<WORD>(year);
     st.wMonth = static_cast<WORD>(month);
@@ -155,6 +155,13 @@ inline bool SetLocalWriteTime(const std::string& path, int year, int month, int 
     st.wMinute = static_cast<WORD>(minute);
     st.wSecond = static_cast<WORD>(second);
     st.wMilliseconds = static_cast<WORD>(ms);
+    return st;
+}
+
+// Sets the last-write time from a local calendar time.
+inline bool SetLocalWriteTime(const std::string& path, int year, int month, int day, int hour, int minute,
+                              int second, int ms = 0) {
+    const SYSTEMTIME st = TimeOf(year, month, day, hour, minute, second, ms);
     FILETIME local, utc;
     if (!::SystemTimeToFileTime(&st, &local) || !::LocalFileTimeToFileTime(&local, &utc)) return false;
     HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
