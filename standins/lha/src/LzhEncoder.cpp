@@ -1,6 +1,7 @@
 #include "LzhEncoder.h"
 
 #include "BlockWriter.h"
+#include "VectorSink.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -13,22 +14,6 @@
 namespace lha::detail {
 
 namespace {
-
-// Collects a chunk's bit stream in memory.
-class VectorSink final : public ByteSink {
-  public:
-    explicit VectorSink(std::vector<unsigned char>& v) : v_(v) { v_.clear(); }
-    void write(const void* buffer, std::size_t n) override {
-        const auto* p = static_cast<const unsigned char*>(buffer);
-        v_.insert(v_.end(), p, p + n);
-    }
-    void seek(std::uint64_t) override { throw Error(ErrorCode::Io, "seek in a chunk's bit stream"); }
-    std::uint64_t tell() override { return v_.size(); }
-    void truncate() override {}
-
-  private:
-    std::vector<unsigned char>& v_;
-};
 
 // Reads the next chunk to `at` of `buf` (grown as the data comes, up to at + kChunk) and puts
 // kSlack zero bytes after it. Returns the bytes read; `eof` is set once the input has ended.

@@ -1,32 +1,12 @@
 #include "BitWriter.h"
 #include "EncoderChoice.h"
+#include "VectorSink.h"
 #include "lha/lha.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace lha {
-
-namespace {
-
-// Appends to a caller's vector, so that its capacity serves the next input too.
-class VectorSink final : public ByteSink {
-  public:
-    explicit VectorSink(std::vector<unsigned char>& v) : v_(v) { v_.clear(); }
-    void write(const void* buffer, std::size_t n) override {
-        const auto* p = static_cast<const unsigned char*>(buffer);
-        v_.insert(v_.end(), p, p + n);
-    }
-    // The bit writer only ever appends.
-    void seek(std::uint64_t) override { throw Error(ErrorCode::Io, "seek in packed data"); }
-    std::uint64_t tell() override { return v_.size(); }
-    void truncate() override {}
-
-  private:
-    std::vector<unsigned char>& v_;
-};
-
-}  // namespace
 
 Packer::Packer(WriterOptions options) : options_(options) {}
 
